@@ -1,0 +1,423 @@
+#include "platform/store/connection.h"
+
+#include <algorithm>
+
+#include "platform/store/data_file.h"
+#include "platform/store/errors.h"
+#include "platform/store/fold.h"
+#include "platform/store/record_codec.h"
+
+namespace zem::store {
+namespace {
+
+// Batch mode commits its shared transaction after this many writes or this long, so other
+// threads' writes never wait long behind a bulk job.
+constexpr int kBatchWrites = 2000;
+constexpr auto kBatchAge = std::chrono::milliseconds(100);
+
+std::string SqlType(const FieldDef& field) {
+    if (field.type == FieldType::Real) return "REAL";
+    if (IsText(field)) return "TEXT";
+    return "INTEGER";
+}
+
+// zem_fold(text): the folded form keys compare, for filters over any text field.
+void FoldFunction(sqlite3_context* context, int, sqlite3_value** args) {
+    auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    std::string folded = FoldKeyText(
+        text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(args[0])))
+             : std::string_view());
+    sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
+std::string Quoted(std::string_view name) {
+    std::string q = "\"";
+    for (char c : name) {
+        if (c == '"') q += '"';
+        q += c;
+    }
+    return q + "\"";
+}
+
+Statement::Statement(sqlite3* db, std::string_view sql) {
+    rc_ = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
+    if (rc_ != SQLITE_OK) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+    }
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
+
+Connection::Connection(DataFile& file, const std::string& path, const std::string& password)
+    : file_(file), locks_(path + "-lock") {
+    sqlite3* raw = nullptr;
+    int rc =
+        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    db_.reset(raw);
+    if (rc != SQLITE_OK) {
+        openResult_ = rc == SQLITE_CANTOPEN ? SetError(FileNotFound, rc, path) : Fail(rc);
+        return;
+    }
+    if (!locks_.Ok()) {
+        openResult_ =
+            SetError(AccessDenied, 0, "the lock file beside the data file can't be opened");
+        return;
+    }
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_key(raw, password.data(), static_cast<int>(password.size()));
+    // Nothing is written before the password has been shown to open the file.
+    rc = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        openResult_ = (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT
+                          ? SetError(InvalidDataFile, rc,
+                                     "not a data file, damaged, or the password does not open it")
+                          : Fail(rc);
+        return;
+    }
+    sqlite3_busy_timeout(raw, 10000);
+    sqlite3_create_function(raw, "zem_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            &FoldFunction, nullptr, nullptr);
+    Exec("PRAGMA cache_size=-32768");
+    Exec("PRAGMA synchronous=FULL");
+    locks_.HoldPresent();
+}
+
+Connection::~Connection() {
+    if (outerOpen_) CommitOuter();
+    statements_.clear();
+}
+
+int Connection::Fail(int rc) {
+    const char* message = db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc);
+    switch (rc & 0xFF) {
+        case SQLITE_CONSTRAINT:
+            return SetError(DuplicateKey, rc, message);
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return SetError(FileLocked, rc, message);
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return SetError(InvalidDataFile, rc, message);
+        case SQLITE_NOMEM:
+            return SetError(NoMemory, rc, message);
+        case SQLITE_PERM:
+        case SQLITE_READONLY:
+        case SQLITE_AUTH:
+            return SetError(AccessDenied, rc, message);
+        default:
+            return SetError(FileSystemError, rc, message);
+    }
+}
+
+Statement* Connection::Prepare(const std::string& sql) {
+    auto it = statements_.find(sql);
+    if (it != statements_.end()) {
+        it->second->Reset();
+        return it->second.get();
+    }
+    auto st = std::make_unique<Statement>(db_.get(), sql);
+    if (!st->Ok()) {
+        Fail(st->PrepareResult());
+        return nullptr;
+    }
+    return statements_.emplace(sql, std::move(st)).first->second.get();
+}
+
+int Connection::Exec(const char* sql) {
+    int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? NoError : Fail(rc);
+}
+
+void Connection::SetSynchronous(bool full) {
+    if (full == fullSync_ || depth_ > 0 || outerOpen_) return;
+    if (Exec(full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL") == NoError)
+        fullSync_ = full;
+}
+
+// --- tables ---------------------------------------------------------------------------------
+
+TableInfo* Connection::Info(const TableDef& def) {
+    auto it = tables_.find(std::string(def.sqlName));
+    if (it != tables_.end()) return it->second.get();
+
+    auto info = std::make_unique<TableInfo>();
+    info->sqlName = def.sqlName;
+    info->columns = DataColumns(def);
+    info->foldedOf = FoldedFields(def);
+    for (int f : info->foldedOf) info->columns.push_back(FoldedColumn(def.fields[f].name));
+    for (const std::string& c : info->columns) {
+        if (!info->columnList.empty()) info->columnList += ',';
+        info->columnList += Quoted(c);
+    }
+    info->selectList = "rowid," + info->columnList;
+    info->journal = "_journal_" + info->sqlName;
+
+    int rc = CreateTable(def, *info);
+    if (rc != NoError) return nullptr;
+    return tables_.emplace(info->sqlName, std::move(info)).first->second.get();
+}
+
+int Connection::CreateTable(const TableDef& def, TableInfo& info) {
+    Statement* exists = Prepare("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?");
+    if (!exists) return ErrorCode();
+    auto tableExists = [&]() {
+        exists->Reset();
+        exists->Bind(1, std::string_view(info.sqlName));
+        bool found = exists->Step() == SQLITE_ROW && exists->Int(0) > 0;
+        exists->Reset();  // a statement left stepping would hold a read snapshot open
+        return found;
+    };
+    if (!tableExists()) {
+        if (int rc = BeginUnit(); rc != NoError) return rc;
+        bool ok = true;
+        if (!tableExists()) {
+            std::string columns;
+            std::size_t c = 0;
+            for (const FieldDef& field : def.fields)
+                for (std::uint32_t e = 0; e < std::max<std::uint32_t>(field.dim, 1); ++e)
+                    columns += (columns.empty() ? "" : ",") + Quoted(info.columns[c++]) + " " +
+                               SqlType(field);
+            for (; c < info.columns.size(); ++c) columns += "," + Quoted(info.columns[c]) + " TEXT";
+            std::string sql = "CREATE TABLE " + Quoted(info.sqlName) + "(" + columns + ");";
+            for (std::size_t k = 0; k < def.keys.size(); ++k) {
+                std::string cols;
+                for (const std::string& kc : KeyColumns(def, k))
+                    cols += (cols.empty() ? "" : ",") + Quoted(kc);
+                sql += std::string("CREATE ") + (def.keys[k].unique ? "UNIQUE " : "") + "INDEX " +
+                       Quoted(info.sqlName + "_" + std::string(def.keys[k].name)) + " ON " +
+                       Quoted(info.sqlName) + "(" + cols + ");";
+            }
+            sql += "CREATE TABLE " + Quoted(info.journal) +
+                   "(_jseq INTEGER PRIMARY KEY, _jop INTEGER, _jrow INTEGER," + columns + ");";
+            sql += "INSERT OR IGNORE INTO _store_tables(name) VALUES('" + info.sqlName + "');";
+            ok = Exec(sql.c_str()) == NoError;
+        }
+        if (int rc = EndUnit(ok); rc != NoError) return rc;
+        if (!ok) return ErrorCode();
+    } else if (int rc = CheckColumns(def, info); rc != NoError) {
+        return rc;
+    }
+    Statement* slot = Prepare("SELECT rowid FROM _store_tables WHERE name=?");
+    if (!slot) return ErrorCode();
+    slot->Bind(1, std::string_view(info.sqlName));
+    if (slot->Step() != SQLITE_ROW)
+        return SetError(InvalidDataFile, 0, "table " + info.sqlName + " is not registered");
+    info.slot = static_cast<int>(slot->Int(0));
+    slot->Reset();
+    return NoError;
+}
+
+int Connection::CheckColumns(const TableDef& def, TableInfo& info) {
+    Statement* st = Prepare("PRAGMA table_info(" + Quoted(info.sqlName) + ")");
+    if (!st) return ErrorCode();
+    std::vector<std::string> found;
+    while (st->Step() == SQLITE_ROW) found.emplace_back(st->Text(1));
+    st->Reset();
+    if (found != info.columns)
+        return SetError(
+            InvalidRecordDeclaration, 0,
+            "table " + std::string(def.sqlName) + " has other fields than this program");
+    return NoError;
+}
+
+// --- write units ----------------------------------------------------------------------------
+
+int Connection::BeginUnit() {
+    if (depth_ == 0 && !outerOpen_ && (atomic_ > 0 || streams_ > 0)) {
+        if (int rc = Exec("BEGIN IMMEDIATE"); rc != NoError) return rc;
+        outerOpen_ = true;
+        outerWrites_ = 0;
+        outerSince_ = std::chrono::steady_clock::now();
+    }
+    int rc = depth_ == 0 && !outerOpen_ ? Exec("BEGIN IMMEDIATE") : Exec("SAVEPOINT unit");
+    if (rc == NoError) ++depth_;
+    return rc;
+}
+
+int Connection::EndUnit(bool ok) {
+    if (depth_ == 0) return NoError;
+    --depth_;
+    const bool nested = depth_ > 0 || outerOpen_;
+    int rc = NoError;
+    if (nested) {
+        if (!ok) Exec("ROLLBACK TO unit");
+        rc = Exec("RELEASE unit");
+    } else {
+        rc = Exec(ok ? "COMMIT" : "ROLLBACK");
+        if (rc != NoError && ok) Exec("ROLLBACK");
+    }
+    if (depth_ == 0 && outerOpen_ && atomic_ == 0) {
+        ++outerWrites_;
+        if (outerWrites_ >= kBatchWrites ||
+            std::chrono::steady_clock::now() - outerSince_ > kBatchAge)
+            if (int crc = CommitOuter(); rc == NoError) rc = crc;
+    }
+    return rc;
+}
+
+int Connection::CommitOuter() {
+    if (!outerOpen_) return NoError;
+    outerOpen_ = false;
+    int rc = Exec("COMMIT");
+    if (rc != NoError) Exec("ROLLBACK");
+    return rc;
+}
+
+int Connection::BeginAtomic() {
+    if (depth_ == 0 && !outerOpen_) {
+        if (int rc = Exec("BEGIN IMMEDIATE"); rc != NoError) return rc;
+        outerOpen_ = true;
+        outerSince_ = std::chrono::steady_clock::now();
+        outerWrites_ = 0;
+        ++atomic_;
+        return NoError;
+    }
+    if (int rc = Exec("SAVEPOINT atomic"); rc != NoError) return rc;
+    ++atomic_;
+    ++depth_;
+    return NoError;
+}
+
+int Connection::EndAtomic(bool ok) {
+    if (atomic_ == 0) return NoError;
+    --atomic_;
+    if (depth_ > 0) {
+        --depth_;
+        if (!ok) Exec("ROLLBACK TO atomic");
+        return Exec("RELEASE atomic");
+    }
+    if (!ok) {
+        outerOpen_ = false;
+        for (auto& [name, info] : tables_) ++info->generation, info->autoNext = 0;
+        return Exec("ROLLBACK");
+    }
+    return streams_ > 0 ? NoError : CommitOuter();
+}
+
+void Connection::StreamOn() {
+    if (streams_++ == 0) SetSynchronous(false);
+}
+
+int Connection::StreamOff() {
+    if (streams_ == 0) return NoError;
+    if (--streams_ > 0 || atomic_ > 0) return NoError;
+    int rc = NoError;
+    if (outerOpen_) {
+        // The closing commit of a batch is a durable one.
+        rc = CommitOuter();
+    }
+    if (!logout_) SetSynchronous(true);
+    if (rc == NoError) Exec("PRAGMA wal_checkpoint(PASSIVE)");
+    return rc;
+}
+
+// --- locks and transactions -----------------------------------------------------------------
+
+int Connection::AcquireWrite(TableInfo& info, double timeoutSeconds) {
+    if (locks_.Acquire(info.slot, timeoutSeconds)) return NoError;
+    return SetError(FileLocked, 0, info.sqlName + " is locked by another user");
+}
+
+void Connection::ReleaseWrite(TableInfo& info) {
+    locks_.Release(info.slot);
+    if (locks_.Holds(info.slot) == 0) info.autoNext = 0;
+}
+
+int Connection::Logout(double timeoutSeconds, const std::vector<TableInfo*>& tables) {
+    if (logout_) return SetError(LogoutActive);
+    std::vector<TableInfo*> sorted = tables;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const TableInfo* a, const TableInfo* b) { return a->slot < b->slot; });
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration<double>(std::max(0.0, timeoutSeconds));
+    std::vector<TableInfo*> taken;
+    for (TableInfo* info : sorted) {
+        double left =
+            std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
+        if (!locks_.Acquire(info->slot, std::max(0.0, left))) {
+            for (TableInfo* t : taken) ReleaseWrite(*t);
+            return SetError(FileLocked, 0, info->sqlName + " is locked by another user");
+        }
+        taken.push_back(info);
+    }
+    // What a journal still holds now belongs to a writer that died holding these locks.
+    if (int rc = BeginUnit(); rc != NoError) {
+        for (TableInfo* t : taken) ReleaseWrite(*t);
+        return rc;
+    }
+    int rc = NoError;
+    for (TableInfo* info : taken)
+        if (rc == NoError) rc = RestoreJournal(*info);
+    if (int erc = EndUnit(rc == NoError); rc == NoError) rc = erc;
+    if (rc != NoError) {
+        for (TableInfo* t : taken) ReleaseWrite(*t);
+        return rc;
+    }
+    SetSynchronous(false);
+    logout_ = true;
+    enlistedInfo_ = taken;
+    enlisted_.clear();
+    for (TableInfo* t : taken) enlisted_.insert(t->slot);
+    return NoError;
+}
+
+int Connection::RestoreJournal(TableInfo& info) {
+    Statement* entries =
+        Prepare("SELECT _jseq,_jop,_jrow FROM " + Quoted(info.journal) + " ORDER BY _jseq DESC");
+    if (!entries) return ErrorCode();
+    struct Entry {
+        std::int64_t seq, op, row;
+    };
+    std::vector<Entry> list;
+    while (entries->Step() == SQLITE_ROW)
+        list.push_back({entries->Int(0), entries->Int(1), entries->Int(2)});
+    entries->Reset();
+    if (list.empty()) return NoError;
+    Statement* remove = Prepare("DELETE FROM " + Quoted(info.sqlName) + " WHERE rowid=?");
+    Statement* restore = Prepare("INSERT OR REPLACE INTO " + Quoted(info.sqlName) + "(rowid," +
+                                 info.columnList + ") SELECT _jrow," + info.columnList + " FROM " +
+                                 Quoted(info.journal) + " WHERE _jseq=?");
+    if (!remove || !restore) return ErrorCode();
+    for (const Entry& e : list) {
+        Statement* st = e.op == 1 ? remove : restore;
+        st->Reset();
+        st->Bind(1, e.op == 1 ? e.row : e.seq);
+        int rc = st->Step();
+        st->Reset();
+        if (rc != SQLITE_DONE) return Fail(rc);
+    }
+    ++info.generation;
+    info.autoNext = 0;
+    return Exec(("DELETE FROM " + Quoted(info.journal)).c_str());
+}
+
+int Connection::EndLogout(bool commit) {
+    if (!logout_) return SetError(NoLogoutActive);
+    int rc = NoError;
+    if (outerOpen_ && atomic_ == 0) CommitOuter();
+    if (depth_ == 0 && !outerOpen_) SetSynchronous(true);
+    if ((rc = BeginUnit()) == NoError) {
+        for (TableInfo* info : enlistedInfo_) {
+            if (rc != NoError) break;
+            rc = commit ? Exec(("DELETE FROM " + Quoted(info->journal)).c_str())
+                        : RestoreJournal(*info);
+        }
+        int erc = EndUnit(rc == NoError);
+        if (rc == NoError) rc = erc;
+    }
+    if (rc != NoError) return rc;  // still in the transaction: the caller may roll back
+    for (TableInfo* info : enlistedInfo_) ReleaseWrite(*info);
+    logout_ = false;
+    enlisted_.clear();
+    enlistedInfo_.clear();
+    if (streams_ > 0) SetSynchronous(false);
+    return NoError;
+}
+
+}  // namespace zem::store

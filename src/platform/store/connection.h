@@ -1,0 +1,106 @@
+#pragma once
+// One thread's connection to the data file: the database handle, its statement cache, the
+// table locks it holds, the write units it has open and its transaction.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/store/schema.h"
+#include "platform/store/sqlite.h"
+#include "platform/store/table_locks.h"
+
+namespace zem::store {
+
+class DataFile;
+
+// A physical table as this connection sees it: its columns and the SQL that reads and writes it.
+struct TableInfo {
+    std::string sqlName;
+    int slot = 0;                      // lock byte
+    std::vector<std::string> columns;  // data columns, then the folded key columns
+    std::vector<int> foldedOf;         // for each folded column, the field it folds
+    std::string columnList;            // quoted, comma-separated
+    std::string selectList;            // "rowid," + columnList
+    std::string journal;               // the table's journal table
+    std::uint64_t generation = 0;      // changes made through this connection
+    std::int64_t autoNext = 0;         // next auto-number while the write lock is held; 0 unknown
+};
+
+class Connection {
+  public:
+    Connection(DataFile& file, const std::string& path, const std::string& password);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Result of opening: store Error (0 when usable), set in the thread's error too.
+    int OpenResult() const { return openResult_; }
+    sqlite3* Db() const { return db_.get(); }
+    DataFile& File() { return file_; }
+    TableLocks& Locks() { return locks_; }
+
+    // A cached prepared statement; nullptr (with the thread's error set) when it can't be built.
+    Statement* Prepare(const std::string& sql);
+    int Exec(const char* sql);  // store Error
+
+    // The physical table of def, created with its keys and journal when missing.
+    TableInfo* Info(const TableDef& def);
+
+    // Write units: each write runs inside one. The outermost unit is a database transaction
+    // unless an Atomically block or batch mode already holds one; inner ones are savepoints.
+    int BeginUnit();
+    int EndUnit(bool ok);
+    int UnitDepth() const { return depth_; }
+
+    // Atomically blocks.
+    int BeginAtomic();
+    int EndAtomic(bool ok);
+
+    // Batch mode: writes share transactions of bounded size and age until the last Flush.
+    void StreamOn();
+    int StreamOff();
+
+    // Write locks of this connection (counted).
+    int AcquireWrite(TableInfo& info, double timeoutSeconds);
+    void ReleaseWrite(TableInfo& info);
+
+    // Transaction over a set of tables.
+    bool InLogout() const { return logout_; }
+    bool Journalled(const TableInfo& info) const { return logout_ && enlisted_.count(info.slot); }
+    int Logout(double timeoutSeconds, const std::vector<TableInfo*>& tables);
+    int EndLogout(bool commit);
+    // Restores a table from its journal and empties the journal (inside a unit).
+    int RestoreJournal(TableInfo& info);
+
+    // Maps a database result to the thread's store error.
+    int Fail(int sqliteCode);
+
+  private:
+    int CreateTable(const TableDef& def, TableInfo& info);
+    int CheckColumns(const TableDef& def, TableInfo& info);
+    int CommitOuter();
+    void SetSynchronous(bool full);
+
+    DataFile& file_;
+    DbHandle db_;
+    TableLocks locks_;
+    int openResult_ = 0;
+    std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
+    std::unordered_map<std::string, std::unique_ptr<TableInfo>> tables_;
+    int depth_ = 0;
+    int atomic_ = 0;
+    int streams_ = 0;
+    bool outerOpen_ = false;  // a transaction kept open for atomic blocks or batch mode
+    int outerWrites_ = 0;
+    std::chrono::steady_clock::time_point outerSince_;
+    bool logout_ = false;
+    std::set<int> enlisted_;
+    std::vector<TableInfo*> enlistedInfo_;
+    bool fullSync_ = true;
+};
+
+}  // namespace zem::store

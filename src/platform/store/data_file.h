@@ -1,0 +1,81 @@
+#pragma once
+// The encrypted data file. One process-wide object per file; every thread that touches it gets
+// its own database connection, created on first use and released by ReleaseThreadConnection.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <span>
+#include <string>
+#include <thread>
+#include <unordered_map>
+
+namespace zem::store {
+
+class Connection;
+class Table;
+
+struct OpenStatus {
+    int code = 0;      // store Error
+    std::string text;  // what the user is told
+    bool created = false;
+};
+
+class DataFile {
+  public:
+    // Opens an existing file with the password, or creates an empty one when it is missing.
+    // An existing file that the password does not open, or that is damaged, is left untouched.
+    // Transactions that a crashed process left unfinished are rolled back here, when no other
+    // connection to the file is open.
+    static std::shared_ptr<DataFile> Open(const std::filesystem::path& path, std::string password,
+                                          OpenStatus& status);
+    ~DataFile();
+    DataFile(const DataFile&) = delete;
+    DataFile& operator=(const DataFile&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    // The schema version the file records (0 for a file nothing has been written to).
+    int SchemaVersion();
+    int SetSchemaVersion(int version);
+
+    // Runs work as one unit on this thread's connection: every write inside commits together
+    // or not at all. work returns false to roll back. Result: store Error.
+    int Atomically(const std::function<bool()>& work);
+
+    // Transactions over a set of tables (this thread's). Logout takes the write locks of the
+    // tables within timeoutSeconds; changes are journalled until Commit or Rollback.
+    int Logout(double timeoutSeconds, std::span<Table* const> tables);
+    int Commit();
+    int Rollback();
+    bool InTransaction();
+
+    // Ends this thread's connection (the per-thread end hook calls it). Tables of this thread
+    // must be closed first.
+    void ReleaseThreadConnection();
+
+    // This thread's connection, opened on first use; nullptr when it can't be opened
+    // (ErrorCode() tells why).
+    Connection* ThreadConnection();
+
+    // Auto-numbers handed out and not yet used, per physical table (process-wide).
+    std::int64_t HighestReserved(const std::string& sqlName);
+    void Reserve(const std::string& sqlName, std::int64_t number);
+    void Unreserve(const std::string& sqlName, std::int64_t number);
+
+  private:
+    DataFile(std::filesystem::path path, std::string password);
+    int Prepare(Connection& conn, bool created);
+
+    std::filesystem::path path_;
+    std::string password_;
+    std::mutex mutex_;
+    std::unordered_map<std::thread::id, std::unique_ptr<Connection>> connections_;
+    std::mutex reservedMutex_;
+    std::unordered_map<std::string, std::set<std::int64_t>> reserved_;
+    friend class Connection;
+};
+
+}  // namespace zem::store

@@ -1,0 +1,208 @@
+// Keys, cursors and writes of one table on one thread.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/store/view.h"
+#include "store_fixture.h"
+
+namespace zem::test {
+namespace {
+
+using store::NoError;
+
+std::vector<std::string> Walk(store::Table& t, Person& buf, bool forward = true) {
+    std::vector<std::string> names;
+    while ((forward ? t.Next() : t.Previous()) == NoError) names.emplace_back(Name(buf));
+    EXPECT_EQ(store::ErrorCode(), store::RecordNotAvailable);
+    return names;
+}
+
+TEST_F(StoreTest, UniqueTextKeysIgnoreCaseAndTrailingBlanks) {
+    struct Case {
+        const char* first;
+        const char* second;
+        int expected;
+    } cases[] = {
+        {"Acme", "ACME ", store::DuplicateKey},
+        {"caf\xE9", "CAF\xC9", store::DuplicateKey},  // code page 1252 letters fold too
+        {"Acme", " Acme", NoError},                   // leading blanks count
+        {"Acme", "Acme2", NoError},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(people->Empty(), NoError);
+        ASSERT_EQ(AddPerson(c.first, "X"), NoError);
+        EXPECT_EQ(AddPerson(c.second, "X"), c.expected) << c.first << " / " << c.second;
+    }
+}
+
+TEST_F(StoreTest, KeysWalkInOrderWithDuplicatesInInsertionOrder) {
+    for (auto [name, city] : {std::pair{"d", "Rome"}, {"b", "oslo"}, {"a", "Rome"}, {"c", "Oslo"}})
+        ASSERT_EQ(AddPerson(name, city), NoError);
+    ASSERT_EQ(people->Set(PER_KeyName), NoError);
+    EXPECT_EQ(Walk(*people, buf), (std::vector<std::string>{"a", "b", "c", "d"}));
+    ASSERT_EQ(people->Set(PER_KeyName), NoError);
+    EXPECT_EQ(Walk(*people, buf, false), (std::vector<std::string>{"d", "c", "b", "a"}));
+    ASSERT_EQ(people->Set(PER_KeyCity), NoError);
+    EXPECT_EQ(Walk(*people, buf), (std::vector<std::string>{"b", "c", "a", "d"}));
+    ASSERT_EQ(people->SetFile(), NoError);
+    EXPECT_EQ(Walk(*people, buf), (std::vector<std::string>{"d", "b", "a", "c"}));
+}
+
+TEST_F(StoreTest, PartialKeyPositionsAtLowestRemainingComponent) {
+    for (auto [name, city] : {std::pair{"z", "Oslo"}, {"m", "Rome"}, {"a", "Rome"}, {"q", "Zug"}})
+        ASSERT_EQ(AddPerson(name, city), NoError);
+    people->ClearBuffer(-1);  // every component at its lowest
+    SetText(buf.CITY, sizeof buf.CITY, "rome", true);
+    ASSERT_EQ(people->SetAt(PER_KeyCity), NoError);
+    EXPECT_EQ(Walk(*people, buf), (std::vector<std::string>{"a", "m", "q"}));
+    // Previous from a position reads the rows at or before it.
+    Fill(buf, 0, "m", "Rome");
+    ASSERT_EQ(people->SetAt(PER_KeyCity), NoError);
+    EXPECT_EQ(Walk(*people, buf, false), (std::vector<std::string>{"m", "a", "z"}));
+}
+
+TEST_F(StoreTest, WalkSurvivesChangesBetweenSteps) {
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(AddPerson("p" + std::to_string(100 + i), "C"), NoError);
+    ASSERT_EQ(people->Set(PER_KeyName), NoError);
+    std::vector<std::string> seen;
+    while (people->Next() == NoError) {
+        seen.emplace_back(Name(buf));
+        if (seen.size() % 3 == 0) {
+            ASSERT_EQ(people->Delete(), NoError);  // delete as we go
+        }
+        if (seen.size() == 5) {  // a row added ahead of the cursor is met; one behind is not
+            Person keep = buf;
+            ASSERT_EQ(AddPerson("p999", "C"), NoError);
+            ASSERT_EQ(AddPerson("p000", "C"), NoError);
+            buf = keep;
+        }
+    }
+    EXPECT_EQ(seen.size(), 41u);
+    EXPECT_EQ(seen.back(), "p999");
+    EXPECT_EQ(people->Records(), 40 + 2 - 13);
+}
+
+TEST_F(StoreTest, SetAfterResumesStrictlyAfterARowThatIsGone) {
+    for (auto name : {"a", "b", "c", "d"}) ASSERT_EQ(AddPerson(name, "X"), NoError);
+    Fill(buf, 0, "b", "X");
+    ASSERT_EQ(people->Fetch(PER_KeyName), NoError);
+    const store::Position b = people->CurrentPosition();
+    ASSERT_EQ(people->Delete(), NoError);
+    Fill(buf, 0, "b", "X");
+    ASSERT_EQ(people->SetAfter(PER_KeyName, b), NoError);
+    EXPECT_EQ(Walk(*people, buf), (std::vector<std::string>{"c", "d"}));
+}
+
+TEST_F(StoreTest, FetchFindsOrClearsTheBuffer) {
+    ASSERT_EQ(AddPerson("Ann", "Bergen", 41), NoError);
+    const std::int32_t id = buf.ID;
+    EXPECT_EQ(id, 1);
+    people->ClearBuffer();
+    buf.ID = id;
+    ASSERT_EQ(people->Fetch(PER_KeyId), NoError);
+    EXPECT_EQ(Name(buf), "Ann");
+    EXPECT_EQ(buf.AGE, 41);
+    EXPECT_EQ(std::string(buf.CITY), "Bergen");
+
+    Fill(buf, 0, "nobody", "Nowhere", 9);
+    EXPECT_EQ(people->Fetch(PER_KeyName), store::RecordNotFound);
+    EXPECT_EQ(Name(buf), "");
+    EXPECT_EQ(buf.AGE, 0);
+    EXPECT_EQ(buf.CITY[0], '\0');
+}
+
+TEST_F(StoreTest, FieldsRoundTripExactly) {
+    Fill(buf, 0, "Exact", "Trondheim", -7);
+    buf.SCORE = -0.125;
+    SetText(buf.NOTES[2], sizeof buf.NOTES[2], "1234567", true);
+    SetText(buf.NAME, sizeof buf.NAME, std::string(20, 'N'), false);  // full width, no blanks
+    ASSERT_EQ(people->Add(), NoError);
+    const Person written = buf;  // with the number Add gave it
+    const store::Position at = people->CurrentPosition();
+    std::memset(&buf, 0x55, sizeof buf);
+    ASSERT_EQ(people->Reget(at), NoError);
+    EXPECT_EQ(std::memcmp(&buf, &written, sizeof buf), 0);
+}
+
+TEST_F(StoreTest, PutAndDeleteActOnTheCurrentRecord) {
+    EXPECT_EQ(people->Put(), store::RecordNotAvailable);
+    ASSERT_EQ(AddPerson("Old", "X"), NoError);
+    SetText(buf.NAME, sizeof buf.NAME, "New", false);
+    ASSERT_EQ(people->Put(), NoError);
+    ASSERT_EQ(AddPerson("Other", "X"), NoError);
+    SetText(buf.NAME, sizeof buf.NAME, "new", false);
+    EXPECT_EQ(people->Put(), store::DuplicateKey);  // unique key checked on change too
+    ASSERT_EQ(people->Delete(), NoError);
+    EXPECT_EQ(people->Delete(), store::RecordNotAvailable);
+    EXPECT_EQ(people->Records(), 1);
+}
+
+TEST_F(StoreTest, AutoNumbersReserveAndCancel) {
+    Person other{};
+    store::Table second(*file, kPeopleAlias, &other);
+    ASSERT_EQ(second.Open(), NoError);
+    ASSERT_EQ(people->ReserveAutoNumber(), NoError);
+    ASSERT_EQ(second.ReserveAutoNumber(), NoError);
+    EXPECT_EQ(buf.ID, 1);
+    EXPECT_EQ(other.ID, 2);
+    ASSERT_EQ(people->CancelReservation(), NoError);
+    Fill(other, other.ID, "Second", "X");
+    ASSERT_EQ(second.Add(), NoError);
+    EXPECT_EQ(other.ID, 2);
+    ASSERT_EQ(AddPerson("Third", "X"), NoError);  // 0 asks for the next number
+    EXPECT_EQ(buf.ID, 3);
+    ASSERT_EQ(people->ReserveAutoNumber(), NoError);
+    EXPECT_EQ(buf.ID, 4);
+}
+
+TEST_F(StoreTest, ViewsFilterAndDelete) {
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(AddPerson("n" + std::to_string(i), i % 2 ? "Odd" : "even",
+                            static_cast<std::int16_t>(i)),
+                  NoError);
+    store::View view(*people, "PER:City='EVEN' AND (per:age>=10 OR PER:Age=2)");
+    ASSERT_EQ(view.Open(), NoError);
+    int deleted = 0;
+    while (view.Next() == NoError) {
+        EXPECT_EQ(std::string(buf.CITY), "even");
+        ASSERT_EQ(view.Delete(), NoError);
+        ++deleted;
+    }
+    EXPECT_EQ(deleted, 6);  // 2, 10, 12, 14, 16, 18
+    EXPECT_EQ(people->Records(), 14);
+
+    for (const char* bad : {"PER:Nope=1", "PER:AGE=", "XYZ:AGE=1", "(PER:AGE=1", "PER:AGE='x"}) {
+        store::View broken(*people, bad);
+        EXPECT_EQ(broken.Open(), store::InvalidFilter) << bad;
+    }
+}
+
+TEST_F(StoreTest, AliasSeesTheSameRowsThroughItsOwnBuffer) {
+    Person other{};
+    store::Table alias(*file, kPeopleAlias, &other);
+    ASSERT_EQ(alias.Open(), NoError);
+    ASSERT_EQ(AddPerson("Shared", "X"), NoError);
+    other.ID = buf.ID;
+    ASSERT_EQ(alias.Fetch(PER_KeyId), NoError);
+    EXPECT_EQ(Name(other), "Shared");
+    ASSERT_EQ(people->Set(PER_KeyName), NoError);
+    ASSERT_EQ(alias.Set(PER_KeyName), NoError);
+    ASSERT_EQ(AddPerson("Another", "X"), NoError);
+    EXPECT_EQ(alias.Next(), NoError);
+    EXPECT_EQ(people->Next(), NoError);
+}
+
+TEST_F(StoreTest, StreamedWritesAreAllThereAfterFlush) {
+    ASSERT_EQ(people->Lock(1), NoError);
+    ASSERT_EQ(people->Stream(), NoError);
+    for (int i = 0; i < 5000; ++i) ASSERT_EQ(AddPerson("s" + std::to_string(i), "C"), NoError);
+    ASSERT_EQ(people->Flush(), NoError);
+    ASSERT_EQ(people->Unlock(), NoError);
+    EXPECT_EQ(buf.ID, 5000);
+    EXPECT_EQ(people->Records(), 5000);
+}
+
+}  // namespace
+}  // namespace zem::test
