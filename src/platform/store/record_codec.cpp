@@ -199,10 +199,11 @@ void ClearFieldBytes(const FieldDef& field, std::byte* record, int how) {
     std::size_t bytes =
         static_cast<std::size_t>(field.size) * std::max<std::uint32_t>(field.dim, 1);
     if (IsText(field)) {
-        if (how == 0)
+        // Blank is the lowest text a key can hold: keys compare texts without trailing blanks.
+        if (how <= 0)
             std::memset(p, field.type == FieldType::CString ? 0 : ' ', bytes);
         else
-            std::memset(p, how < 0 ? 0 : 0xFF, bytes);
+            std::memset(p, 0xFF, bytes);
         if (how > 0 && field.type == FieldType::CString)
             for (std::uint32_t e = 0; e < std::max<std::uint32_t>(field.dim, 1); ++e)
                 p[(e + 1) * field.size - 1] = std::byte{0};
