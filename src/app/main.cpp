@@ -21,7 +21,8 @@ int main() {
     zem::shell::InstallDictionaryHooks();
 
     std::atomic<int> exitCode{0};
-    const auto first = zem::runtime::Start([&] { exitCode = zem::shell::ConsoleStart(std::cout, std::cerr); });
+    const auto first =
+        zem::runtime::Start([&] { exitCode = zem::shell::ConsoleStart(std::cout, std::cerr); });
     zem::runtime::Join(first);
     zem::shell::TagModuleKill();
     return exitCode;

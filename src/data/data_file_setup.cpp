@@ -70,22 +70,25 @@ std::shared_ptr<store::DataFile> OpenZembrolaFile(const std::filesystem::path& p
     }
     if (version > kSchemaVersion || version < 0) {
         return Refuse(status, store::InvalidDataFile,
-                      "The data file " + path.string() + " was written by a newer version of "
-                      "Zembrola (data version " + std::to_string(version) +
-                      "; this version reads up to " + std::to_string(kSchemaVersion) +
-                      "). It has been left unchanged.");
+                      "The data file " + path.string() +
+                          " was written by a newer version of "
+                          "Zembrola (data version " +
+                          std::to_string(version) + "; this version reads up to " +
+                          std::to_string(kSchemaVersion) + "). It has been left unchanged.");
     }
     std::string why;
     if (version == 0) {
         // Tables, first rows and version together: a file is either fully set up or untouched.
-        const int rc = InOneUnit(*file, kSchemaVersion, [&] { return SeedNewFile(*file); }, why);
+        const int rc = InOneUnit(
+            *file, kSchemaVersion, [&] { return SeedNewFile(*file); }, why);
         if (rc != store::NoError) {
             return Refuse(status, rc,
                           "The data file " + path.string() + " can't be set up: " + why + ".");
         }
     }
     for (int from = version == 0 ? kSchemaVersion : version; from < kSchemaVersion; ++from) {
-        const int rc = InOneUnit(*file, from + 1, [&] { return UpgradeFrom(from, *file); }, why);
+        const int rc = InOneUnit(
+            *file, from + 1, [&] { return UpgradeFrom(from, *file); }, why);
         if (rc != store::NoError) {
             return Refuse(status, rc,
                           "The data file " + path.string() + " can't be upgraded from version " +

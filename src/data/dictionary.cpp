@@ -10,9 +10,9 @@ namespace {
 using enum TableId;
 
 // Each real table comes before its alias: an alias binds to the real table's objects.
-constexpr TableId kInitOrder[] = {Sysinfo,     Goods, Browsers,  Nodes,  Queries,
-                                  Catalogs,    Brands, TagSet_,  TagFile_, TagFilePos_,
-                                  Sites,       aCatalogs, aNodes, aSites};
+constexpr TableId kInitOrder[] = {Sysinfo,  Goods,     Browsers, Nodes,    Queries,
+                                  Catalogs, Brands,    TagSet_,  TagFile_, TagFilePos_,
+                                  Sites,    aCatalogs, aNodes,   aSites};
 static_assert(std::size(kInitOrder) == kTableCount);
 
 // Heap-held: the buffers alone are some 20 KB, too much for small thread stacks. A thread that
@@ -75,9 +75,8 @@ void CreateTableManagers(Dictionary& d) {
         }
         // Peers are looked up when needed, so the objects may be created in any order.
         d.relations[i] = std::make_unique<TableRelations>(
-            id, *d.managers[i], [&d](TableId other) -> TableRelations& {
-                return d.Relations(other);
-            });
+            id, *d.managers[i],
+            [&d](TableId other) -> TableRelations& { return d.Relations(other); });
     }
 }
 
@@ -94,12 +93,7 @@ Dictionary::Dictionary(std::shared_ptr<store::DataFile> dataFile) : file(std::mo
     InitTableManagers(*this);
 }
 
-// Relation objects refer to the managers, so they go first; closing happens in the managers'
-// destructors.
-Dictionary::~Dictionary() {
-    for (auto& relation : relations) relation.reset();
-    for (auto& manager : managers) manager.reset();
-}
+Dictionary::~Dictionary() = default;
 
 bool InitDictionary(std::shared_ptr<store::DataFile> file) {
     if (!file) return false;
@@ -108,14 +102,24 @@ bool InitDictionary(std::shared_ptr<store::DataFile> file) {
     return true;
 }
 
-void KillDictionary() { t_dictionary.Release(); }
+void KillDictionary() {
+    t_dictionary.Release();
+}
 
-bool HasDictionary() { return t_dictionary.dictionary != nullptr; }
+bool HasDictionary() {
+    return t_dictionary.dictionary != nullptr;
+}
 
-Dictionary& Dict() { return *t_dictionary.dictionary; }
+Dictionary& Dict() {
+    return *t_dictionary.dictionary;
+}
 
-TableManager& Access(TableId id) { return Dict().Manager(id); }
+TableManager& Access(TableId id) {
+    return Dict().Manager(id);
+}
 
-TableRelations& Relate(TableId id) { return Dict().Relations(id); }
+TableRelations& Relate(TableId id) {
+    return Dict().Relations(id);
+}
 
 }  // namespace zem::data

@@ -7,7 +7,9 @@
 namespace zem::data {
 namespace {
 
-ui::ErrorManager& Errors() { return ui::ErrorManager::Global(); }
+ui::ErrorManager& Errors() {
+    return ui::ErrorManager::Global();
+}
 
 // The store flags in the order the choice list shows them, bracketed so "1" can't match "16".
 constexpr std::string_view kSiteValues = "]1[]2[]4[]8[]16[]32[";
@@ -20,7 +22,9 @@ constexpr int kMaxCatalogLevel = 100;
 QueriesManager::QueriesManager(store::DataFile& file, QueriesRecord& record)
     : TableManager(file, data::Def(TableId::Queries), &record), record_(record) {}
 
-void QueriesManager::PrimeDefaults() { record_.SITE = 1; }
+void QueriesManager::PrimeDefaults() {
+    record_.SITE = 1;
+}
 
 ui::Level QueriesManager::ValidateField(int fieldNo, bool report) {
     if (const ui::Level base = TableManager::ValidateField(fieldNo, report); base != ui::Benign) {
@@ -37,7 +41,9 @@ ui::Level QueriesManager::ValidateField(int fieldNo, bool report) {
 SysinfoManager::SysinfoManager(store::DataFile& file, SysinfoRecord& record)
     : TableManager(file, data::Def(TableId::Sysinfo), &record), record_(record) {}
 
-void SysinfoManager::PrimeDefaults() { record_.USERAGENT = 1; }
+void SysinfoManager::PrimeDefaults() {
+    record_.USERAGENT = 1;
+}
 
 ui::Level SysinfoManager::ValidateField(int fieldNo, bool report) {
     if (const ui::Level base = TableManager::ValidateField(fieldNo, report); base != ui::Benign) {

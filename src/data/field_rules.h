@@ -7,31 +7,31 @@ namespace zem::data {
 
 // A new query is for Amazon US; SITE must be one of the six stores.
 class QueriesManager : public TableManager {
-public:
+  public:
     QueriesManager(store::DataFile& file, QueriesRecord& record);
     ui::Level ValidateField(int fieldNo, bool report) override;
 
     static constexpr int kSiteField = 4;
 
-protected:
+  protected:
     void PrimeDefaults() override;
 
-private:
+  private:
     QueriesRecord& record_;
 };
 
 // A new configuration record uses the first user agent; the crawl depth is 0 to 100.
 class SysinfoManager : public TableManager {
-public:
+  public:
     SysinfoManager(store::DataFile& file, SysinfoRecord& record);
     ui::Level ValidateField(int fieldNo, bool report) override;
 
     static constexpr int kCatalogLevelField = 8;
 
-protected:
+  protected:
     void PrimeDefaults() override;
 
-private:
+  private:
     SysinfoRecord& record_;
 };
 

@@ -11,10 +11,10 @@ namespace zem::data {
 // One Amazon store; ID is its SiteFlag (1 US, 2 UK, 4 FR, 8 DE, 16 JP, 32 CA). Also aSites.
 struct SitesRecord {
     std::int32_t ID;
-    char NAME[120];          // STRING
-    char AFFILATEID[21];     // CSTRING
-    char ACTIONS[4096];      // CSTRING, lines separated by CR LF
-    char ADWORDS[3][256];    // CSTRING DIM(3)
+    char NAME[120];        // STRING
+    char AFFILATEID[21];   // CSTRING
+    char ACTIONS[4096];    // CSTRING, lines separated by CR LF
+    char ADWORDS[3][256];  // CSTRING DIM(3)
     std::uint8_t ISACTIVE;
 };
 
@@ -51,8 +51,8 @@ struct QueriesRecord {
     std::uint8_t SITE;
     std::int32_t CATALOG;
     std::int32_t NODE;
-    char NAME[120];        // STRING
-    char KEYWORDS[1024];   // CSTRING
+    char NAME[120];       // STRING
+    char KEYWORDS[1024];  // CSTRING
     double MINPRICE;
     double MAXPRICE;
     std::int32_t BRAND;

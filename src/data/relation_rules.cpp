@@ -5,28 +5,28 @@ namespace {
 
 using enum TableId;
 
-constexpr RelationDef kCatalogTree{
-    aCatalogs, Catalogs, CAT_KeyParent, {{{"ID", "PARENT"}}}, 1, Rule::None, Rule::Cascade};
-constexpr RelationDef kSiteQueries{
-    Sites, Queries, QUE_KeySite, {{{"ID", "SITE"}}}, 1, Rule::None, Rule::None};
-constexpr RelationDef kTagSetTags{TagSet_,       TagFile_,       TF__PtrKey,
-                                  {{{"USR", "USR"}, {"TBL", "TBL"}}}, 2, Rule::Cascade,
-                                  Rule::Cascade};
-constexpr RelationDef kTagSetPositions{TagSet_,       TagFilePos_,    TP__ValKey,
-                                       {{{"USR", "USR"}, {"TBL", "TBL"}}}, 2, Rule::Cascade,
-                                       Rule::Cascade};
-constexpr RelationDef kBrandQueries{
-    Brands, Queries, QUE_KeyBrand, {{{"ID", "BRAND"}}}, 1, Rule::None, Rule::None};
-constexpr RelationDef kBrandGoods{
-    Brands, Goods, GOO_KeyBrand, {{{"ID", "BRAND"}}}, 1, Rule::None, Rule::None};
-constexpr RelationDef kCatalogQueries{
-    Catalogs, Queries, QUE_KeyCatalog, {{{"ID", "CATALOG"}}}, 1, Rule::None, Rule::None};
-constexpr RelationDef kQueryGoods{
-    Queries, Goods, GOO_KeyQuery, {{{"ID", "QUERY"}}}, 1, Rule::None, Rule::Cascade};
-constexpr RelationDef kNodeQueries{
-    Nodes, Queries, QUE_KeyNode, {{{"ID", "NODE"}}}, 1, Rule::None, Rule::None};
-constexpr RelationDef kBrowserConfig{
-    Browsers, Sysinfo, SYS_KeyBrowser, {{{"ID", "USERAGENT"}}}, 1, Rule::None, Rule::Clear};
+constexpr RelationDef kCatalogTree{aCatalogs, Catalogs,   CAT_KeyParent, {{{"ID", "PARENT"}}},
+                                   1,         Rule::None, Rule::Cascade};
+constexpr RelationDef kSiteQueries{Sites, Queries,    QUE_KeySite, {{{"ID", "SITE"}}},
+                                   1,     Rule::None, Rule::None};
+constexpr RelationDef kTagSetTags{
+    TagSet_, TagFile_,      TF__PtrKey,   {{{"USR", "USR"}, {"TBL", "TBL"}}},
+    2,       Rule::Cascade, Rule::Cascade};
+constexpr RelationDef kTagSetPositions{
+    TagSet_, TagFilePos_,   TP__ValKey,   {{{"USR", "USR"}, {"TBL", "TBL"}}},
+    2,       Rule::Cascade, Rule::Cascade};
+constexpr RelationDef kBrandQueries{Brands, Queries,    QUE_KeyBrand, {{{"ID", "BRAND"}}},
+                                    1,      Rule::None, Rule::None};
+constexpr RelationDef kBrandGoods{Brands, Goods,      GOO_KeyBrand, {{{"ID", "BRAND"}}},
+                                  1,      Rule::None, Rule::None};
+constexpr RelationDef kCatalogQueries{Catalogs, Queries,    QUE_KeyCatalog, {{{"ID", "CATALOG"}}},
+                                      1,        Rule::None, Rule::None};
+constexpr RelationDef kQueryGoods{Queries, Goods,      GOO_KeyQuery, {{{"ID", "QUERY"}}},
+                                  1,       Rule::None, Rule::Cascade};
+constexpr RelationDef kNodeQueries{Nodes, Queries,    QUE_KeyNode, {{{"ID", "NODE"}}},
+                                   1,     Rule::None, Rule::None};
+constexpr RelationDef kBrowserConfig{Browsers, Sysinfo,    SYS_KeyBrowser, {{{"ID", "USERAGENT"}}},
+                                     1,        Rule::None, Rule::Clear};
 
 constexpr const RelationDef* kSites[] = {&kSiteQueries};
 constexpr const RelationDef* kNodes[] = {&kNodeQueries};

@@ -32,7 +32,8 @@ constexpr SiteSeed kSites[] = {
      "Buy {KEYWORD} now and save {SAVINGS%}\r\n"
      "Only {PRICE} - you save {SAVINGS}\r\n"
      "Get {KEYWORD} at Amazon today",
-     {"{KEYWORD} Deals", "Save {SAVINGS%} on {KEYWORD} today.", "Only {PRICE} at Amazon. Order now!"}},
+     {"{KEYWORD} Deals", "Save {SAVINGS%} on {KEYWORD} today.",
+      "Only {PRICE} at Amazon. Order now!"}},
     {2,
      "Amazon UK",
      false,
@@ -43,10 +44,14 @@ constexpr SiteSeed kSites[] = {
     {4,
      "Amazon FR",
      false,
-     "Achetez {KEYWORD} et \xE9""conomisez {SAVINGS%}\r\n"
-     "Seulement {PRICE}, vous \xE9""conomisez {SAVINGS}\r\n"
+     "Achetez {KEYWORD} et \xE9"
+     "conomisez {SAVINGS%}\r\n"
+     "Seulement {PRICE}, vous \xE9"
+     "conomisez {SAVINGS}\r\n"
      "{KEYWORD} sur Amazon.fr",
-     {"Promo {KEYWORD}", "\xC9""conomisez {SAVINGS%} sur {KEYWORD}",
+     {"Promo {KEYWORD}",
+      "\xC9"
+      "conomisez {SAVINGS%} sur {KEYWORD}",
       "Seulement {PRICE} chez Amazon."}},
     {8,
      "Amazon DE",
@@ -79,7 +84,8 @@ struct BrowserSeed {
 // Current desktop browsers. Edge's agent text is longer than the 120 characters the field
 // holds, so the fourth choice is Firefox on Windows.
 constexpr BrowserSeed kBrowsers[] = {
-    {1, "Firefox on Linux", "Mozilla/5.0 (X11; Linux x86_64; rv:140.0) Gecko/20100101 Firefox/140.0"},
+    {1, "Firefox on Linux",
+     "Mozilla/5.0 (X11; Linux x86_64; rv:140.0) Gecko/20100101 Firefox/140.0"},
     {2, "Chrome on Windows",
      "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
      "Chrome/138.0.0.0 Safari/537.36"},
@@ -98,9 +104,9 @@ constexpr bool AgentsFit() {
 }
 static_assert(AgentsFit());
 
-constexpr TableId kPhysicalTables[] = {TableId::Sites,    TableId::Nodes,    TableId::Catalogs,
-                                       TableId::Brands,   TableId::Queries,  TableId::Goods,
-                                       TableId::Browsers, TableId::Sysinfo,  TableId::TagSet_,
+constexpr TableId kPhysicalTables[] = {TableId::Sites,    TableId::Nodes,      TableId::Catalogs,
+                                       TableId::Brands,   TableId::Queries,    TableId::Goods,
+                                       TableId::Browsers, TableId::Sysinfo,    TableId::TagSet_,
                                        TableId::TagFile_, TableId::TagFilePos_};
 
 int CreateTables(store::DataFile& file) {

@@ -9,7 +9,9 @@
 namespace zem::data {
 namespace {
 
-ui::ErrorManager& Errors() { return ui::ErrorManager::Global(); }
+ui::ErrorManager& Errors() {
+    return ui::ErrorManager::Global();
+}
 
 // The auto-numbered key of a table, or -1.
 int AutoNumberKey(const store::TableDef& def) {
@@ -22,7 +24,7 @@ int AutoNumberKey(const store::TableDef& def) {
 // Keeps the thread's store error across calls made only to word a message, so the caller still
 // finds the error of its own call.
 class KeepStoreError {
-public:
+  public:
     KeepStoreError()
         : code_(store::ErrorCode()),
           fileCode_(store::FileErrorCode()),
@@ -31,7 +33,7 @@ public:
     KeepStoreError(const KeepStoreError&) = delete;
     KeepStoreError& operator=(const KeepStoreError&) = delete;
 
-private:
+  private:
     int code_;
     int fileCode_;
     std::string detail_;
@@ -47,7 +49,9 @@ TableManager::~TableManager() {
     if (table_) table_->Close();
 }
 
-void TableManager::Init(TableManager* aliasedFile) { aliasedFile_ = aliasedFile; }
+void TableManager::Init(TableManager* aliasedFile) {
+    aliasedFile_ = aliasedFile;
+}
 
 void TableManager::SetUpKeys() {
     if (table_) return;
@@ -91,7 +95,9 @@ ui::Level TableManager::Close() {
     return ui::Benign;
 }
 
-ui::Level TableManager::UseFile() { return OpenTable(Report::Yes); }
+ui::Level TableManager::UseFile() {
+    return OpenTable(Report::Yes);
+}
 
 ui::Level TableManager::Read(int rc, Report report) {
     if (rc == store::NoError) return ui::Benign;
@@ -190,11 +196,21 @@ ui::Level TableManager::Write(bool add, Report report) {
     return ReportStoreError(add ? ui::msg::AddFailed : ui::msg::PutFailed);
 }
 
-ui::Level TableManager::Insert() { return Write(true, Report::Yes); }
-ui::Level TableManager::TryInsert() { return Write(true, Report::No); }
-ui::Level TableManager::Update() { return Write(false, Report::Yes); }
-ui::Level TableManager::TryUpdate() { return Write(false, Report::No); }
+ui::Level TableManager::Insert() {
+    return Write(true, Report::Yes);
+}
+ui::Level TableManager::TryInsert() {
+    return Write(true, Report::No);
+}
+ui::Level TableManager::Update() {
+    return Write(false, Report::Yes);
+}
+ui::Level TableManager::TryUpdate() {
+    return Write(false, Report::No);
+}
 
-ui::Level TableManager::ValidateField(int, bool) { return ui::Benign; }
+ui::Level TableManager::ValidateField(int, bool) {
+    return ui::Benign;
+}
 
 }  // namespace zem::data

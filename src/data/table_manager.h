@@ -17,7 +17,7 @@
 namespace zem::data {
 
 class TableManager {
-public:
+  public:
     // buffer holds def.recordSize bytes and outlives the manager.
     TableManager(store::DataFile& file, const store::TableDef& def, void* buffer);
     virtual ~TableManager();
@@ -34,8 +34,8 @@ public:
     std::span<std::byte> Buffer() { return {static_cast<std::byte*>(buffer_), def_.recordSize}; }
     bool KeysSetUp() const { return table_ != nullptr; }
 
-    static constexpr bool kCreate = true;     // a missing table is created at open
-    static constexpr int kLockRecover = 10;   // seconds given to the driver after AccessDenied
+    static constexpr bool kCreate = true;    // a missing table is created at open
+    static constexpr int kLockRecover = 10;  // seconds given to the driver after AccessDenied
 
     // Counted: the table is opened by the first Open and closed by the matching last Close.
     ui::Level Open();
@@ -75,11 +75,11 @@ public:
     // Open it first (Open or UseFile).
     store::Table& File();
 
-protected:
+  protected:
     // Defaults of a new record, applied to the cleared buffer before auto-numbering.
     virtual void PrimeDefaults() {}
 
-private:
+  private:
     // Creates the store table over the buffer with the table's keys; runs once, at first use,
     // so a thread that never touches the table never builds its keys.
     void SetUpKeys();

@@ -14,7 +14,9 @@ namespace {
 
 using store::FieldType;
 
-ui::ErrorManager& Errors() { return ui::ErrorManager::Global(); }
+ui::ErrorManager& Errors() {
+    return ui::ErrorManager::Global();
+}
 
 bool IsInteger(const store::FieldDef& field) {
     switch (field.type) {
@@ -77,21 +79,21 @@ std::size_t FieldOf(const store::TableDef& def, std::string_view name) {
     // The relation table names a field the record lacks: a build of this program that can't
     // keep its data consistent must not run.
     std::fprintf(stderr, "relation of %.*s: no whole-number field %.*s\n",
-                 static_cast<int>(def.name.size()), def.name.data(),
-                 static_cast<int>(name.size()), name.data());
+                 static_cast<int>(def.name.size()), def.name.data(), static_cast<int>(name.size()),
+                 name.data());
     std::abort();
 }
 
 // Puts a record back into a buffer on leaving, so cascades leave the caller's buffer as it was.
 class KeepBuffer {
-public:
+  public:
     explicit KeepBuffer(std::span<std::byte> buffer)
         : buffer_(buffer), saved_(buffer.begin(), buffer.end()) {}
     ~KeepBuffer() { std::copy(saved_.begin(), saved_.end(), buffer_.begin()); }
     KeepBuffer(const KeepBuffer&) = delete;
     KeepBuffer& operator=(const KeepBuffer&) = delete;
 
-private:
+  private:
     std::span<std::byte> buffer_;
     std::vector<std::byte> saved_;
 };
@@ -113,8 +115,12 @@ void TableRelations::DeclareRelations() {
         const bool parentSide = def->parent == id_;
         const store::TableDef& parent = Def(def->parent);
         const store::TableDef& child = Def(def->child);
-        Relation relation{parentSide ? def->child : def->parent, parentSide, def->childKey, {},
-                          def->onUpdate, def->onDelete};
+        Relation relation{parentSide ? def->child : def->parent,
+                          parentSide,
+                          def->childKey,
+                          {},
+                          def->onUpdate,
+                          def->onDelete};
         for (std::size_t i = 0; i < def->linkCount; ++i) {
             relation.links.push_back({FieldOf(parent, def->links[i].parentField),
                                       FieldOf(child, def->links[i].childField)});
@@ -172,15 +178,17 @@ ui::Level TableRelations::ReportFailure(int messageId) {
 
 ui::Level TableRelations::Delete(bool ask) {
     if (ask) {
-        const unsigned answer = ui::Message(
-            "Are you sure you want to delete the highlighted record?", "Confirm Delete",
-            ui::Icon::Question, ui::ButtonYes | ui::ButtonNo, ui::ButtonYes);
+        const unsigned answer =
+            ui::Message("Are you sure you want to delete the highlighted record?", "Confirm Delete",
+                        ui::Icon::Question, ui::ButtonYes | ui::ButtonNo, ui::ButtonYes);
         if (answer != ui::ButtonYes) return ui::Cancel;
     }
     return DeleteCurrent();
 }
 
-ui::Level TableRelations::Update() { return UpdateCurrent(); }
+ui::Level TableRelations::Update() {
+    return UpdateCurrent();
+}
 
 ui::Level TableRelations::DeleteCurrent() {
     DeclareRelations();
@@ -188,7 +196,8 @@ ui::Level TableRelations::DeleteCurrent() {
     store::Table& table = me_.File();
     const store::Position position = table.CurrentPosition();
     // The rules follow the row as stored, not whatever the buffer was changed to since.
-    const int rc = position != 0 ? table.Reget(position) : store::SetError(store::RecordNotAvailable);
+    const int rc =
+        position != 0 ? table.Reget(position) : store::SetError(store::RecordNotAvailable);
     if (rc != store::NoError) return ReportFailure(ui::msg::DeleteFailed);
 
     const std::vector<std::byte> row(me_.Buffer().begin(), me_.Buffer().end());
@@ -225,8 +234,8 @@ ui::Level TableRelations::UpdateCurrent() {
     const store::TableDef& def = me_.Def();
     for (const Relation& relation : relations_) {
         if (!relation.otherIsChild || relation.onUpdate == Rule::None) continue;
-        const bool changed = std::any_of(
-            relation.links.begin(), relation.links.end(), [&](const Link& link) {
+        const bool changed =
+            std::any_of(relation.links.begin(), relation.links.end(), [&](const Link& link) {
                 const store::FieldDef& field = def.fields[link.parentField];
                 return IntegerAt(field, before) != IntegerAt(field, after);
             });

@@ -15,7 +15,7 @@
 namespace zem::data {
 
 class TableRelations {
-public:
+  public:
     // peers answers the relation object of another table of the same thread.
     using Peers = std::function<TableRelations&(TableId)>;
 
@@ -44,7 +44,7 @@ public:
     // of every link whose parent fields changed.
     ui::Level Update();
 
-private:
+  private:
     enum class Action { Delete, Renumber, Clear };
     struct Link {
         std::size_t parentField;

@@ -17,13 +17,13 @@ using store::TableDef;
 
 // Field descriptions come from the record structs themselves, so offsets and widths can't drift
 // from the buffers the store reads into.
+// clang-format off
 #define ZEM_FIELD(Rec, name, kind) \
-    FieldDef { #name, FieldType::kind, offsetof(Rec, name), sizeof(Rec::name) }
-#define ZEM_DIM_FIELD(Rec, name, kind)                                                       \
-    FieldDef {                                                                               \
-        #name, FieldType::kind, offsetof(Rec, name), sizeof(Rec::name[0]),                   \
-            static_cast<std::uint32_t>(std::extent_v<decltype(Rec::name)>)                   \
-    }
+    FieldDef{#name, FieldType::kind, offsetof(Rec, name), sizeof(Rec::name)}
+#define ZEM_DIM_FIELD(Rec, name, kind) \
+    FieldDef{#name, FieldType::kind, offsetof(Rec, name), sizeof(Rec::name[0]), \
+             static_cast<std::uint32_t>(std::extent_v<decltype(Rec::name)>)}
+// clang-format on
 
 // Not constexpr: reaching it in Col below stops the build at a misspelt key component.
 inline void NoSuchField() {}
@@ -45,7 +45,7 @@ constexpr std::string_view kByDesignation =
 constexpr std::string_view kByParent = "\xCF\xEE \xF0\xEE\xE4\xE8\xF2\xE5\xEB\xFE";  // По родителю
 constexpr std::string_view kByParentCatalog =
     "\xCF\xEE \xF0\xEE\xE4\xE8\xF2\xE5\xEB\xFC\xF1\xEA\xEE\xEC\xF3 "
-    "\xEA\xE0\xF2\xE0\xEB\xEE\xE3\xF3";                                  // По родительскому каталогу
+    "\xEA\xE0\xF2\xE0\xEB\xEE\xE3\xF3";  // По родительскому каталогу
 constexpr std::string_view kByLeaf = "\xCF\xEE \xEB\xE8\xF1\xF2\xF3";  // По листу
 
 // Sites, aSites ---------------------------------------------------------------------------------
@@ -66,8 +66,8 @@ constexpr KeyDef kSitesKeys[] = {
 
 // Nodes, aNodes ---------------------------------------------------------------------------------
 constexpr FieldDef kNodesFields[] = {
-    ZEM_FIELD(NodesRecord, ID, Long),     ZEM_FIELD(NodesRecord, PARENT, Long),
-    ZEM_FIELD(NodesRecord, NODE, Long),   ZEM_FIELD(NodesRecord, NAME, CString),
+    ZEM_FIELD(NodesRecord, ID, Long),    ZEM_FIELD(NodesRecord, PARENT, Long),
+    ZEM_FIELD(NodesRecord, NODE, Long),  ZEM_FIELD(NodesRecord, NAME, CString),
     ZEM_FIELD(NodesRecord, FLAGS, Long),
 };
 constexpr std::uint16_t kNodesId[] = {Col(kNodesFields, "ID")};
@@ -81,17 +81,16 @@ constexpr KeyDef kNodesKeys[] = {
 
 // Catalogs, aCatalogs ---------------------------------------------------------------------------
 constexpr FieldDef kCatalogsFields[] = {
-    ZEM_FIELD(CatalogsRecord, ID, Long),        ZEM_FIELD(CatalogsRecord, PARENT, Long),
-    ZEM_FIELD(CatalogsRecord, NAME, CString),   ZEM_FIELD(CatalogsRecord, NODE, Long),
+    ZEM_FIELD(CatalogsRecord, ID, Long),         ZEM_FIELD(CatalogsRecord, PARENT, Long),
+    ZEM_FIELD(CatalogsRecord, NAME, CString),    ZEM_FIELD(CatalogsRecord, NODE, Long),
     ZEM_FIELD(CatalogsRecord, CATALOG, CString), ZEM_FIELD(CatalogsRecord, FLAGS, Long),
     ZEM_FIELD(CatalogsRecord, BYBRAND, Byte),
 };
 constexpr std::uint16_t kCatalogsId[] = {Col(kCatalogsFields, "ID")};
 constexpr std::uint16_t kCatalogsParent[] = {Col(kCatalogsFields, "PARENT"),
                                              Col(kCatalogsFields, "NAME")};
-constexpr std::uint16_t kCatalogsNode[] = {Col(kCatalogsFields, "NODE"),
-                                           Col(kCatalogsFields, "FLAGS"),
-                                           Col(kCatalogsFields, "NAME")};
+constexpr std::uint16_t kCatalogsNode[] = {
+    Col(kCatalogsFields, "NODE"), Col(kCatalogsFields, "FLAGS"), Col(kCatalogsFields, "NAME")};
 constexpr std::uint16_t kCatalogsName[] = {Col(kCatalogsFields, "NAME")};
 constexpr KeyDef kCatalogsKeys[] = {
     {"KeyId", kCatalogsId, true, true, true, kByIdentifier},
@@ -114,12 +113,12 @@ constexpr KeyDef kBrandsKeys[] = {
 
 // Queries ---------------------------------------------------------------------------------------
 constexpr FieldDef kQueriesFields[] = {
-    ZEM_FIELD(QueriesRecord, ID, Long),         ZEM_FIELD(QueriesRecord, BUILDDATE, Date),
-    ZEM_FIELD(QueriesRecord, BUILDTIME, Time),  ZEM_FIELD(QueriesRecord, SITE, Byte),
-    ZEM_FIELD(QueriesRecord, CATALOG, Long),    ZEM_FIELD(QueriesRecord, NODE, Long),
-    ZEM_FIELD(QueriesRecord, NAME, String),     ZEM_FIELD(QueriesRecord, KEYWORDS, CString),
-    ZEM_FIELD(QueriesRecord, MINPRICE, Real),   ZEM_FIELD(QueriesRecord, MAXPRICE, Real),
-    ZEM_FIELD(QueriesRecord, BRAND, Long),      ZEM_FIELD(QueriesRecord, SAVING, Real),
+    ZEM_FIELD(QueriesRecord, ID, Long),        ZEM_FIELD(QueriesRecord, BUILDDATE, Date),
+    ZEM_FIELD(QueriesRecord, BUILDTIME, Time), ZEM_FIELD(QueriesRecord, SITE, Byte),
+    ZEM_FIELD(QueriesRecord, CATALOG, Long),   ZEM_FIELD(QueriesRecord, NODE, Long),
+    ZEM_FIELD(QueriesRecord, NAME, String),    ZEM_FIELD(QueriesRecord, KEYWORDS, CString),
+    ZEM_FIELD(QueriesRecord, MINPRICE, Real),  ZEM_FIELD(QueriesRecord, MAXPRICE, Real),
+    ZEM_FIELD(QueriesRecord, BRAND, Long),     ZEM_FIELD(QueriesRecord, SAVING, Real),
 };
 constexpr std::uint16_t kQueriesId[] = {Col(kQueriesFields, "ID")};
 constexpr std::uint16_t kQueriesDate[] = {Col(kQueriesFields, "BUILDDATE"),
@@ -184,10 +183,10 @@ constexpr KeyDef kBrowsersKeys[] = {
 
 // Sysinfo ---------------------------------------------------------------------------------------
 constexpr FieldDef kSysinfoFields[] = {
-    ZEM_FIELD(SysinfoRecord, USERAGENT, Long),     ZEM_FIELD(SysinfoRecord, MANUAL, Long),
-    ZEM_FIELD(SysinfoRecord, PROXY, CString),      ZEM_FIELD(SysinfoRecord, USER, CString),
-    ZEM_FIELD(SysinfoRecord, PASSWORD, CString),   ZEM_FIELD(SysinfoRecord, USEACCOUNT, Byte),
-    ZEM_FIELD(SysinfoRecord, USEPASSWORD, Byte),   ZEM_FIELD(SysinfoRecord, CATALOGLEVEL, Byte),
+    ZEM_FIELD(SysinfoRecord, USERAGENT, Long),      ZEM_FIELD(SysinfoRecord, MANUAL, Long),
+    ZEM_FIELD(SysinfoRecord, PROXY, CString),       ZEM_FIELD(SysinfoRecord, USER, CString),
+    ZEM_FIELD(SysinfoRecord, PASSWORD, CString),    ZEM_FIELD(SysinfoRecord, USEACCOUNT, Byte),
+    ZEM_FIELD(SysinfoRecord, USEPASSWORD, Byte),    ZEM_FIELD(SysinfoRecord, CATALOGLEVEL, Byte),
     ZEM_FIELD(SysinfoRecord, AUTOLOADBRANDS, Byte),
 };
 constexpr std::uint16_t kSysinfoBrowser[] = {Col(kSysinfoFields, "USERAGENT")};
@@ -197,9 +196,9 @@ constexpr KeyDef kSysinfoKeys[] = {
 
 // TagSet_ ---------------------------------------------------------------------------------------
 constexpr FieldDef kTagSetFields[] = {
-    ZEM_FIELD(TagSetRecord, TBL, Short),    ZEM_FIELD(TagSetRecord, USR, Long),
+    ZEM_FIELD(TagSetRecord, TBL, Short),     ZEM_FIELD(TagSetRecord, USR, Long),
     ZEM_FIELD(TagSetRecord, SOURCE, String), ZEM_FIELD(TagSetRecord, DATE, Long),
-    ZEM_FIELD(TagSetRecord, COUNT, Long),   ZEM_FIELD(TagSetRecord, DESCRIPTION, String),
+    ZEM_FIELD(TagSetRecord, COUNT, Long),    ZEM_FIELD(TagSetRecord, DESCRIPTION, String),
 };
 constexpr std::uint16_t kTagSetTbl[] = {Col(kTagSetFields, "TBL")};
 constexpr std::uint16_t kTagSetUsrTbl[] = {Col(kTagSetFields, "USR"), Col(kTagSetFields, "TBL")};
@@ -234,12 +233,10 @@ constexpr FieldDef kTagFilePosFields[] = {
     ZEM_FIELD(TagFilePosRecord, POS, String),
     ZEM_FIELD(TagFilePosRecord, VAL, String),
 };
-constexpr std::uint16_t kTagFilePosPos[] = {Col(kTagFilePosFields, "USR"),
-                                            Col(kTagFilePosFields, "TBL"),
-                                            Col(kTagFilePosFields, "POS")};
-constexpr std::uint16_t kTagFilePosVal[] = {Col(kTagFilePosFields, "USR"),
-                                            Col(kTagFilePosFields, "TBL"),
-                                            Col(kTagFilePosFields, "VAL")};
+constexpr std::uint16_t kTagFilePosPos[] = {
+    Col(kTagFilePosFields, "USR"), Col(kTagFilePosFields, "TBL"), Col(kTagFilePosFields, "POS")};
+constexpr std::uint16_t kTagFilePosVal[] = {
+    Col(kTagFilePosFields, "USR"), Col(kTagFilePosFields, "TBL"), Col(kTagFilePosFields, "VAL")};
 constexpr KeyDef kTagFilePosKeys[] = {
     {"PosKey", kTagFilePosPos, true, true, false, "TP_:PosKey"},
     {"ValKey", kTagFilePosVal, false, false, false, "TP_:ValKey"},
@@ -298,7 +295,9 @@ constexpr bool EqualNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-const store::TableDef& Def(TableId id) { return kTables[Index(id)]; }
+const store::TableDef& Def(TableId id) {
+    return kTables[Index(id)];
+}
 
 std::optional<TableId> FindTable(std::string_view label) {
     for (std::size_t i = 0; i < kTables.size(); ++i) {

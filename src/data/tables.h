@@ -59,8 +59,12 @@ const store::TableDef* FindDef(std::string_view label);
 
 // The real table behind an alias; a real table answers itself.
 TableId RealTable(TableId id);
-inline bool IsAlias(TableId id) { return RealTable(id) != id; }
+inline bool IsAlias(TableId id) {
+    return RealTable(id) != id;
+}
 
-inline constexpr std::size_t Index(TableId id) { return static_cast<std::size_t>(id); }
+inline constexpr std::size_t Index(TableId id) {
+    return static_cast<std::size_t>(id);
+}
 
 }  // namespace zem::data

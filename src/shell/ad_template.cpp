@@ -34,12 +34,17 @@ std::string Placeholder(std::string_view token, std::string_view sign, std::stri
 std::string_view CurrencySign(std::int32_t siteFlag) {
     switch (siteFlag) {
         case 1:
-        case 32: return "$";
-        case 2: return "\xA3";
+        case 32:
+            return "$";
+        case 2:
+            return "\xA3";
         case 4:
-        case 8: return "\x80";
-        case 16: return "\xA5";
-        default: return "";
+        case 8:
+            return "\x80";
+        case 16:
+            return "\xA5";
+        default:
+            return "";
     }
 }
 

@@ -18,7 +18,8 @@ void DictionaryModuleExit() {
 
 void InstallDictionaryHooks() {
     static std::once_flag once;
-    std::call_once(once, [] { runtime::AddThreadHooks(&DictionaryModuleInit, &DictionaryModuleExit); });
+    std::call_once(once,
+                   [] { runtime::AddThreadHooks(&DictionaryModuleInit, &DictionaryModuleExit); });
 }
 
 }  // namespace zem::shell

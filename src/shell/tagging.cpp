@@ -21,6 +21,10 @@ std::int32_t g_userNo = 0;  // every tag of this program belongs to user 0
 struct ThreadTags {
     int tagFileOpens = 0;
     int tagPosOpens = 0;
+    // Whether the counted open took the table's lock; a lock that was already held stays with
+    // whoever took it.
+    bool tagFileLocked = false;
+    bool tagPosLocked = false;
     // Where the current walk stands: the last tag's set, value and row.
     bool walking = false;
     std::int16_t walkSet = 0;
@@ -34,7 +38,9 @@ ThreadTags& Thread() {
 }
 
 // The SHORT a set number is stored as; 0 is no set.
-std::int16_t StoredSet(std::int32_t set) { return static_cast<std::int16_t>(set); }
+std::int16_t StoredSet(std::int32_t set) {
+    return static_cast<std::int16_t>(set);
+}
 
 bool IsNumeric(std::string_view text) {
     std::size_t i = 0, n = text.size();
@@ -44,14 +50,19 @@ bool IsNumeric(std::string_view text) {
     bool digits = false, point = false;
     for (; i < n; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= '0' && c <= '9') digits = true;
-        else if (c == '.' && !point) point = true;
-        else return false;
+        if (c >= '0' && c <= '9')
+            digits = true;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return false;
     }
     return digits;
 }
 
-data::TagFileRecord& TF() { return data::Dict().TF_; }
+data::TagFileRecord& TF() {
+    return data::Dict().TF_;
+}
 
 void FillTagKey(std::int16_t set, std::int32_t pointer) {
     TF().USR = CurrentTagUser();
@@ -89,8 +100,11 @@ void Clear(const TagTable& table, std::int32_t setNumber, std::uint8_t manageOpe
     store::Table& file = manager.File();
     const std::int32_t user = CurrentTagUser();
 
-    // Fast path: when the set is all the table holds, empty it in one step.
-    const bool locked = file.Lock(1) == store::NoError;
+    // Fast path: when the set is all the table holds, empty it in one step. A lock the caller
+    // already holds (bulk work between OpenTagFile and CloseTagFile) serves as well, and stays
+    // the caller's.
+    const bool lockedBefore = file.Locked();
+    const bool locked = lockedBefore || file.Lock(1) == store::NoError;
     bool done = false;
     if (locked) {
         file.Set(table.firstLastKey);
@@ -111,7 +125,7 @@ void Clear(const TagTable& table, std::int32_t setNumber, std::uint8_t manageOpe
         if (view.Open() == store::NoError) {
             int rows = 0;
             while (view.Next() == store::NoError) {
-                if (++rows % 10 == 0) ui::YieldToEvents();
+                if (++rows % 9 == 0) ui::YieldToEvents();
                 if (view.Delete() != store::NoError) ReportDeleteFailure(table.fileName);
             }
             view.Close();
@@ -119,34 +133,40 @@ void Clear(const TagTable& table, std::int32_t setNumber, std::uint8_t manageOpe
         if (manageOpen) table.close();
         file.ClearBuffer();
     }
-    if (locked && file.IsOpen()) file.Unlock();
+    if (locked && !lockedBefore && file.IsOpen()) file.Unlock();
     manager.Close();
 }
 
-void OpenCounted(TableId id, int& count) {
+void OpenCounted(TableId id, int& count, bool& tookLock) {
     if (count == 0) {
         data::TableManager& manager = data::Access(id);
         manager.Open();
         manager.UseFile();
-        manager.File().Lock(1);  // bulk work goes on without the lock when others hold it
+        // Bulk work goes on without the lock when others hold it.
+        tookLock = !manager.File().Locked() && manager.File().Lock(1) == store::NoError;
         manager.File().Stream();
     }
     ++count;
 }
 
-void CloseCounted(TableId id, int& count) {
+void CloseCounted(TableId id, int& count, bool& tookLock) {
     if (--count > 0) return;
     data::TableManager& manager = data::Access(id);
     if (manager.OpenCount() > 0) {
         manager.File().Flush();
-        manager.File().Unlock();
+        if (tookLock) manager.File().Unlock();
         manager.Close();
     }
     count = 0;
+    tookLock = false;
 }
 
-void OpenTagPosFile() { OpenCounted(TableId::TagFilePos_, Thread().tagPosOpens); }
-void CloseTagPosFile() { CloseCounted(TableId::TagFilePos_, Thread().tagPosOpens); }
+void OpenTagPosFile() {
+    OpenCounted(TableId::TagFilePos_, Thread().tagPosOpens, Thread().tagPosLocked);
+}
+void CloseTagPosFile() {
+    CloseCounted(TableId::TagFilePos_, Thread().tagPosOpens, Thread().tagPosLocked);
+}
 
 }  // namespace
 
@@ -290,20 +310,32 @@ std::int32_t NextTagged(std::int32_t setNumber) {
     return StepWalk(set);
 }
 
-void OpenTagFile() { OpenCounted(TableId::TagFile_, Thread().tagFileOpens); }
-void CloseTagFile() { CloseCounted(TableId::TagFile_, Thread().tagFileOpens); }
+void OpenTagFile() {
+    OpenCounted(TableId::TagFile_, Thread().tagFileOpens, Thread().tagFileLocked);
+}
+void CloseTagFile() {
+    CloseCounted(TableId::TagFile_, Thread().tagFileOpens, Thread().tagFileLocked);
+}
 
 void ClearTags(std::int32_t set, std::uint8_t manageOpen) {
-    static const TagTable table{TableId::TagFile_, data::TF__PtrKey, "TF_", "TagFile_",
-                                &OpenTagFile, &CloseTagFile,
+    static const TagTable table{TableId::TagFile_,
+                                data::TF__PtrKey,
+                                "TF_",
+                                "TagFile_",
+                                &OpenTagFile,
+                                &CloseTagFile,
                                 [] { return data::Dict().TF_.USR; },
                                 [] { return data::Dict().TF_.TBL; }};
     Clear(table, set, manageOpen);
 }
 
 void ClearTagPositions(std::int32_t set, std::uint8_t manageOpen) {
-    static const TagTable table{TableId::TagFilePos_, data::TP__ValKey, "TP_", "TagFilePos_",
-                                &OpenTagPosFile, &CloseTagPosFile,
+    static const TagTable table{TableId::TagFilePos_,
+                                data::TP__ValKey,
+                                "TP_",
+                                "TagFilePos_",
+                                &OpenTagPosFile,
+                                &CloseTagPosFile,
                                 [] { return data::Dict().TP_.USR; },
                                 [] { return data::Dict().TP_.TBL; }};
     Clear(table, set, manageOpen);

@@ -20,7 +20,7 @@
 namespace zem::test {
 
 class DataTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ui::ErrorManager::Global().Init();
         ui::ErrorManager::Global().SetSink(sink);

@@ -10,10 +10,11 @@
 namespace zem::store {
 namespace {
 
-// Batch mode commits its shared transaction after this many writes or this long, so other
-// threads' writes never wait long behind a bulk job.
-constexpr int kBatchWrites = 2000;
-constexpr auto kBatchAge = std::chrono::milliseconds(100);
+// Batch mode keeps one transaction open across many writes and commits it as soon as another
+// connection of this process waits to write, and at the latest after this many writes or this
+// long (the bound for writers in other processes, which can't be seen waiting).
+constexpr int kBatchWrites = 50000;
+constexpr auto kBatchAge = std::chrono::milliseconds(1000);
 
 std::string SqlType(const FieldDef& field) {
     if (field.type == FieldType::Real) return "REAL";
@@ -83,6 +84,7 @@ Connection::Connection(DataFile& file, const std::string& path, const std::strin
     sqlite3_create_function(raw, "zem_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                             &FoldFunction, nullptr, nullptr);
     Exec("PRAGMA cache_size=-32768");
+    Exec("PRAGMA temp_store=MEMORY");
     Exec("PRAGMA synchronous=FULL");
     locks_.HoldPresent();
 }
@@ -227,37 +229,64 @@ int Connection::CheckColumns(const TableDef& def, TableInfo& info) {
 
 // --- write units ----------------------------------------------------------------------------
 
-int Connection::BeginUnit() {
+int Connection::BeginUnit(bool singleStatement) {
     if (depth_ == 0 && !outerOpen_ && (atomic_ > 0 || streams_ > 0)) {
-        if (int rc = Exec("BEGIN IMMEDIATE"); rc != NoError) return rc;
+        if (int rc = Begin(); rc != NoError) return rc;
         outerOpen_ = true;
         outerWrites_ = 0;
         outerSince_ = std::chrono::steady_clock::now();
     }
-    int rc = depth_ == 0 && !outerOpen_ ? Exec("BEGIN IMMEDIATE") : Exec("SAVEPOINT unit");
-    if (rc == NoError) ++depth_;
+    const bool nested = depth_ > 0 || outerOpen_;
+    // Inside a transaction one statement is atomic by itself; a savepoint would only cost a
+    // sub-journal write of every page it touches.
+    const bool savepoint = nested && !singleStatement;
+    int rc = !nested ? Begin() : savepoint ? Run("SAVEPOINT unit") : NoError;
+    if (rc == NoError) {
+        ++depth_;
+        savepoints_.push_back(savepoint);
+    }
     return rc;
 }
 
 int Connection::EndUnit(bool ok) {
     if (depth_ == 0) return NoError;
     --depth_;
+    const bool savepoint = savepoints_.back();
+    savepoints_.pop_back();
     const bool nested = depth_ > 0 || outerOpen_;
     int rc = NoError;
     if (nested) {
-        if (!ok) Exec("ROLLBACK TO unit");
-        rc = Exec("RELEASE unit");
+        if (savepoint) {
+            if (!ok) Run("ROLLBACK TO unit");
+            rc = Run("RELEASE unit");
+        }
     } else {
-        rc = Exec(ok ? "COMMIT" : "ROLLBACK");
-        if (rc != NoError && ok) Exec("ROLLBACK");
+        rc = Run(ok ? "COMMIT" : "ROLLBACK");
+        if (rc != NoError && ok) Run("ROLLBACK");
     }
     if (depth_ == 0 && outerOpen_ && atomic_ == 0) {
         ++outerWrites_;
-        if (outerWrites_ >= kBatchWrites ||
+        if (file_.WritersWaiting() > 0 || outerWrites_ >= kBatchWrites ||
             std::chrono::steady_clock::now() - outerSince_ > kBatchAge)
             if (int crc = CommitOuter(); rc == NoError) rc = crc;
     }
     return rc;
+}
+
+int Connection::Begin() {
+    // Counted while it may wait, so a batch in progress on another thread makes way.
+    file_.WriterWaits(+1);
+    int rc = Run("BEGIN IMMEDIATE");
+    file_.WriterWaits(-1);
+    return rc;
+}
+
+int Connection::Run(const char* sql) {
+    Statement* st = Prepare(sql);
+    if (!st) return ErrorCode();
+    int rc = st->Step();
+    st->Reset();
+    return rc == SQLITE_DONE || rc == SQLITE_ROW ? NoError : Fail(rc);
 }
 
 int Connection::CommitOuter() {
@@ -270,7 +299,7 @@ int Connection::CommitOuter() {
 
 int Connection::BeginAtomic() {
     if (depth_ == 0 && !outerOpen_) {
-        if (int rc = Exec("BEGIN IMMEDIATE"); rc != NoError) return rc;
+        if (int rc = Begin(); rc != NoError) return rc;
         outerOpen_ = true;
         outerSince_ = std::chrono::steady_clock::now();
         outerWrites_ = 0;
@@ -312,7 +341,6 @@ int Connection::StreamOff() {
         rc = CommitOuter();
     }
     if (!logout_) SetSynchronous(true);
-    if (rc == NoError) Exec("PRAGMA wal_checkpoint(PASSIVE)");
     return rc;
 }
 

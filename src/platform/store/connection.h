@@ -26,6 +26,7 @@ struct TableInfo {
     std::string columnList;            // quoted, comma-separated
     std::string selectList;            // "rowid," + columnList
     std::string journal;               // the table's journal table
+    std::string insertSql;             // built at first use
     std::uint64_t generation = 0;      // changes made through this connection
     std::int64_t autoNext = 0;         // next auto-number while the write lock is held; 0 unknown
 };
@@ -46,13 +47,16 @@ class Connection {
     // A cached prepared statement; nullptr (with the thread's error set) when it can't be built.
     Statement* Prepare(const std::string& sql);
     int Exec(const char* sql);  // store Error
+    int Run(const char* sql);   // a cached statement without results
+    int Begin();                // a write transaction
 
     // The physical table of def, created with its keys and journal when missing.
     TableInfo* Info(const TableDef& def);
 
     // Write units: each write runs inside one. The outermost unit is a database transaction
     // unless an Atomically block or batch mode already holds one; inner ones are savepoints.
-    int BeginUnit();
+    // singleStatement: the unit is one statement, which needs no savepoint of its own.
+    int BeginUnit(bool singleStatement = false);
     int EndUnit(bool ok);
     int UnitDepth() const { return depth_; }
 
@@ -92,6 +96,7 @@ class Connection {
     std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
     std::unordered_map<std::string, std::unique_ptr<TableInfo>> tables_;
     int depth_ = 0;
+    std::vector<bool> savepoints_;  // per open unit: whether it holds a savepoint
     int atomic_ = 0;
     int streams_ = 0;
     bool outerOpen_ = false;  // a transaction kept open for atomic blocks or batch mode

@@ -1,6 +1,7 @@
 #pragma once
 // The encrypted data file. One process-wide object per file; every thread that touches it gets
 // its own database connection, created on first use and released by ReleaseThreadConnection.
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -65,6 +66,10 @@ class DataFile {
     void Reserve(const std::string& sqlName, std::int64_t number);
     void Unreserve(const std::string& sqlName, std::int64_t number);
 
+    // Connections of this process waiting to start a write transaction.
+    int WritersWaiting() const { return writersWaiting_.load(std::memory_order_relaxed); }
+    void WriterWaits(int delta) { writersWaiting_.fetch_add(delta, std::memory_order_relaxed); }
+
   private:
     DataFile(std::filesystem::path path, std::string password);
     int Prepare(Connection& conn, bool created);
@@ -73,6 +78,7 @@ class DataFile {
     std::string password_;
     std::mutex mutex_;
     std::unordered_map<std::thread::id, std::unique_ptr<Connection>> connections_;
+    std::atomic<int> writersWaiting_{0};
     std::mutex reservedMutex_;
     std::unordered_map<std::string, std::set<std::int64_t>> reserved_;
     friend class Connection;

@@ -164,6 +164,59 @@ void ReadRecord(const Statement& st, int first, const TableDef& def, std::byte* 
     }
 }
 
+void AppendCompact(const Statement& st, int first, const TableDef& def,
+                   std::vector<std::byte>& arena) {
+    int i = first;
+    auto put = [&](const void* p, std::size_t n) {
+        const std::size_t at = arena.size();
+        arena.resize(at + n);
+        std::memcpy(arena.data() + at, p, n);
+    };
+    for (const FieldDef& field : def.fields) {
+        for (std::uint32_t e = 0; e < std::max<std::uint32_t>(field.dim, 1); ++e) {
+            if (field.type == FieldType::Real) {
+                double v = st.Real(i++);
+                put(&v, 8);
+            } else if (IsText(field)) {
+                std::string_view text = st.Text(i++);
+                auto n = static_cast<std::uint32_t>(text.size());
+                put(&n, 4);
+                put(text.data(), n);
+            } else {
+                std::int64_t v = st.Int(i++);
+                put(&v, 8);
+            }
+        }
+    }
+}
+
+void ExpandCompact(const std::byte* src, const TableDef& def, std::byte* record) {
+    for (const FieldDef& field : def.fields) {
+        for (std::uint32_t e = 0; e < std::max<std::uint32_t>(field.dim, 1); ++e) {
+            std::byte* p = record + field.offset + e * field.size;
+            if (field.type == FieldType::Real) {
+                std::memcpy(p, src, 8);
+                src += 8;
+            } else if (IsText(field)) {
+                std::uint32_t n;
+                std::memcpy(&n, src, 4);
+                src += 4;
+                std::size_t room = field.type == FieldType::CString ? field.size - 1 : field.size;
+                std::size_t copy = std::min<std::size_t>(n, room);
+                std::memcpy(p, src, copy);
+                std::memset(p + copy, field.type == FieldType::CString ? 0 : ' ',
+                            field.size - copy);
+                src += n;
+            } else {
+                std::int64_t v;
+                std::memcpy(&v, src, 8);
+                StoreInteger(field, p, v);
+                src += 8;
+            }
+        }
+    }
+}
+
 KeyTuple MakeTuple(const TableDef& def, std::size_t key, const std::byte* record) {
     KeyTuple tuple;
     for (std::uint16_t f : def.keys[key].fields) {

@@ -26,6 +26,12 @@ void BindRecord(Statement& st, int first, const TableDef& def, const std::vector
 // Reads every data column from column first on into the record.
 void ReadRecord(const Statement& st, int first, const TableDef& def, std::byte* record);
 
+// Read-ahead keeps rows compact: numbers as 8 bytes, texts as a length and their bytes. A row is
+// expanded into a record buffer only when it is handed out.
+void AppendCompact(const Statement& st, int first, const TableDef& def,
+                   std::vector<std::byte>& arena);
+void ExpandCompact(const std::byte* compact, const TableDef& def, std::byte* record);
+
 // The text of a text field as stored (padding removed).
 std::string_view StoredText(const FieldDef& field, const std::byte* element);
 

@@ -24,17 +24,23 @@ struct Cursor {
     Anchor anchor = Anchor::Start;
     KeyTuple tuple;
     store::Position row = 0;
-    std::vector<std::byte> cache;
+    std::vector<std::byte> arena;      // the read-ahead rows, compact
+    std::vector<std::size_t> offsets;  // where each row starts in the arena
     std::vector<store::Position> rows;
+    std::vector<std::byte> scratch;  // a row expanded to work out its key values
     std::size_t next = 0;
     bool exhausted = false;
     std::uint64_t generation = 0;
     std::size_t batch = 4;
+    // The key values of the anchor row are worked out only when a read needs them, from the
+    // row's image in the cache.
+    bool tupleFromCache = false;
+    std::size_t cachedIndex = 0;
 };
 
 namespace {
 
-constexpr std::size_t kMaxBatch = 512;
+constexpr std::size_t kMaxBatch = 1024;
 
 std::string KeyOrder(const std::vector<std::string>& columns, bool forward) {
     std::string order;
@@ -69,18 +75,19 @@ Connection* Table::Conn() {
 }
 
 TableInfo* Table::Ready() {
-    if (!open_ || !conn_) {
+    if (!open_ || !info_) {
         SetError(FileNotOpen, 0, std::string(def_.name));
         return nullptr;
     }
-    return conn_->Info(def_);
+    return info_;
 }
 
 int Table::Open() {
     if (open_) return SetError(NoError);
     conn_ = file_.ThreadConnection();
     if (!conn_) return ErrorCode();
-    if (!conn_->Info(def_)) {
+    info_ = conn_->Info(def_);
+    if (!info_) {
         int rc = ErrorCode() == FileLocked
                      ? SetError(AccessDenied, FileErrorCode(), FileErrorText())
                      : ErrorCode();
@@ -101,6 +108,7 @@ void Table::Close() {
     open_ = false;
     current_ = 0;
     conn_ = nullptr;
+    info_ = nullptr;
 }
 
 void Table::ClearBuffer(int how) {
@@ -227,6 +235,14 @@ int Table::Walk(bool forward) {
     if (!cursor_) return SetError(RecordNotAvailable, 0, "no sequence has been set");
     Cursor& c = *cursor_;
     const bool stale = c.generation != info->generation;
+    auto settleTuple = [&] {
+        if (!c.tupleFromCache) return;
+        c.scratch.resize(def_.recordSize);
+        ExpandCompact(c.arena.data() + c.offsets[c.cachedIndex], def_, c.scratch.data());
+        c.tuple = MakeTuple(def_, static_cast<std::size_t>(c.key), c.scratch.data());
+        c.tupleFromCache = false;
+    };
+    if (c.forward != forward || stale || c.next >= c.rows.size()) settleTuple();
     if (c.forward != forward || stale) {
         // Turning round, or rows changed under the read-ahead: read again from where we stand.
         c.rows.clear();
@@ -244,11 +260,12 @@ int Table::Walk(bool forward) {
         }
     }
     const std::size_t i = c.next++;
-    std::memcpy(buffer_, c.cache.data() + i * def_.recordSize, def_.recordSize);
+    ExpandCompact(c.arena.data() + c.offsets[i], def_, Buffer().data());
     current_ = c.rows[i];
     c.anchor = Cursor::Anchor::After;
     c.row = current_;
-    if (c.key >= 0) c.tuple = MakeTuple(def_, static_cast<std::size_t>(c.key), Buffer().data());
+    c.cachedIndex = i;
+    c.tupleFromCache = c.key >= 0;
     ClearError();
     return NoError;
 }
@@ -260,7 +277,8 @@ int Table::Fill(Cursor& c) {
     c.batch = std::min(c.batch * 2, kMaxBatch);
     c.rows.clear();
     c.next = 0;
-    c.cache.resize(want * def_.recordSize);
+    c.arena.clear();
+    c.offsets.clear();
     c.generation = info->generation;
 
     auto run = [&](const std::string& sql, auto&& bind) -> int {
@@ -270,9 +288,9 @@ int Table::Fill(Cursor& c) {
         st->Bind(next, static_cast<std::int64_t>(want - c.rows.size()));
         int rc;
         while ((rc = st->Step()) == SQLITE_ROW) {
-            const std::size_t i = c.rows.size();
             c.rows.push_back(st->Int(0));
-            ReadRecord(*st, 1, def_, c.cache.data() + i * def_.recordSize);
+            c.offsets.push_back(c.arena.size());
+            AppendCompact(*st, 1, def_, c.arena);
         }
         st->Reset();
         return rc == SQLITE_DONE ? NoError : conn_->Fail(rc);
@@ -332,7 +350,7 @@ int Table::Write(Change&& change) {
     TableInfo* info = Ready();
     if (!info) return ErrorCode();
     if (int rc = conn_->AcquireWrite(*info, writeWait_); rc != NoError) return rc;
-    int rc = conn_->BeginUnit();
+    int rc = conn_->BeginUnit(!conn_->Journalled(*info));
     if (rc == NoError) {
         rc = change(*info);
         int erc = conn_->EndUnit(rc == NoError);
@@ -372,8 +390,10 @@ int Table::Add() {
                 StoreInteger(field, record + field.offset, assigned);
             }
         }
-        Statement* st = conn_->Prepare("INSERT INTO " + Quoted(info.sqlName) + "(" +
-                                       info.columnList + ") VALUES" + Params(info.columns.size()));
+        if (info.insertSql.empty())
+            info.insertSql = "INSERT INTO " + Quoted(info.sqlName) + "(" + info.columnList +
+                             ") VALUES" + Params(info.columns.size());
+        Statement* st = conn_->Prepare(info.insertSql);
         if (!st) return ErrorCode();
         BindRecord(*st, 1, def_, info.foldedOf, record);
         int rc = st->Step();

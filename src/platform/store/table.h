@@ -109,6 +109,7 @@ class Table {
     int AutoField() const;  // field of the auto-numbered key, -1 when none
 
     Connection* conn_ = nullptr;
+    TableInfo* info_ = nullptr;  // owned by the connection, which outlives the open table
 
     DataFile& file_;
     const TableDef& def_;

@@ -17,7 +17,7 @@ void YieldToEvents();
 
 // Shows the wait cursor for its lifetime.
 class WaitCursor {
-public:
+  public:
     WaitCursor();
     ~WaitCursor();
     WaitCursor(const WaitCursor&) = delete;

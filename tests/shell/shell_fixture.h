@@ -1,0 +1,62 @@
+#pragma once
+// A fresh seeded data file with this thread's dictionary over it, every message caught by a
+// recording sink, and the wait cursor and yields of long walks counted.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "data/data_file_setup.h"
+#include "data/dictionary.h"
+#include "platform/ui/busy.h"
+#include "platform/ui/error_manager.h"
+#include "platform/ui/recording_sink.h"
+#include "shell/tagging.h"
+#include "support/temp_dir.h"
+
+namespace zem::test {
+
+// What the busy hooks saw on the thread that ran the walk.
+struct BusyCounts {
+    int shown = 0;     // wait cursor switched on
+    int restored = 0;  // wait cursor switched off
+    int yields = 0;
+    int yieldsWithoutCursor = 0;  // yields while the wait cursor was not showing
+};
+
+class ShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ui::ErrorManager::Global().Init();
+        ui::ErrorManager::Global().SetSink(sink);
+        store::OpenStatus status;
+        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
+        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
+        shell::TagModuleInit();
+    }
+    void TearDown() override {
+        ui::SetBusyHooks({});
+        if (data::HasDictionary()) data::KillDictionary();
+        data::CloseZembrolaFile();
+        ui::ErrorManager::Global().SetSink(nullptr);
+    }
+
+    // From here on the busy hooks count into busy.
+    void WatchBusy() {
+        BusyCounts* counts = &busy;
+        auto showing = std::make_shared<bool>(false);
+        ui::SetBusyHooks({[counts, showing](bool on) {
+                              *showing = on;
+                              ++(on ? counts->shown : counts->restored);
+                          },
+                          [counts, showing] {
+                              ++counts->yields;
+                              if (!*showing) ++counts->yieldsWithoutCursor;
+                          }});
+    }
+
+    TempDir dir;
+    std::shared_ptr<ui::RecordingSink> sink = std::make_shared<ui::RecordingSink>();
+    BusyCounts busy;
+};
+
+}  // namespace zem::test
