@@ -21,6 +21,12 @@ bool TableExists(Connection& conn, const char* name) {
     return found;
 }
 
+std::uint64_t ThreadSerial() {
+    static std::atomic<std::uint64_t> next{1};
+    thread_local const std::uint64_t serial = next.fetch_add(1);
+    return serial;
+}
+
 }  // namespace
 
 DataFile::DataFile(std::filesystem::path path, std::string password)
@@ -130,7 +136,7 @@ int DataFile::Prepare(Connection& conn, bool created) {
 }
 
 Connection* DataFile::ThreadConnection() {
-    auto id = std::this_thread::get_id();
+    const std::uint64_t id = ThreadSerial();
     {
         std::lock_guard lock(mutex_);
         auto it = connections_.find(id);
@@ -147,7 +153,7 @@ void DataFile::ReleaseThreadConnection() {
     std::unique_ptr<Connection> conn;
     {
         std::lock_guard lock(mutex_);
-        auto it = connections_.find(std::this_thread::get_id());
+        auto it = connections_.find(ThreadSerial());
         if (it == connections_.end()) return;
         conn = std::move(it->second);
         connections_.erase(it);

@@ -10,7 +10,6 @@
 #include <set>
 #include <span>
 #include <string>
-#include <thread>
 #include <unordered_map>
 
 namespace zem::store {
@@ -77,7 +76,8 @@ class DataFile {
     std::filesystem::path path_;
     std::string password_;
     std::mutex mutex_;
-    std::unordered_map<std::thread::id, std::unique_ptr<Connection>> connections_;
+    // By a serial number per thread: unlike thread ids, never reused by a later thread.
+    std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> connections_;
     std::atomic<int> writersWaiting_{0};
     std::mutex reservedMutex_;
     std::unordered_map<std::string, std::set<std::int64_t>> reserved_;
