@@ -125,7 +125,7 @@ void Clear(const TagTable& table, std::int32_t setNumber, std::uint8_t manageOpe
         if (view.Open() == store::NoError) {
             int rows = 0;
             while (view.Next() == store::NoError) {
-                if (++rows % 9 == 0) ui::YieldToEvents();
+                if (++rows % 10 == 0) ui::YieldToEvents();
                 if (view.Delete() != store::NoError) ReportDeleteFailure(table.fileName);
             }
             view.Close();

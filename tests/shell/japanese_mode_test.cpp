@@ -38,6 +38,7 @@ TEST_F(JapaneseModeTest, ASeededFileIsNotJapanese) {
 
 TEST_F(JapaneseModeTest, WithoutAJapanRowTheModeIsOff) {
     SetActive({{16, 1}});
+    ASSERT_EQ(shell::GetJPMode(), 128);  // leaves the active Japan row in the buffer
     data::TableManager& sites = data::Access(TableId::Sites);
     ASSERT_EQ(sites.Open(), ui::Benign);
     data::Dict().SIT.ID = 16;
@@ -46,6 +47,7 @@ TEST_F(JapaneseModeTest, WithoutAJapanRowTheModeIsOff) {
     sites.Close();
 
     EXPECT_EQ(shell::GetJPMode(), 0);
+    EXPECT_EQ(data::Dict().ASI.ISACTIVE, 0) << "the missed fetch left the old row behind";
     EXPECT_EQ(shell::CheckLocalization(), 1);
     EXPECT_EQ(sink->Count(), 0u);
 }
