@@ -10,10 +10,10 @@ constexpr RelationDef kCatalogTree{aCatalogs, Catalogs,   CAT_KeyParent, {{{"ID"
 constexpr RelationDef kSiteQueries{Sites, Queries,    QUE_KeySite, {{{"ID", "SITE"}}},
                                    1,     Rule::None, Rule::None};
 constexpr RelationDef kTagSetTags{
-    TagSet_, TagFile_,      TF__PtrKey,   {{{"USR", "USR"}, {"TBL", "TBL"}}},
+    TagSet_, TagFile_,      TF_PtrKey,   {{{"USR", "USR"}, {"TBL", "TBL"}}},
     2,       Rule::Cascade, Rule::Cascade};
 constexpr RelationDef kTagSetPositions{
-    TagSet_, TagFilePos_,   TP__ValKey,   {{{"USR", "USR"}, {"TBL", "TBL"}}},
+    TagSet_, TagFilePos_,   TP_ValKey,   {{{"USR", "USR"}, {"TBL", "TBL"}}},
     2,       Rule::Cascade, Rule::Cascade};
 constexpr RelationDef kBrandQueries{Brands, Queries,    QUE_KeyBrand, {{{"ID", "BRAND"}}},
                                     1,      Rule::None, Rule::None};

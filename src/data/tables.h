@@ -48,9 +48,9 @@ enum QueriesKey : std::size_t {
 enum GoodsKey : std::size_t { GOO_KeyQuery, GOO_KeyId, GOO_KeyBrand };
 enum BrowsersKey : std::size_t { BRO_KeyId, BRO_KeyName };
 enum SysinfoKey : std::size_t { SYS_KeyBrowser };
-enum TagSetKey : std::size_t { TS__TblKey, TS__UsrTblKey, TS__UsrSourceDateKey };
-enum TagFileKey : std::size_t { TF__PtrKey, TF__ValKey };
-enum TagFilePosKey : std::size_t { TP__PosKey, TP__ValKey };
+enum TagSetKey : std::size_t { TS_TblKey, TS_UsrTblKey, TS_UsrSourceDateKey };
+enum TagFileKey : std::size_t { TF_PtrKey, TF_ValKey };
+enum TagFilePosKey : std::size_t { TP_PosKey, TP_ValKey };
 
 const store::TableDef& Def(TableId id);
 // By label ("aCatalogs"), without regard to case; nullopt for a name that is no table.

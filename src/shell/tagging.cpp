@@ -203,7 +203,7 @@ std::uint8_t IsTagged(std::int32_t setNumber, std::int32_t pointer) {
     if (manager.Open() != ui::Benign) return 0;
     manager.UseFile();
     FillTagKey(set, pointer);
-    const bool found = manager.TryFetch(data::TF__PtrKey) == ui::Benign;
+    const bool found = manager.TryFetch(data::TF_PtrKey) == ui::Benign;
     manager.File().ClearBuffer();
     manager.Close();
     return found ? 1 : 0;
@@ -216,7 +216,7 @@ void ToggleTag(std::int32_t setNumber, std::int32_t pointer, std::string_view va
     if (manager.Open() != ui::Benign) return;
     manager.UseFile();
     FillTagKey(set, pointer);
-    if (manager.TryFetch(data::TF__PtrKey) != ui::Benign) {
+    if (manager.TryFetch(data::TF_PtrKey) != ui::Benign) {
         if (manager.PrimeRecord() == ui::Benign) {
             FillTagKey(set, pointer);
             TagValue(value, TF().VAL);
@@ -237,7 +237,7 @@ void RemoveTag(std::int32_t setNumber, std::int32_t pointer) {
     if (relations.Open() != ui::Benign) return;
     manager.UseFile();
     FillTagKey(set, pointer);
-    if (manager.TryFetch(data::TF__PtrKey) == ui::Benign) relations.Delete(false);
+    if (manager.TryFetch(data::TF_PtrKey) == ui::Benign) relations.Delete(false);
     manager.File().ClearBuffer();
     relations.Close();
 }
@@ -250,7 +250,7 @@ std::uint8_t SetTagValue(std::int32_t setNumber, std::int32_t pointer, std::stri
     manager.UseFile();
     FillTagKey(set, pointer);
     std::uint8_t added = 0;
-    if (manager.TryFetch(data::TF__PtrKey) != ui::Benign) {
+    if (manager.TryFetch(data::TF_PtrKey) != ui::Benign) {
         if (manager.PrimeRecord() == ui::Benign) {
             FillTagKey(set, pointer);
             TagValue(value, TF().VAL);
@@ -293,7 +293,7 @@ std::int32_t FirstTagged(std::int32_t setNumber) {
     TF().USR = CurrentTagUser();
     TF().TBL = set;
     manager.File().ClearField(3, -1);  // VAL at its lowest
-    if (manager.File().SetAt(data::TF__ValKey) != store::NoError) return 0;
+    if (manager.File().SetAt(data::TF_ValKey) != store::NoError) return 0;
     return StepWalk(set);
 }
 
@@ -306,7 +306,7 @@ std::int32_t NextTagged(std::int32_t setNumber) {
     TF().USR = CurrentTagUser();
     TF().TBL = set;
     std::memcpy(TF().VAL, walk.walkValue, sizeof walk.walkValue);
-    if (manager.File().SetAfter(data::TF__ValKey, walk.walkRow) != store::NoError) return 0;
+    if (manager.File().SetAfter(data::TF_ValKey, walk.walkRow) != store::NoError) return 0;
     return StepWalk(set);
 }
 
@@ -319,7 +319,7 @@ void CloseTagFile() {
 
 void ClearTags(std::int32_t set, std::uint8_t manageOpen) {
     static const TagTable table{TableId::TagFile_,
-                                data::TF__PtrKey,
+                                data::TF_PtrKey,
                                 "TF_",
                                 "TagFile_",
                                 &OpenTagFile,
@@ -331,7 +331,7 @@ void ClearTags(std::int32_t set, std::uint8_t manageOpen) {
 
 void ClearTagPositions(std::int32_t set, std::uint8_t manageOpen) {
     static const TagTable table{TableId::TagFilePos_,
-                                data::TP__ValKey,
+                                data::TP_ValKey,
                                 "TP_",
                                 "TagFilePos_",
                                 &OpenTagPosFile,

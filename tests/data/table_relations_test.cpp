@@ -191,7 +191,7 @@ class TagSetTest : public RelationsTest {
         AddPosition(0, 5, "b");
         AddPosition(0, 6, "a");
         D().TS_.TBL = 5;
-        ASSERT_EQ(M(TableId::TagSet_).Fetch(data::TS__TblKey), ui::Benign);
+        ASSERT_EQ(M(TableId::TagSet_).Fetch(data::TS_TblKey), ui::Benign);
     }
 };
 
@@ -209,7 +209,7 @@ TEST_F(TagSetTest, RenumberingATagSetRenumbersItsTagsAndPositions) {
     EXPECT_EQ(TagOwners(TableId::TagFilePos_),
               (std::multiset<std::pair<int, int>>{{0, 9}, {0, 9}, {0, 6}}));
     D().TS_.TBL = 9;
-    EXPECT_EQ(M(TableId::TagSet_).TryFetch(data::TS__TblKey), ui::Benign);
+    EXPECT_EQ(M(TableId::TagSet_).TryFetch(data::TS_TblKey), ui::Benign);
 }
 
 TEST_F(TagSetTest, ARenumberOntoAnExistingSetIsRefusedAndMovesNoTag) {

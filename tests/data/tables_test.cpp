@@ -29,9 +29,9 @@ const KeyCase kKeys[] = {
     {TableId::Goods, data::GOO_KeyId, "GOO:KeyId", true},
     {TableId::Browsers, data::BRO_KeyName, "BRO:KeyName", true},
     {TableId::Sysinfo, data::SYS_KeyBrowser, "SYS:KeyBrowser", false},
-    {TableId::TagSet_, data::TS__UsrSourceDateKey, "TS_:UsrSourceDateKey", false},
-    {TableId::TagFile_, data::TF__ValKey, "TF_:ValKey", false},
-    {TableId::TagFilePos_, data::TP__PosKey, "TP_:PosKey", true},
+    {TableId::TagSet_, data::TS_UsrSourceDateKey, "TS_:UsrSourceDateKey", false},
+    {TableId::TagFile_, data::TF_ValKey, "TF_:ValKey", false},
+    {TableId::TagFilePos_, data::TP_PosKey, "TP_:PosKey", true},
 };
 
 TEST(Tables, KeyNumbersNameTheirKeys) {
