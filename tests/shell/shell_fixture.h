@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "data/data_file_setup.h"
+#include "data/data_fixture.h"
 #include "data/dictionary.h"
 #include "platform/ui/busy.h"
 #include "platform/ui/error_manager.h"
@@ -23,21 +24,20 @@ struct BusyCounts {
     int yieldsWithoutCursor = 0;  // yields while the wait cursor was not showing
 };
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public DataTest {
   protected:
     void SetUp() override {
-        ui::ErrorManager::Global().Init();
-        ui::ErrorManager::Global().SetSink(sink);
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
+        DataTest::SetUp();
         shell::TagModuleInit();
     }
     void TearDown() override {
         ui::SetBusyHooks({});
-        if (data::HasDictionary()) data::KillDictionary();
-        data::CloseZembrolaFile();
-        ui::ErrorManager::Global().SetSink(nullptr);
+        if (data::HasDictionary())
+            DataTest::TearDown();
+        else {
+            data::CloseZembrolaFile();
+            ui::ErrorManager::Global().SetSink(nullptr);
+        }
     }
 
     // From here on the busy hooks count into busy.
@@ -54,8 +54,6 @@ class ShellTest : public ::testing::Test {
                           }});
     }
 
-    TempDir dir;
-    std::shared_ptr<ui::RecordingSink> sink = std::make_shared<ui::RecordingSink>();
     BusyCounts busy;
 };
 
