@@ -11,9 +11,6 @@ namespace zem::store {
 bool IsText(const FieldDef& field) {
     return field.type == FieldType::String || field.type == FieldType::CString;
 }
-bool IsNumber(const FieldDef& field) {
-    return !IsText(field);
-}
 
 std::vector<std::string> DataColumns(const TableDef& def) {
     std::vector<std::string> columns;

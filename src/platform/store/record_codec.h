@@ -45,7 +45,6 @@ int BindTuple(Statement& st, int first, const KeyTuple& tuple);  // next paramet
 std::int64_t IntegerOf(const FieldDef& field, const std::byte* element);
 void StoreInteger(const FieldDef& field, std::byte* element, std::int64_t value);
 bool IsText(const FieldDef& field);
-bool IsNumber(const FieldDef& field);
 // Clears one field: 0 blank/zero, -1 lowest, 1 highest.
 void ClearFieldBytes(const FieldDef& field, std::byte* record, int how);
 

@@ -70,10 +70,6 @@ Table::~Table() {
     Close();
 }
 
-Connection* Table::Conn() {
-    return conn_ ? conn_ : file_.ThreadConnection();
-}
-
 TableInfo* Table::Ready() {
     if (!open_ || !info_) {
         SetError(FileNotOpen, 0, std::string(def_.name));
@@ -117,18 +113,6 @@ void Table::ClearBuffer(int how) {
 
 void Table::ClearField(std::size_t field, int how) {
     if (field < def_.fields.size()) ClearFieldBytes(def_.fields[field], Buffer().data(), how);
-}
-
-std::size_t Table::FieldIndex(std::string_view name) const {
-    if (auto colon = name.find(':'); colon != std::string_view::npos) {
-        std::string_view prefix = name.substr(0, colon);
-        if (FoldKeyText(prefix) != FoldKeyText(def_.prefix)) return def_.fields.size();
-        name = name.substr(colon + 1);
-    }
-    std::string folded = FoldKeyText(name);
-    for (std::size_t i = 0; i < def_.fields.size(); ++i)
-        if (FoldKeyText(def_.fields[i].name) == folded) return i;
-    return def_.fields.size();
 }
 
 // --- reading --------------------------------------------------------------------------------

@@ -91,10 +91,6 @@ class Table {
     void SetWriteWait(double seconds) { writeWait_ = seconds; }
     double WriteWait() const { return writeWait_; }
 
-    // For views and the store's internals.
-    std::size_t FieldIndex(std::string_view name) const;  // by name or PREFIX:NAME, any case
-    Connection* Conn();
-
   private:
     friend class View;
     friend class Connection;
