@@ -2,6 +2,7 @@
 
 #include "data/dictionary.h"
 #include "platform/runtime/pictures.h"
+#include "web/stores.h"
 
 namespace zem::shell {
 namespace {
@@ -32,20 +33,8 @@ std::string Placeholder(std::string_view token, std::string_view sign, std::stri
 }  // namespace
 
 std::string_view CurrencySign(std::int32_t siteFlag) {
-    switch (siteFlag) {
-        case 1:
-        case 32:
-            return "$";
-        case 2:
-            return "\xA3";
-        case 4:
-        case 8:
-            return "\x80";
-        case 16:
-            return "\xA5";
-        default:
-            return "";
-    }
+    const web::StoreInfo* store = web::StoreBySite(siteFlag);
+    return store ? store->currencySign : std::string_view();
 }
 
 std::string ExpandAdTemplateFor(std::int32_t siteFlag, std::string_view text,

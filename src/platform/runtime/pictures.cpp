@@ -16,6 +16,7 @@ constexpr int kMaxDecimals = 30;
 struct Picture {
     bool zeroFill = false;
     bool grouping = true;
+    bool blankZero = false;
     int width = 0;
     int decimals = 0;
     std::string_view suffix;
@@ -65,6 +66,10 @@ std::optional<Picture> ParsePicture(std::string_view text) {
         if (close == std::string_view::npos) return std::nullopt;
         picture.suffix = text.substr(pos + 1, close - pos - 1);
         pos = close + 1;
+    }
+    if (pos < text.size() && (text[pos] == 'B' || text[pos] == 'b')) {
+        picture.blankZero = true;
+        ++pos;
     }
     if (pos != text.size()) return std::nullopt;
     return picture;
@@ -128,6 +133,9 @@ std::string Format(double value, const Picture& picture) {
     std::string integer = text.substr(0, point);
     std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
     RoundDigits(integer, fraction, picture.decimals);
+    if (picture.blankZero && AllZero(integer) && AllZero(fraction)) {
+        return std::string(static_cast<std::size_t>(picture.width), ' ');
+    }
 
     // A value that rounds to zero shows no minus, whatever its sign was.
     const bool negative = std::signbit(value) && !(AllZero(integer) && AllZero(fraction));

@@ -1,11 +1,12 @@
 #pragma once
-// Display pictures for numbers: "n_10.2", "n-14", "n3", "n_8.2~ %~" and the like.
-//   [@] n [-] [fill] width [.decimals] [~literal~]
+// Display pictures for numbers: "n_10.2", "n-14", "n3", "n_8.2~ %~", "n_10B" and the like.
+//   [@] n [-] [fill] width [.decimals] [~literal~] [B]
 // width counts every character of the number (sign, digits, point, commas) but not the literal.
 // fill "_" pads with blanks and groups no thousands; "0" pads with zeros after the sign and
 // groups no thousands; none pads with blanks and groups thousands with ",". A "-" before the
 // fill is accepted (a leading minus is always shown for negative values). The text between "~"
-// follows the number. A number wider than the picture is shown whole, never cut.
+// follows the number. A number wider than the picture is shown whole, never cut. A final "B"
+// shows a value that rounds to zero as blanks of the picture's width, without the literal.
 // Rounding is half away from zero on the shortest decimal text of the value, so 2.675 shows as
 // 2.68 although the double holding it is a little below 2.675. A value that rounds to zero
 // shows no minus.

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/runtime/mailbox.h"
+
 namespace zem::runtime {
 namespace {
 
@@ -47,6 +49,8 @@ struct Launch {
 };
 
 void Finish(ThreadNo number) {
+    // Posts from here on do nothing, and they have stopped before Join answers.
+    CloseMailbox(number);
     Registry& registry = Shared();
     {
         std::lock_guard lock(registry.mutex);
@@ -117,6 +121,8 @@ ThreadNo Start(Procedure procedure, std::size_t stack) {
         registry.running.insert(launch->number);
     }
     const ThreadNo number = launch->number;
+    // Open before the thread exists, so events posted right after Start are kept.
+    OpenMailbox(number);
 
     ThreadAttributes attributes;
     pthread_t handle{};

@@ -62,6 +62,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Nothing negative is left to show.
         FormatCase{-0.0, "n_6.2", "  0.00"}, FormatCase{-0.004, "n_6.2", "  0.00"},
         FormatCase{-0.004, "n06.2", "000.00"}, FormatCase{-0.4, "n3", "  0"},
+        // "B" blanks a value that shows as zero, literal included.
+        FormatCase{0, "n_10B", "          "}, FormatCase{7, "@n_10B", "         7"},
+        FormatCase{0, "n_3~Yes~B", "   "}, FormatCase{1, "n_3~Yes~B", "  1Yes"},
+        FormatCase{1, "n3~Yes~B", "  1Yes"}, FormatCase{0.004, "n_6.2B", "      "},
+        FormatCase{0.005, "n_6.2B", "  0.01"}, FormatCase{-0.0, "n3B", "   "},
+        FormatCase{-12.5, "n-_7.2", " -12.50"},
         // A picture that can't be read still shows every digit.
         FormatCase{1234.5, "x12", "1234.5"}, FormatCase{-0.5, "n_10.2~ %", "-0.5"},
         FormatCase{-0.0, "", "0"}));
@@ -94,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         DeformatCase{"1.239", "n_6.2", 1.239}, DeformatCase{"-0.00", "n_6.2", 0.0},
         // A cleared field holds zero.
         DeformatCase{"", "n_10.2", 0.0}, DeformatCase{"    ", "n_10.2", 0.0},
+        DeformatCase{"          ", "n_10B", 0.0}, DeformatCase{"  1Yes", "n_3~Yes~B", 1.0},
         // No number.
         DeformatCase{"abc", "n_10.2", std::nullopt}, DeformatCase{"12a", "n_10.2", std::nullopt},
         DeformatCase{"1.2.3", "n_10.2", std::nullopt}, DeformatCase{"-", "n_10.2", std::nullopt},

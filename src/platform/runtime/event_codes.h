@@ -1,0 +1,23 @@
+#pragma once
+// The framework's window events by code. Windows and the display server may post other codes
+// too; these are the ones the system's own procedures name.
+namespace zem::runtime {
+
+using EventCode = int;
+
+namespace event {
+inline constexpr EventCode kAccepted = 0x01;
+inline constexpr EventCode kPointerIn = 0x0B;
+inline constexpr EventCode kPointerOut = 0x0C;
+inline constexpr EventCode kCloseWindow = 0x201;
+inline constexpr EventCode kCloseDown = 0x202;
+inline constexpr EventCode kOpenWindow = 0x203;
+inline constexpr EventCode kLoseFocus = 0x205;
+inline constexpr EventCode kGainFocus = 0x206;
+inline constexpr EventCode kNotify = 0x20A;
+inline constexpr EventCode kTimer = 0x20B;
+inline constexpr EventCode kMaximize = 0x223;
+inline constexpr EventCode kIconized = 0x234;
+}  // namespace event
+
+}  // namespace zem::runtime

@@ -1,0 +1,104 @@
+#include "web/browse_node_handler.h"
+
+#include <limits>
+
+#include "data/text_fields.h"
+#include "web/numeric_text.h"
+
+namespace zem::web {
+
+void BrowseNodeHandler::Setup(BrowseNodeQueue& queue, std::mutex& lock, std::int32_t rowId,
+                              std::uint8_t maxLevel) {
+    Q = &queue;
+    C = &lock;
+    ID = rowId;
+    MAXLEVEL = maxLevel;
+    STATE = 0;
+    renamed_ = false;
+}
+
+void BrowseNodeHandler::OnStartElement(const HTML::Element& element, std::uint32_t, std::uint8_t&) {
+    const std::string_view tag = element.GetName();
+    switch (STATE) {
+        case 0:
+            if (tag == "Children") {
+                STATE = 1;
+            } else if (tag == "BrowseNode" && !renamed_) {
+                STATE = 10;  // the requested node itself
+            }
+            break;
+        case 10:
+            if (tag == "Name") STATE = 11;
+            break;
+        case 1:
+            if (tag == "BrowseNode") STATE = 2;  // a child begins
+            break;
+        case 2:
+            if (tag == "BrowseNodeId") STATE = 3;
+            break;
+        case 4:
+            if (tag == "Name") STATE = 5;
+            break;
+        default:
+            break;
+    }
+}
+
+void BrowseNodeHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
+                                     std::uint8_t& stop) {
+    if (STATE == 1 && element.GetName() == "Children") Stop(stop);
+}
+
+void BrowseNodeHandler::OnCharacters(std::string_view text, std::uint32_t, std::uint8_t&) {
+    switch (STATE) {
+        case 11:
+            RenameRequested(text);
+            STATE = 0;
+            break;
+        case 3:
+            NODEID = NumericValueAs<std::int32_t>(text);
+            STATE = 4;
+            break;
+        case 5:
+            data::SetCString(NODENAME, text);
+            AddChild();
+            STATE = 1;
+            break;
+        default:
+            break;
+    }
+}
+
+void BrowseNodeHandler::RenameRequested(std::string_view name) {
+    renamed_ = true;
+    if (!Q || !C) return;
+    const std::lock_guard lock(*C);
+    const BrowseNodeRow* found = Q->Get(ID);
+    if (!found) return;
+    BrowseNodeRow row = *found;
+    data::SetCString(row.NAME, name);
+    Q->Put(row);
+}
+
+void BrowseNodeHandler::AddChild() {
+    if (!Q || !C) return;
+    const std::lock_guard lock(*C);
+    const std::int32_t parentId = ID;
+    const std::int32_t node = NODEID;
+    // Duplicates count under one parent only: a node listed under two parents is kept twice.
+    if (Q->FindIf([&](const BrowseNodeRow& r) { return r.NODE == node && r.PARENT == parentId; }))
+        return;
+    const BrowseNodeRow* parent = Q->Get(parentId);
+    if (!parent || Q->LastId() == std::numeric_limits<std::int32_t>::max()) return;
+
+    BrowseNodeRow child = *parent;  // keeps the store and the fetch state
+    child.ID = Q->LastId() + 1;
+    child.NODE = node;
+    child.PARENT = parentId;
+    data::SetCString(child.NAME, data::CStringOf(NODENAME));
+    child.LEVEL = parent->LEVEL == 255 ? 255 : static_cast<std::uint8_t>(parent->LEVEL + 1);
+    if (child.LEVEL == MAXLEVEL) child.BSTATE = 1;  // at the depth limit: never fetched
+    Q->Add(child);
+}
+
+}  // namespace zem::web

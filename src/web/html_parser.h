@@ -1,0 +1,67 @@
+#pragma once
+// The markup tokenizer: reads HTML or XML text once, left to right, in place, and reports
+// document start and end, start and end tags, decoded text runs and comments to its handler.
+// Whatever can't be read as a tag is text.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "web/html_event_handler.h"
+
+namespace zem::HTML {
+
+// Event-mask bits.
+inline constexpr std::uint8_t kDocumentEvents = 1;
+inline constexpr std::uint8_t kStartEvents = 2;
+inline constexpr std::uint8_t kEndEvents = 4;
+inline constexpr std::uint8_t kTextEvents = 8;
+
+class Parser {
+  public:
+    Parser() = default;
+    virtual ~Parser() = default;
+
+    // Answers the previous handler. A null handler gets no events.
+    EventHandler* SetHandler(EventHandler* handler);
+
+    // Parses text up to its first NUL (never past text.size()). The parser writes into the
+    // text (a NUL ends each comment). Answers the 1-based position where parsing ended, 0 for
+    // an empty text.
+    std::uint32_t Parse(std::span<char> text);
+
+    std::uint8_t M_EVENTMASK = 127;
+    std::uint32_t M_DWAPPDATA = 0;
+
+  private:
+    enum class Markup { None, Comment, Tag };
+
+    Markup ReadMarkup(std::size_t at);
+    bool SkipComment(std::size_t at);
+    bool ReadTag(std::size_t at);
+    std::size_t ReadAttributes(std::size_t from);
+    // Each answers true when the handler stopped the parse.
+    bool FlushText(std::size_t begin, std::size_t end);
+    bool ReportComment();
+    bool ReportTag();
+    std::uint32_t Finish();
+
+    EventHandler* handler_ = nullptr;
+    // The text being parsed: read in place, never past length_.
+    char* text_ = nullptr;
+    std::size_t length_ = 0;
+    std::size_t capacity_ = 0;
+    std::size_t position_ = 0;  // 0-based index of the next character to read
+    // Reused from tag to tag and from parse to parse, so a tag costs no allocation.
+    Element element_;
+    bool start_ = false;
+    bool end_ = false;
+    std::string_view comment_;
+    // The decoded text run, or a comment that needs its NUL. Grows to the longest run of a
+    // parse and never shrinks.
+    char* RunBuffer(std::size_t size);
+    std::vector<char> run_;
+};
+
+}  // namespace zem::HTML

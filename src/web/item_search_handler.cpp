@@ -1,0 +1,249 @@
+#include "web/item_search_handler.h"
+
+#include <string>
+
+#include "data/dictionary.h"
+#include "data/text_fields.h"
+#include "platform/runtime/pictures.h"
+#include "web/numeric_text.h"
+#include "web/stores.h"
+
+namespace zem::web {
+namespace {
+
+using data::TableId;
+
+// A start tag that moves the parse on when it comes in the state before it.
+struct Move {
+    std::uint8_t state;
+    std::string_view tag;
+    std::uint8_t next;
+};
+
+// The reply's layout: totals, then per item its identity, attributes, the offer summary and
+// the offers. A tag out of this order changes nothing.
+constexpr Move kStartMoves[] = {
+    {0, "TotalResults", 1},
+    {2, "TotalPages", 3},
+    {4, "Item", 5},
+    {5, "ASIN", 6},
+    {7, "DetailPageURL", 8},
+    {9, "SalesRank", 10},
+    {9, "ItemAttributes", 12},
+    {12, "Brand", 13},
+    {12, "Title", 14},
+    {12, "ListPrice", 57},
+    {57, "Amount", 58},
+    {15, "CurrencyCode", 16},
+    {120, "OfferSummary", 121},
+    {121, "LowestNewPrice", 122},
+    {122, "Amount", 123},
+    {124, "CurrencyCode", 125},
+    {17, "Offers", 99},
+    {99, "Offer", 100},
+    {100, "OfferAttributes", 101},
+    {101, "Condition", 102},
+    {103, "SubCondition", 104},
+    {103, "Price", 59},
+    {59, "Amount", 60},
+    {19, "CurrencyCode", 20},
+    {150, "IsEligibleForSuperSaverShipping", 151},
+};
+
+std::string_view WithoutTrailingBlanks(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// Amounts come in the currency's smallest unit; the yen has none smaller than itself.
+double PriceOf(std::int64_t amount, std::string_view currencyCode) {
+    const auto value = static_cast<double>(amount);
+    return WithoutTrailingBlanks(currencyCode) == "JPY" ? value : value / 100;
+}
+
+std::string PriceText(std::string_view currencyCode, double price) {
+    std::string text(CurrencySignOf(currencyCode));
+    text += runtime::FormatNumber(price, "n_14.2");
+    return text;
+}
+
+// The title up to its first dash: the product without its variant, as an ad keyword.
+std::string_view KeywordsOf(std::string_view title) {
+    return WithoutTrailingBlanks(title.substr(0, title.find('-')));
+}
+
+}  // namespace
+
+void ItemSearchHandler::Reset() {
+    STATE = 0;
+    TOTALPAGES = 0;
+    TOTALITEMS = 0;
+    PARSEDITEMS = 0;
+    ONLYOFFER = 0;
+    listAmount_ = 0;
+    newAmount_ = 0;
+}
+
+void ItemSearchHandler::OnStartElement(const HTML::Element& element, std::uint32_t, std::uint8_t&) {
+    const std::string_view tag = element.GetName();
+    for (const Move& move : kStartMoves) {
+        if (move.state != STATE || move.tag != tag) continue;
+        STATE = move.next;
+        if (STATE == 5) data::Access(TableId::Goods).File().ClearBuffer(0);
+        // Until a new offer's price is taken the offers decide, so an item whose offers are all
+        // used is dropped; once one is taken, later offers keep it.
+        if (STATE == 100 && ONLYOFFER == 1) data::Dict().GOO.AMAZONREAL = 0;
+        return;
+    }
+}
+
+void ItemSearchHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
+                                     std::uint8_t& stop) {
+    const std::string_view tag = element.GetName();
+    if (tag == "Offer") {
+        STATE = 99;
+    } else if (tag == "Item") {
+        StoreItem(stop);
+    } else if (tag == "Items") {
+        Stop(stop);
+    } else if (tag == "ItemAttributes" && STATE == 12) {
+        STATE = 120;
+    }
+}
+
+void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::uint8_t& stop) {
+    data::Dictionary& d = data::Dict();
+    switch (STATE) {
+        case 1:
+            TOTALITEMS = NumericValueAs<std::int32_t>(text);
+            STATE = 2;
+            break;
+        case 3:
+            TOTALPAGES = NumericValueAs<std::int32_t>(text);
+            STATE = 4;
+            break;
+        case 6:
+            data::SetCString(d.GOO.ASIN, text);
+            STATE = 7;
+            break;
+        case 8:
+            data::SetCString(d.GOO.DETAILPAGE, text);
+            STATE = 9;
+            break;
+        case 10:
+            d.GOO.RANK = static_cast<double>(NumericValue(text));
+            STATE = 9;
+            break;
+        case 13:
+            LookUpBrand(text, stop);
+            break;
+        case 14:
+            data::SetString(d.GOO.TITLE, text);
+            STATE = 12;
+            break;
+        case 58:
+            listAmount_ = NumericValue(text);
+            d.GOO.PRICEREAL = PriceOf(listAmount_, {});
+            STATE = 15;
+            break;
+        case 16:
+            d.GOO.PRICEREAL = PriceOf(listAmount_, text);
+            data::SetCString(d.GOO.PRICELIST, PriceText(text, d.GOO.PRICEREAL));
+            STATE = 12;
+            break;
+        case 123:
+            newAmount_ = NumericValue(text);
+            d.GOO.AMAZONREAL = PriceOf(newAmount_, {});
+            STATE = 124;
+            break;
+        case 125:
+            d.GOO.AMAZONREAL = PriceOf(newAmount_, text);
+            data::SetCString(d.GOO.AMAZONPRICE, PriceText(text, d.GOO.AMAZONREAL));
+            ONLYOFFER = 1;
+            STATE = 17;
+            break;
+        case 102:
+            STATE = WithoutTrailingBlanks(text) == "New" ? 103 : 99;
+            break;
+        case 104:
+            STATE = WithoutTrailingBlanks(text) == "new" ? 103 : 99;
+            break;
+        case 60:
+            if (ONLYOFFER == 1) {
+                newAmount_ = NumericValue(text);
+                d.GOO.AMAZONREAL = PriceOf(newAmount_, {});
+                ONLYOFFER = 2;
+            }
+            STATE = 19;
+            break;
+        case 20:
+            if (ONLYOFFER == 2) {
+                d.GOO.AMAZONREAL = PriceOf(newAmount_, text);
+                data::SetCString(d.GOO.AMAZONPRICE, PriceText(text, d.GOO.AMAZONREAL));
+                ONLYOFFER = 0;
+            }
+            STATE = 150;
+            break;
+        case 151:
+            d.GOO.SHIP = NumericValueAs<std::uint8_t>(text);
+            STATE = 99;
+            break;
+        default:
+            break;
+    }
+}
+
+void ItemSearchHandler::LookUpBrand(std::string_view name, std::uint8_t& stop) {
+    data::Dictionary& d = data::Dict();
+    data::TableManager& brands = data::Access(TableId::Brands);
+    data::SetString(d.BRA.NAME, name);
+    if (brands.TryFetch(data::BRA_KeyName) != ui::Benign) {
+        if (brands.PrimeRecord() != ui::Benign) {
+            M_ERRORCODE = -1;
+            Stop(stop);
+            return;
+        }
+        data::SetString(d.BRA.NAME, name);
+        if (brands.Insert() != ui::Benign) {
+            brands.CancelAutoInc();
+            M_ERRORCODE = -1;
+            Stop(stop);
+            return;
+        }
+    }
+    d.GOO.BRAND = d.BRA.ID;
+    STATE = 12;
+}
+
+void ItemSearchHandler::StoreItem(std::uint8_t& stop) {
+    data::Dictionary& d = data::Dict();
+    if (d.GOO.AMAZONREAL != 0) {
+        data::TableManager& goods = data::Access(TableId::Goods);
+        // Priming draws the row's number but clears the buffer: put the item back around it.
+        const data::GoodsRecord item = d.GOO;
+        const bool primed = goods.PrimeRecord() == ui::Benign;
+        const std::int32_t id = d.GOO.ID;
+        d.GOO = item;
+        if (!primed) {
+            M_ERRORCODE = -1;
+            Stop(stop);
+        } else {
+            d.GOO.ID = id;
+            d.GOO.QUERY = d.QUE.ID;
+            data::SetCString(d.GOO.KEYWORDS, KeywordsOf(data::StringOf(d.GOO.TITLE)));
+            if (goods.Insert() == ui::Benign) {
+                ++PARSEDITEMS;
+            } else {
+                // The item is dropped; the page goes on unless its number can't be given back.
+                M_ERRORCODE = -1;
+                if (goods.CancelAutoInc() != ui::Benign) Stop(stop);
+            }
+        }
+    }
+    d.GOO.AMAZONREAL = 0;
+    data::SetCString(d.GOO.AMAZONPRICE, "0");
+    d.GOO.RANK = 0;
+    STATE = 4;
+}
+
+}  // namespace zem::web

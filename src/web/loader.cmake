@@ -1,0 +1,3 @@
+# The page loader and its log; the internet handles are in platform/net.
+set(ZEM_WEB_LOADER_SOURCES
+    log_writer.cpp http_internet.cpp http_connection.cpp http_loader.cpp http_pager.cpp)

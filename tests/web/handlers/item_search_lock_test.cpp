@@ -1,0 +1,106 @@
+// Table writes that fail because another thread holds the table's lock.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+#include <vector>
+
+#include "data/data_fixture.h"
+#include "item_search_reply.h"
+#include "parse_text.h"
+#include "web/item_search_handler.h"
+
+namespace zem::test {
+namespace {
+
+using data::TableId;
+
+// Another thread holding a table's write lock for the life of the object.
+class LockHolder {
+  public:
+    explicit LockHolder(TableId id) {
+        std::promise<bool> locked;
+        auto result = locked.get_future();
+        thread_ = std::thread([this, id, &locked] {
+            {
+                std::vector<std::byte> buffer(data::Def(id).recordSize);
+                store::Table table(*data::ZembrolaFile(), data::Def(id), buffer.data());
+                locked.set_value(table.Open() == store::NoError && table.Lock(0) == store::NoError);
+                release_.get_future().wait();
+            }
+            data::ZembrolaFile()->ReleaseThreadConnection();
+        });
+        ok_ = result.get();
+    }
+    ~LockHolder() {
+        release_.set_value();
+        thread_.join();
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+    bool Ok() const { return ok_; }
+
+  private:
+    std::promise<void> release_;
+    std::thread thread_;
+    bool ok_ = false;
+};
+
+constexpr double kShortWait = 0.2;
+
+class ItemSearchLockTest : public DataTest {
+  protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        D().QUE.ID = 42;
+        for (TableId id : {TableId::Goods, TableId::Brands}) {
+            ASSERT_EQ(M(id).UseFile(), ui::Benign);
+            M(id).File().SetWriteWait(kShortWait);
+        }
+        handler.Reset();
+    }
+    web::ItemSearchHandler handler;
+};
+
+ReplyItem Item(std::string asin, std::string brand) {
+    ReplyItem item;
+    item.asin = std::move(asin);
+    item.brand = std::move(brand);
+    return item;
+}
+
+TEST_F(ItemSearchLockTest, AGoodsRowThatCantBePrimedStopsThePage) {
+    ASSERT_EQ(Add(TableId::Brands, [] { data::SetString(D().BRA.NAME, "Acme"); }), ui::Benign);
+    {
+        LockHolder lock(TableId::Goods);
+        ASSERT_TRUE(lock.Ok());
+        ParseText(handler, Reply("2", "1", {Item("B1", "Acme"), Item("B2", "Acme")}));
+    }
+    EXPECT_EQ(handler.M_ERRORCODE, -1);
+    EXPECT_EQ(handler.PARSEDITEMS, 0);
+    EXPECT_EQ(handler.STATE, 4);  // the first item ended the parse
+    EXPECT_EQ(Count(TableId::Goods), 0);
+
+    // The error outlasts the next page's reset; the table works again once it is free.
+    handler.Reset();
+    ParseText(handler, Reply("2", "1", {Item("B3", "Acme")}));
+    EXPECT_EQ(handler.M_ERRORCODE, -1);
+    EXPECT_EQ(handler.PARSEDITEMS, 1);
+}
+
+TEST_F(ItemSearchLockTest, ABrandThatCantBeAddedStopsThePage) {
+    const int brands = Count(TableId::Brands);
+    {
+        LockHolder lock(TableId::Brands);
+        ASSERT_TRUE(lock.Ok());
+        ParseText(handler, Reply("2", "1", {Item("B1", "NewCo"), Item("B2", "NewCo")}));
+    }
+    EXPECT_EQ(handler.M_ERRORCODE, -1);
+    EXPECT_EQ(handler.STATE, 13);
+    EXPECT_EQ(handler.PARSEDITEMS, 0);
+    EXPECT_EQ(Count(TableId::Goods), 0);
+    EXPECT_EQ(Count(TableId::Brands), brands);
+}
+
+}  // namespace
+}  // namespace zem::test

@@ -1,0 +1,103 @@
+// Decoding one character reference into its byte.
+#include "web/entity_table.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+namespace zem::test {
+namespace {
+
+struct DecodeCase {
+    const char* name;
+    std::string text;
+    std::size_t length;  // 0: no reference
+    int byte = -1;
+    friend void PrintTo(const DecodeCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class DecodeTest : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeTest, GivesTheByte) {
+    const DecodeCase& c = GetParam();
+    std::uint8_t byte = 0x5A;
+    EXPECT_EQ(HTML::EntityTable::Decode(c.text, byte), c.length);
+    if (c.length) {
+        EXPECT_EQ(byte, c.byte);
+    } else {
+        EXPECT_EQ(byte, 0x5A) << "no byte is stored for no reference";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markup, DecodeTest,
+    ::testing::Values(DecodeCase{"Lt", "&lt;", 4, 60}, DecodeCase{"Gt", "&gt;", 4, 62},
+                      DecodeCase{"Amp", "&amp;", 5, 38}, DecodeCase{"Quot", "&quot;", 6, 34},
+                      DecodeCase{"Apos", "&apos;", 6, 39},
+                      DecodeCase{"LengthEndsAtTheSemicolon", "&lt;&gt;x", 4, 60},
+                      DecodeCase{"UpperCaseAmp", "&AMP;", 0}, DecodeCase{"MixedCaseLt", "&Lt;", 0}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Latin1, DecodeTest,
+    ::testing::Values(
+        DecodeCase{"Nbsp", "&nbsp;", 6, 160}, DecodeCase{"Curren", "&curren;", 8, 164},
+        DecodeCase{"Acute", "&acute;", 7, 180}, DecodeCase{"Uml", "&uml;", 5, 168},
+        DecodeCase{"Iquest", "&iquest;", 8, 191}, DecodeCase{"Times", "&times;", 7, 215},
+        DecodeCase{"Szlig", "&szlig;", 7, 223}, DecodeCase{"Divide", "&divide;", 8, 247},
+        DecodeCase{"Yuml", "&yuml;", 6, 255}, DecodeCase{"UpperCaseNbsp", "&NBSP;", 0},
+        DecodeCase{"eacute", "&eacute;", 8, 233}, DecodeCase{"Eacute", "&Eacute;", 8, 201},
+        DecodeCase{"EACUTE", "&EACUTE;", 8, 201}, DecodeCase{"eACUTE", "&eACUTE;", 8, 233},
+        DecodeCase{"AGRAVE", "&AGRAVE;", 8, 192}, DecodeCase{"ACIRC", "&ACIRC;", 7, 194},
+        DecodeCase{"NTILDE", "&NTILDE;", 8, 209}, DecodeCase{"CCEDIL", "&CCEDIL;", 8, 199},
+        DecodeCase{"ARING", "&ARING;", 7, 197}, DecodeCase{"UUML", "&UUML;", 6, 220},
+        DecodeCase{"YUMLHasNoCapital", "&YUML;", 0}, DecodeCase{"XGRAVEUnknown", "&XGRAVE;", 0},
+        DecodeCase{"eth", "&eth;", 5, 240}, DecodeCase{"ETH", "&ETH;", 5, 208},
+        DecodeCase{"Eth", "&Eth;", 5, 208}, DecodeCase{"thorn", "&thorn;", 7, 254},
+        DecodeCase{"THORN", "&THORN;", 7, 222}, DecodeCase{"tHoRn", "&tHoRn;", 7, 222},
+        DecodeCase{"oslash", "&oslash;", 8, 248}, DecodeCase{"OSLASH", "&OSLASH;", 8, 216},
+        DecodeCase{"aelig", "&aelig;", 7, 230}, DecodeCase{"AElig", "&AElig;", 7, 198},
+        DecodeCase{"AELIG", "&AELIG;", 7, 198}, DecodeCase{"aElig", "&aElig;", 7, 198}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Numeric, DecodeTest,
+    ::testing::Values(
+        DecodeCase{"Decimal", "&#65;", 5, 65}, DecodeCase{"DecimalWraps", "&#321;", 6, 65},
+        DecodeCase{"LeadingZeros", "&#0065;", 7, 65}, DecodeCase{"Zero", "&#0;", 4, 0},
+        DecodeCase{"HexLower", "&#x41;", 6, 65}, DecodeCase{"HexUpper", "&#X41;", 6, 65},
+        DecodeCase{"HexDigitsEitherCase", "&#xfF;", 6, 255},
+        DecodeCase{"HexWraps", "&#x141;", 7, 65}, DecodeCase{"HexBadDigitIs255", "&#x4G;", 6, 255},
+        DecodeCase{"HexBadDigitFirstIs255", "&#xZ1;", 6, 255},
+        DecodeCase{"DecimalWrapsModulo2To32", "&#4294967361;", 13, 65},
+        // (10^79 - 35) modulo 2^32 ends in the byte 221.
+        DecodeCase{"LongDecimal", "&#" + std::string(77, '9') + "65;", 82, 221},
+        DecodeCase{"LongHex", "&#x" + std::string(70, 'f') + "41;", 76, 0x41},
+        DecodeCase{"DecimalWithLetterIsNone", "&#12a;", 0},
+        DecodeCase{"DecimalWithSignIsNone", "&#-5;", 0},
+        DecodeCase{"HexWithoutDigitsIsNone", "&#x;", 0}, DecodeCase{"HashOnly", "&#;", 0}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    NoReference, DecodeTest,
+    ::testing::Values(DecodeCase{"WithoutSemicolon", "&amp", 0},
+                      DecodeCase{"SemicolonLater", "&amp x;", 0},
+                      DecodeCase{"NothingBetween", "&;", 0}, DecodeCase{"OneCharacter", "&a;", 0},
+                      DecodeCase{"AmpersandAlone", "&", 0}, DecodeCase{"Empty", "", 0},
+                      DecodeCase{"NoAmpersand", "amp;", 0}, DecodeCase{"UnknownName", "&bogus;", 0},
+                      DecodeCase{"LongerThanAnyName", "&nbspxx;", 0},
+                      DecodeCase{"MuchLongerName", "&" + std::string(500, 'a') + ";", 0},
+                      DecodeCase{"NumericOf81Characters", "&#" + std::string(80, '1') + ";", 0},
+                      DecodeCase{"SemicolonOfTheNextReference", "&x&lt;", 0}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(EntityTableTest, FindIsExact) {
+    EXPECT_EQ(HTML::EntityTable::Find("Agrave"), 192);
+    EXPECT_EQ(HTML::EntityTable::Find("AGRAVE"), std::nullopt);
+    EXPECT_EQ(HTML::EntityTable::Find("eth"), 240);
+    EXPECT_EQ(HTML::EntityTable::Find(""), std::nullopt);
+}
+
+}  // namespace
+}  // namespace zem::test

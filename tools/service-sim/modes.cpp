@@ -1,0 +1,68 @@
+#include "modes.h"
+
+#include <limits>
+
+#include "number_text.h"
+
+namespace zem::sim {
+
+std::optional<Failure> ParseFailure(std::string_view text) {
+    if (text == "500") return Failure::Status500;
+    if (text == "drop") return Failure::Drop;
+    if (text == "none") return Failure::None;
+    return std::nullopt;
+}
+
+std::string ApplyModeParams(Modes& modes, const QueryParams& params) {
+    Modes next = modes;
+    for (const auto& [key, value] : params) {
+        const std::optional<std::int64_t> number = ParseCount(value);
+        if (key == "reset") {
+            next = Modes{};
+        } else if (key == "auth") {
+            if (!value.empty() && value.find(':') == std::string::npos)
+                return "auth takes user:password (empty to switch it off)";
+            next.proxyAuth = value;
+        } else if (key == "delay") {
+            if (!number || *number > std::numeric_limits<int>::max())
+                return "delay takes milliseconds";
+            next.delayMs = static_cast<int>(*number);
+        } else if (key == "stall") {
+            if (value != "0" && value != "1") return "stall takes 0 or 1";
+            next.stall = value == "1";
+        } else if (key == "fail") {
+            const std::optional<Failure> failure = ParseFailure(value);
+            if (!failure) return "fail takes 500, drop or none";
+            next.fail = *failure;
+        } else if (key == "cut") {
+            if (value == "none") {
+                next.cut.reset();
+            } else if (number) {
+                next.cut = static_cast<std::size_t>(*number);
+            } else {
+                return "cut takes a byte count or none";
+            }
+        } else {
+            return "unknown mode " + key;
+        }
+    }
+    modes = next;
+    return {};
+}
+
+std::string DescribeModes(const Modes& modes) {
+    std::string text;
+    const auto add = [&](std::string part) {
+        if (!text.empty()) text += ' ';
+        text += part;
+    };
+    if (!modes.proxyAuth.empty()) add("--require-proxy-auth " + modes.proxyAuth);
+    if (modes.delayMs > 0) add("--delay-ms " + std::to_string(modes.delayMs));
+    if (modes.stall) add("--stall");
+    if (modes.fail == Failure::Status500) add("--fail 500");
+    if (modes.fail == Failure::Drop) add("--fail drop");
+    if (modes.cut) add("--cut " + std::to_string(*modes.cut));
+    return text.empty() ? "normal" : text;
+}
+
+}  // namespace zem::sim
