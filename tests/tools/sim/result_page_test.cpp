@@ -2,7 +2,7 @@
 // the page as the program's result-page reader does sees every ad and every result.
 #include <gtest/gtest.h>
 
-#include "tools/service-sim/running_simulator.h"
+#include "tools/sim/running_simulator.h"
 #include "web/stores.h"
 
 namespace zem::test {

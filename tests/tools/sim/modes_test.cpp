@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "proxy_auth.h"
-#include "tools/service-sim/running_simulator.h"
+#include "tools/sim/running_simulator.h"
 
 namespace zem::test {
 namespace {

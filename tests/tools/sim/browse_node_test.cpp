@@ -8,7 +8,7 @@
 #include <set>
 
 #include "browse_tree.h"
-#include "tools/service-sim/running_simulator.h"
+#include "tools/sim/running_simulator.h"
 #include "web/search_indexes.h"
 #include "web/stores.h"
 

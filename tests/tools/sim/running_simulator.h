@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "service_simulator.h"
-#include "tools/service-sim/markup_tree.h"
-#include "tools/service-sim/sim_client.h"
+#include "tools/sim/markup_tree.h"
+#include "tools/sim/sim_client.h"
 
 namespace zem::test {
 

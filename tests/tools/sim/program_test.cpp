@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "tools/service-sim/markup_tree.h"
-#include "tools/service-sim/running_simulator.h"
+#include "tools/sim/markup_tree.h"
+#include "tools/sim/running_simulator.h"
 
 extern char** environ;
 

@@ -6,7 +6,7 @@
 #include <regex>
 #include <set>
 
-#include "tools/service-sim/running_simulator.h"
+#include "tools/sim/running_simulator.h"
 
 namespace zem::test {
 namespace {
