@@ -14,6 +14,12 @@ void Attribute::SetValue(std::string_view written) {
     while (begin < end && written[begin] == ' ') ++begin;
     while (end > begin && written[end - 1] == ' ') --end;
 
+    // Most values are stored as written.
+    const std::size_t special = chars::Skip(written.data(), begin, end, chars::kPlainValue);
+    if (special == end) {
+        value_.assign(written.data() + begin, std::min(end - begin, kMaxText));
+        return;
+    }
     // The value only shrinks, so the cut is known before decoding.
     value_.resize(std::min(end - begin, kMaxText));
     char* const out = value_.data();
