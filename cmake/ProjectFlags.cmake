@@ -15,6 +15,12 @@ elseif(ZEM_SANITIZE STREQUAL "address")
     target_link_options(zem_flags INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Fuzz builds instrument every library for coverage, or the fuzzers could not see the code
+# they test; the fuzz targets themselves link libFuzzer.
+if(ZEM_FUZZ)
+    target_compile_options(zem_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # A static library for one folder of src/, with src/ as its include root.
 function(zem_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
