@@ -7,6 +7,10 @@ using EventCode = int;
 
 namespace event {
 inline constexpr EventCode kAccepted = 0x01;
+inline constexpr EventCode kNewSelection = 0x02;   // a list, drop list or option chose another row
+inline constexpr EventCode kAlertKey = 0x0E;       // a key or mouse button the window alerted
+inline constexpr EventCode kHeaderPressed = 0x0F;  // a list's column header was clicked
+inline constexpr EventCode kSelected = 0x101;      // a control got the focus
 inline constexpr EventCode kPointerIn = 0x0B;
 inline constexpr EventCode kPointerOut = 0x0C;
 inline constexpr EventCode kCloseWindow = 0x201;

@@ -30,6 +30,10 @@ bool Post(ThreadNo thread, EventCode code, int control) {
     return Deliver(thread, Event{code, control, {}});
 }
 
+bool PostEvent(ThreadNo thread, const Event& event) {
+    return Deliver(thread, event);
+}
+
 bool Notify(std::uint32_t code, ThreadNo thread, std::int64_t parameter) {
     return Deliver(thread,
                    Event{event::kNotify, 0, Notification{code, CurrentThread(), parameter}});

@@ -24,12 +24,19 @@ struct Event {
     EventCode code = 0;
     int control = 0;            // the control the event is for; 0 for window events
     Notification notification;  // set on notify events only
+    // Input from the display: the window it is for (0: whichever window the thread runs now),
+    // the key or mouse button, and the list row and column it happened on.
+    int window = 0;
+    int key = 0;
+    int row = 0;
+    int column = 0;
     friend bool operator==(const Event&, const Event&) = default;
 };
 
 // Appends the event to the thread's queue; callable from any thread, the display server's
 // included. False when the thread has ended or never existed.
 bool Post(ThreadNo thread, EventCode code, int control = 0);
+bool PostEvent(ThreadNo thread, const Event& event);
 
 // Posts a notify event carrying code, the calling thread's number and parameter.
 bool Notify(std::uint32_t code, ThreadNo thread, std::int64_t parameter = 0);

@@ -1,0 +1,136 @@
+#pragma once
+// The controls of a window model and their properties. A window's procedure owns the model and
+// changes it on its own thread; the display mirrors it. Texts are bytes in the window's
+// character set (code page 1252 or Shift-JIS); only the display decodes them.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zem::ui {
+
+enum class ControlKind {
+    Sheet,
+    Tab,
+    Prompt,
+    Entry,
+    Text,     // multi-line entry
+    String,   // fixed text
+    Display,  // read-only field shown like an entry
+    Button,
+    Check,
+    Option,
+    Radio,
+    Spin,
+    Group,
+    Box,
+    Image,
+    Progress,
+    List,
+    DropList,
+    Tree,
+    MenuBar,
+    Menu,
+    Item,
+    Separator,
+    Toolbar,
+};
+
+std::string_view KindName(ControlKind kind);
+// False when name is no kind's name.
+bool KindFromName(std::string_view name, ControlKind& kind);
+
+// The framework's own handling a menu item or button may carry.
+enum class StdAction {
+    None,
+    Close,
+    Cut,
+    Copy,
+    Paste,
+    Tile,
+    Cascade,
+    Arrange,
+    PrintSetup,
+    HelpIndex,
+    HelpSearch,
+    HelpOnHelp,
+};
+
+std::string_view StdActionName(StdAction action);
+bool StdActionFromName(std::string_view name, StdAction& action);
+
+struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Font {
+    std::string name;
+    int size = 0;
+    int charset = -1;  // -1: the window's
+    bool bold = false;
+    friend bool operator==(const Font&, const Font&) = default;
+};
+
+struct ListColumn {
+    std::string header;
+    int width = 0;
+    bool icon = false;  // the cell holds an icon number (1-based into the control's icons)
+    bool sortable = true;
+    friend bool operator==(const ListColumn&, const ListColumn&) = default;
+};
+
+struct ListRow {
+    std::vector<std::string> cells;
+    int level = 1;  // tree lists: depth from 1
+    friend bool operator==(const ListRow&, const ListRow&) = default;
+};
+
+// Mouse buttons and keys an alert names; values are the framework's key codes.
+namespace key {
+inline constexpr int MouseLeft = 0x01;
+inline constexpr int MouseRight = 0x02;
+inline constexpr int MouseLeft2 = 0x05;
+inline constexpr int Enter = 0x0D;
+inline constexpr int Escape = 0x1B;
+inline constexpr int F1 = 0x70;
+inline constexpr int CtrlH = 0x248;
+}  // namespace key
+
+struct Control {
+    int feq = 0;  // the control's number: its place in equate order, or a fixed number
+    ControlKind kind = ControlKind::String;
+    std::string use;  // "?OK", "?SYS:PROXY"
+    int parent = 0;   // the feq of the sheet, tab, group, option, menu or toolbar it belongs to
+
+    std::string text;     // caption, prompt, button or item text
+    std::string tip;      // tool tip
+    std::string message;  // status bar text while the control is highlighted
+    std::string icon;
+    std::string picture;  // the display picture of a field ("s20", "n-14") or an image file
+    std::string value;    // radios: the value the option takes when this radio is chosen
+    StdAction action = StdAction::None;
+    Rect at;
+    Font font;
+
+    bool hide = false;
+    bool disable = false;
+    bool readOnly = false;
+    bool isDefault = false;  // the window's default button
+    bool skip = false;       // left out of the tab order
+
+    int rangeLow = 0, rangeHigh = 0, step = 1;  // spin boxes and progress bars
+
+    std::vector<ListColumn> columns;  // lists, drop lists and trees
+    std::vector<ListRow> rows;
+    std::vector<std::string> icons;  // icon names a list's icon cells number from 1
+
+    // What the control shows: an entry's text, a check box "1"/"0", an option's radio value, a
+    // spin box's text, a progress bar's position. For lists, sheets and drop lists the chosen
+    // row or tab counts from 1 in `selected` (0: none).
+    std::string screen;
+    int selected = 0;
+
+    friend bool operator==(const Control&, const Control&) = default;
+};
+
+}  // namespace zem::ui

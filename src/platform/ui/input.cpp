@@ -1,0 +1,126 @@
+#include "platform/ui/input.h"
+
+#include <algorithm>
+#include <atomic>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/runtime/events.h"
+#include "platform/ui/screen_state.h"
+
+namespace zem::ui {
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::unordered_map<WindowId, std::shared_ptr<ScreenState>> open;
+    WindowId last = 0;
+};
+
+Registry& TheRegistry() {
+    static Registry* registry = new Registry;  // outlives threads still running at exit
+    return *registry;
+}
+
+thread_local std::vector<WindowId> t_windows;
+
+}  // namespace
+
+void ScreenState::SetScreen(int feq, std::string screen) {
+    std::lock_guard lock(mutex_);
+    pending_.screens[feq] = std::move(screen);
+}
+
+void ScreenState::SetSelection(int feq, int selected) {
+    std::lock_guard lock(mutex_);
+    pending_.selections[feq] = selected;
+}
+
+void ScreenState::SetPlacement(const Rect& at, bool maximized) {
+    std::lock_guard lock(mutex_);
+    pending_.at = at;
+    pending_.maximized = maximized;
+}
+
+ScreenChanges ScreenState::Take() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(pending_, ScreenChanges{});
+}
+
+WindowId RegisterWindow(std::shared_ptr<ScreenState> state) {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.mutex);
+    const WindowId id = ++r.last;
+    r.open.emplace(id, std::move(state));
+    return id;
+}
+
+void UnregisterWindow(WindowId window) {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.mutex);
+    r.open.erase(window);
+}
+
+std::shared_ptr<ScreenState> FindScreenState(WindowId window) {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.mutex);
+    const auto it = r.open.find(window);
+    return it == r.open.end() ? nullptr : it->second;
+}
+
+void PushCurrentWindow(WindowId window) {
+    t_windows.push_back(window);
+}
+
+void PopCurrentWindow(WindowId window) {
+    const auto it = std::find(t_windows.rbegin(), t_windows.rend(), window);
+    if (it != t_windows.rend()) t_windows.erase(std::next(it).base());
+}
+
+WindowId CurrentWindow() {
+    return t_windows.empty() ? 0 : t_windows.back();
+}
+
+runtime::ThreadNo WindowThread(WindowId window) {
+    const auto state = FindScreenState(window);
+    return state ? state->Thread() : 0;
+}
+
+bool SendInput(WindowId window, const Input& input) {
+    const auto state = FindScreenState(window);
+    if (!state) return false;
+    if (input.screen) state->SetScreen(input.control, *input.screen);
+    if (input.selected) state->SetSelection(input.control, *input.selected);
+    runtime::Event event;
+    event.code = input.code;
+    event.control = input.control;
+    event.window = window;
+    event.key = input.key;
+    event.row = input.row;
+    event.column = input.column;
+    return runtime::PostEvent(state->Thread(), event);
+}
+
+bool SetScreenValue(WindowId window, int feq, std::string screen) {
+    const auto state = FindScreenState(window);
+    if (!state) return false;
+    state->SetScreen(feq, std::move(screen));
+    return true;
+}
+
+bool SetScreenSelection(WindowId window, int feq, int selected) {
+    const auto state = FindScreenState(window);
+    if (!state) return false;
+    state->SetSelection(feq, selected);
+    return true;
+}
+
+bool ReportPlacement(WindowId window, const Rect& at, bool maximized) {
+    const auto state = FindScreenState(window);
+    if (!state) return false;
+    state->SetPlacement(at, maximized);
+    return true;
+}
+
+}  // namespace zem::ui

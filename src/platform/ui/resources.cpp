@@ -1,0 +1,84 @@
+#include "platform/ui/resources.h"
+
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+#ifndef ZEM_RESOURCE_DIR
+#error "ZEM_RESOURCE_DIR must name the resources folder of the source tree"
+#endif
+
+namespace zem::ui {
+namespace {
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsPlainFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
+}  // namespace
+
+std::filesystem::path ResourceDir() {
+    const char* set = std::getenv("ZEMBROLA_RESOURCES");
+    if (set != nullptr && *set != '\0') return set;
+    return ZEM_RESOURCE_DIR;
+}
+
+std::filesystem::path LayoutPath(std::string_view resourceName) {
+    return ResourceDir() / "layout" / (std::string(resourceName) + ".json");
+}
+
+std::optional<std::filesystem::path> IconPath(std::string_view iconName) {
+    if (iconName.starts_with('~')) iconName.remove_prefix(1);  // the "linked in" marker
+    if (const std::size_t dot = iconName.rfind('.'); dot != std::string_view::npos) {
+        iconName = iconName.substr(0, dot);
+    }
+    if (iconName.empty()) return std::nullopt;
+    std::string file;
+    for (const char c : iconName) file.push_back(LowerAscii(c));
+    file += ".png";
+    return FindFileIgnoringCase(ResourceDir() / "icons", file);
+}
+
+std::optional<std::filesystem::path> PicturePath(std::string_view name) {
+    return FindFileIgnoringCase(ResourceDir() / "pictures", name);
+}
+
+std::filesystem::path HelpDir() {
+    return ResourceDir() / "help";
+}
+
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& dir,
+                                                          std::string_view name) {
+    if (!IsPlainFileName(name)) return std::nullopt;
+    std::error_code failure;
+    const std::filesystem::path exact = dir / std::string(name);
+    if (std::filesystem::is_regular_file(exact, failure)) return exact;
+
+    // Of several names that differ only in case, the first in byte order wins, whatever order
+    // the directory lists them in.
+    std::optional<std::filesystem::path> best;
+    std::filesystem::directory_iterator entry(dir, failure);
+    for (; !failure && entry != std::filesystem::directory_iterator(); entry.increment(failure)) {
+        const std::filesystem::path& found = entry->path();
+        std::error_code notFile;
+        if (!EqualIgnoringCase(found.filename().string(), name)) continue;
+        if (!entry->is_regular_file(notFile)) continue;
+        if (!best || found.filename() < best->filename()) best = found;
+    }
+    return best;
+}
+
+}  // namespace zem::ui

@@ -1,0 +1,32 @@
+#pragma once
+// Where the program's resource files are: window layouts, icons, pictures and help pages, all
+// under one resource directory. ZEMBROLA_RESOURCES names it; without it the build's own
+// resources/ folder is used, so the program runs from the build tree.
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace zem::ui {
+
+std::filesystem::path ResourceDir();
+
+// The layout file of a resource name such as "zembrola$zembr002".
+std::filesystem::path LayoutPath(std::string_view resourceName);
+
+// The PNG drawn for an icon name as window layouts give it ("~WAOK.ICO", "gendict.ico"): the
+// name is matched without regard to case, without a leading '~' and without its extension.
+// nullopt for an empty name or when no such icon exists.
+std::optional<std::filesystem::path> IconPath(std::string_view iconName);
+
+// A picture ("toolbox.jpg"), matched without regard to case; nullopt when missing.
+std::optional<std::filesystem::path> PicturePath(std::string_view name);
+
+std::filesystem::path HelpDir();
+
+// The file called name in dir: the exact name when it exists, else the one whose name differs
+// only in the case of ASCII letters. A name that holds a directory ('/', '\', "..") finds
+// nothing, so a name from a layout never reaches outside dir.
+std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem::path& dir,
+                                                          std::string_view name);
+
+}  // namespace zem::ui

@@ -1,0 +1,50 @@
+#pragma once
+// What the display has reported for one open window and the procedure has not taken yet: screen
+// values and selections by control, and the window's placement. Shared between the window's
+// thread and the display; not for use outside the window framework.
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/runtime/threads.h"
+#include "platform/ui/control.h"
+#include "platform/ui/display.h"
+
+namespace zem::ui {
+
+struct ScreenChanges {
+    std::map<int, std::string> screens;
+    std::map<int, int> selections;
+    std::optional<Rect> at;
+    bool maximized = false;
+};
+
+class ScreenState {
+  public:
+    explicit ScreenState(runtime::ThreadNo thread) : thread_(thread) {}
+    runtime::ThreadNo Thread() const { return thread_; }
+
+    void SetScreen(int feq, std::string screen);
+    void SetSelection(int feq, int selected);
+    void SetPlacement(const Rect& at, bool maximized);
+    // Hands over what came in since the last call.
+    ScreenChanges Take();
+
+  private:
+    const runtime::ThreadNo thread_;
+    std::mutex mutex_;
+    ScreenChanges pending_;
+};
+
+// Open windows by id. Register answers a new id; ids are never reused.
+WindowId RegisterWindow(std::shared_ptr<ScreenState> state);
+void UnregisterWindow(WindowId window);
+std::shared_ptr<ScreenState> FindScreenState(WindowId window);
+
+// The calling thread's stack of running windows, innermost last.
+void PushCurrentWindow(WindowId window);
+void PopCurrentWindow(WindowId window);
+
+}  // namespace zem::ui

@@ -1,0 +1,325 @@
+#include "platform/ui/window.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "platform/runtime/timers.h"
+#include "platform/ui/app_settings.h"
+#include "platform/ui/busy.h"
+#include "platform/ui/input.h"
+#include "platform/ui/screen_state.h"
+
+namespace zem::ui {
+namespace {
+
+thread_local std::vector<Window*> t_running;
+
+bool TakesInput(const Control& c) {
+    return !c.disable && !c.hide;
+}
+
+}  // namespace
+
+Window::Window() = default;
+
+Window::~Window() {
+    Close();
+}
+
+bool Window::Load(std::string_view resource, std::string_view windowName, std::string* error) {
+    auto layout = LoadLayout(resource, windowName, error);
+    if (!layout) return false;
+    Load(std::move(*layout));
+    return true;
+}
+
+void Window::Load(WindowLayout layout) {
+    props_ = std::move(layout.props);
+    controls_ = std::move(layout.controls);
+    layoutTimer_ = layout.timer;
+}
+
+bool Window::Open(std::string_view procedure) {
+    if (id_ != 0) return true;
+    const runtime::ThreadNo thread = runtime::CurrentThread();
+    if (thread == 0) return false;
+    procedure_ = procedure;
+    if (props_.charset < 0) props_.charset = DefaultCharset();
+    display_ = CurrentDisplay();
+    screen_ = std::make_shared<ScreenState>(thread);
+    // Registered before the display hears of it, so input from the first moment finds it.
+    id_ = RegisterWindow(screen_);
+    outer_ = CurrentWindow();
+    PushCurrentWindow(id_);
+    t_running.push_back(this);
+    outerTimer_ = runtime::TimerPeriod();
+    runtime::SetTimer(layoutTimer_);
+    closing_ = false;
+    for (const auto& [feq, binding] : bindings_)
+        if (Control* c = Mutable(feq)) c->screen = binding.get();
+
+    WindowSnapshot snapshot;
+    snapshot.id = id_;
+    snapshot.outer = outer_;
+    snapshot.thread = thread;
+    snapshot.procedure = procedure_;
+    snapshot.props = props_;
+    snapshot.controls = controls_;
+    display_->Opened(snapshot);
+    Post(runtime::event::kOpenWindow);
+    return true;
+}
+
+void Window::Close() {
+    if (id_ == 0) return;
+    TakeScreenChanges();
+    display_->Closed(id_);
+    PopCurrentWindow(id_);
+    t_running.erase(std::remove(t_running.begin(), t_running.end(), this), t_running.end());
+    UnregisterWindow(id_);
+    // The outer window gets its timer back; a thread's last window leaves no timer behind.
+    runtime::SetTimer(outer_ != 0 ? outerTimer_ : 0);
+    id_ = 0;
+    outer_ = 0;
+    kept_.clear();
+    screen_.reset();
+}
+
+int Window::Feq(std::string_view use) const {
+    for (const Control& c : controls_)
+        if (!c.use.empty() && c.use.size() == use.size() &&
+            std::equal(c.use.begin(), c.use.end(), use.begin(), [](char a, char b) {
+                auto up = [](char ch) {
+                    return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
+                };
+                return up(a) == up(b);
+            }))
+            return c.feq;
+    return 0;
+}
+
+const Control* Window::Find(int feq) const {
+    for (const Control& c : controls_)
+        if (c.feq == feq) return &c;
+    return nullptr;
+}
+
+Control* Window::Mutable(int feq) {
+    for (Control& c : controls_)
+        if (c.feq == feq) return &c;
+    return nullptr;
+}
+
+std::vector<int> Window::Children(int feq) const {
+    std::vector<int> children;
+    for (const Control& c : controls_)
+        if (c.parent == feq) children.push_back(c.feq);
+    return children;
+}
+
+void Window::Show(const Control& control) {
+    if (id_ != 0) display_->ControlChanged(id_, control);
+}
+
+void Window::Change(int feq, const std::function<void(Control&)>& edit) {
+    Control* c = Mutable(feq);
+    if (!c) return;
+    const Control before = *c;
+    edit(*c);
+    c->feq = before.feq;  // a control keeps its number and place
+    c->parent = before.parent;
+    if (*c == before) return;
+    if (c->screen != before.screen && screen_) screen_->SetScreen(feq, c->screen);
+    Show(*c);
+}
+
+void Window::SetText(int feq, std::string_view text) {
+    Change(feq, [&](Control& c) { c.text = text; });
+}
+void Window::SetHide(int feq, bool hide) {
+    Change(feq, [&](Control& c) { c.hide = hide; });
+}
+void Window::SetDisable(int feq, bool disable) {
+    Change(feq, [&](Control& c) { c.disable = disable; });
+}
+void Window::SetReadOnly(int feq, bool readOnly) {
+    Change(feq, [&](Control& c) { c.readOnly = readOnly; });
+}
+void Window::SetTip(int feq, std::string_view tip) {
+    Change(feq, [&](Control& c) { c.tip = tip; });
+}
+void Window::SetIcon(int feq, std::string_view icon) {
+    Change(feq, [&](Control& c) { c.icon = icon; });
+}
+void Window::SetScreen(int feq, std::string_view screen) {
+    Change(feq, [&](Control& c) { c.screen = screen; });
+}
+void Window::SetSelected(int feq, int selected) {
+    Change(feq, [&](Control& c) { c.selected = selected; });
+}
+void Window::SetRows(int feq, std::vector<ListRow> rows) {
+    Change(feq, [&](Control& c) {
+        c.rows = std::move(rows);
+        if (c.selected > static_cast<int>(c.rows.size()))
+            c.selected = static_cast<int>(c.rows.size());
+    });
+}
+void Window::SetSkip(int feq, bool skip) {
+    Change(feq, [&](Control& c) { c.skip = skip; });
+}
+
+std::string Window::Screen(int feq) const {
+    const Control* c = Find(feq);
+    return c ? c->screen : std::string();
+}
+
+int Window::Selected(int feq) const {
+    const Control* c = Find(feq);
+    return c ? c->selected : 0;
+}
+
+void Window::ChangeProps(const std::function<void(WindowProps&)>& edit) {
+    const WindowProps before = props_;
+    edit(props_);
+    if (props_ != before && id_ != 0) display_->WindowChanged(id_, props_);
+}
+
+void Window::SetCaption(std::string_view caption) {
+    ChangeProps([&](WindowProps& p) { p.caption = caption; });
+}
+
+void Window::SetWindowIcon(std::string_view icon) {
+    ChangeProps([&](WindowProps& p) { p.icon = icon; });
+}
+
+void Window::SetStatus(int zone, std::string_view text) {
+    if (zone < 0) return;
+    ChangeProps([&](WindowProps& p) {
+        if (p.statusTexts.size() <= static_cast<std::size_t>(zone))
+            p.statusTexts.resize(static_cast<std::size_t>(zone) + 1);
+        p.statusTexts[static_cast<std::size_t>(zone)] = text;
+    });
+}
+
+void Window::SetTimer(runtime::Ticks period) {
+    if (id_ == 0) {
+        layoutTimer_ = period;
+        return;
+    }
+    runtime::SetTimer(period);
+}
+
+runtime::Ticks Window::Timer() const {
+    return id_ == 0 ? layoutTimer_ : runtime::TimerPeriod();
+}
+
+void Window::SetPlacement(const Rect& at, bool maximized) {
+    ChangeProps([&](WindowProps& p) {
+        p.at = at;
+        p.maximized = maximized;
+    });
+}
+
+void Window::Bind(int feq, Binding binding) {
+    bindings_[feq] = std::move(binding);
+}
+
+void Window::Update(int feq) {
+    TakeScreenChanges();
+    for (auto& [bound, binding] : bindings_) {
+        if (feq != 0 && bound != feq) continue;
+        if (const Control* c = Find(bound)) binding.set(c->screen);
+    }
+}
+
+void Window::DisplayFields(int feq) {
+    for (auto& [bound, binding] : bindings_) {
+        if (feq != 0 && bound != feq) continue;
+        const std::string text = binding.get();
+        Change(bound, [&](Control& c) { c.screen = text; });
+    }
+}
+
+void Window::TakeScreenChanges() {
+    if (!screen_) return;
+    ScreenChanges changes = screen_->Take();
+    for (auto& [feq, text] : changes.screens)
+        if (Control* c = Mutable(feq)) c->screen = std::move(text);
+    for (const auto& [feq, selected] : changes.selections)
+        if (Control* c = Mutable(feq)) c->selected = selected;
+    if (changes.at) {
+        props_.at = *changes.at;
+        props_.maximized = changes.maximized;
+    }
+}
+
+bool Window::Accept() {
+    while (id_ != 0) {
+        std::optional<runtime::Event> next;
+        if (!kept_.empty()) {
+            next = kept_.front();
+            kept_.pop_front();
+        } else {
+            if (runtime::CurrentThread() == 0) return false;
+            next = runtime::WaitEvent(std::chrono::hours(1));
+            if (!next) continue;
+        }
+        // Input meant for an outer window that got through before this one opened.
+        if (next->window != 0 && next->window != id_) continue;
+        TakeScreenChanges();
+        if (next->code == runtime::event::kAlertKey && !Alerted(next->key) && next->key != key::F1)
+            continue;
+        if (next->control != 0 && next->window != 0) {
+            const Control* c = Find(next->control);
+            if (!c || !TakesInput(*c)) continue;
+            const bool takesValue = next->code == runtime::event::kAccepted ||
+                                    next->code == runtime::event::kNewSelection;
+            if (takesValue) {
+                if (const auto b = bindings_.find(next->control); b != bindings_.end())
+                    b->second.set(c->screen);
+            }
+        }
+        event_ = *next;
+        return true;
+    }
+    return false;
+}
+
+void Window::Post(runtime::EventCode code, int control) {
+    if (!screen_) return;
+    runtime::Event event;
+    event.code = code;
+    event.control = control;
+    // No window id: the procedure's own events are not input and pass whatever a control's state.
+    runtime::PostEvent(screen_->Thread(), event);
+}
+
+void Window::Select(int feq) {
+    if (id_ != 0 && Find(feq)) display_->Focus(id_, feq);
+}
+
+void Window::Alert(int key) {
+    alerts_.insert(key);
+}
+
+void Window::Yield() {
+    while (auto next = runtime::TakeEvent()) kept_.push_back(*next);
+}
+
+void Window::Standard(StdAction action) {
+    if (id_ != 0) display_->Standard(id_, action);
+}
+
+void InstallWindowBusyHooks() {
+    BusyHooks hooks;
+    hooks.cursor = [](bool busy) {
+        if (const WindowId w = CurrentWindow()) CurrentDisplay()->Busy(w, busy);
+    };
+    hooks.yield = [] {
+        if (!t_running.empty()) t_running.back()->Yield();
+    };
+    SetBusyHooks(std::move(hooks));
+}
+
+}  // namespace zem::ui

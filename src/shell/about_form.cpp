@@ -1,0 +1,50 @@
+#include "shell/about_form.h"
+
+#include "platform/ui/help.h"
+#include "platform/ui/window_manager.h"
+
+namespace zem::shell {
+namespace {
+
+class AboutManager final : public ui::WindowManager {
+  public:
+    ui::Level Init() override {
+        ui::ErrorManager::Global().SetProcedureName("AboutForm");
+        if (const ui::Level r = WindowManager::Init(); r != ui::Benign) return r;
+        std::string error;
+        if (!window_.Load("zembrola$zembr038", "P1$WINDOW", &error)) {
+            ui::Message(error, "Error", ui::Icon::Hand);
+            return ui::Fatal;
+        }
+        OkControl = window_.Feq("?CLOSE");
+        if (!window_.Open("AboutForm")) return ui::Fatal;
+        Opened = true;
+        ApplyDefaultIcon();
+        RestorePlacement("AboutForm");
+        help_.Init("zembrola.chm");
+        help_.SetTopic("About.htm");
+        return ui::Benign;
+    }
+
+    void TakeHelp() override { help_.ShowTopic(); }
+
+    ui::Level Kill() override {
+        if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
+        if (Opened) SavePlacement("AboutForm");
+        ui::ErrorManager::Global().RemoveProcedureName();
+        help_.Kill();
+        return ui::Benign;
+    }
+
+  private:
+    ui::Help help_;
+};
+
+}  // namespace
+
+void AboutForm() {
+    AboutManager about;
+    about.Run();
+}
+
+}  // namespace zem::shell
