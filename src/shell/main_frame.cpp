@@ -72,6 +72,15 @@ class FrameManager final : public ui::WindowManager {
             ui::Message(error, "Error", ui::Icon::Hand);
             return ui::Fatal;
         }
+        for (std::string_view use : {"?HELPINDEX", "?HELPSEARCH"})
+            window_.Change(window_.Feq(use),
+                           [](ui::Control& c) { c.action = ui::StdAction::None; });
+        // Set before the window shows: windows of later modules stay disabled until their
+        // procedure exists.
+        for (const auto& starts :
+             {std::span<const Start>(kMenuStarts), std::span<const Start>(kToolbarStarts)})
+            for (const Start& s : starts)
+                window_.SetDisable(window_.Feq(s.use), !FindProcedure(s.procedure));
         if (!window_.Open("Main")) return ui::Fatal;
         Opened = true;
         g_frameThread = runtime::CurrentThread();
@@ -80,14 +89,6 @@ class FrameManager final : public ui::WindowManager {
         RestorePlacement("Main");
         help_.Init("zembrola.chm");
         help_.SetTopic("MainFrame.htm");
-        for (std::string_view use : {"?HELPINDEX", "?HELPSEARCH"})
-            window_.Change(window_.Feq(use),
-                           [](ui::Control& c) { c.action = ui::StdAction::None; });
-        // Windows of later modules stay disabled until their procedure exists.
-        for (const auto& starts :
-             {std::span<const Start>(kMenuStarts), std::span<const Start>(kToolbarStarts)})
-            for (const Start& s : starts)
-                window_.SetDisable(window_.Feq(s.use), !FindProcedure(s.procedure));
         return ui::Benign;
     }
 

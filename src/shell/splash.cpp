@@ -20,12 +20,13 @@ class SplashManager final : public ui::WindowManager {
         ui::ErrorManager::Global().SetProcedureName("Splash");
         if (const ui::Level r = WindowManager::Init(); r != ui::Benign) return r;
         std::string error;
-        if (!window_.Load("zembrola$zembr001", "P1$WINDOW", &error) || !window_.Open("Splash"))
-            return ui::Fatal;
+        if (!window_.Load("zembrola$zembr001", "P1$WINDOW", &error)) return ui::Fatal;
+        // The ten seconds run from the moment the splash shows.
+        window_.SetTimer(kSplashTimer);
+        if (!window_.Open("Splash")) return ui::Fatal;
         Opened = true;
         ApplyDefaultIcon();
         RestorePlacement("Splash");
-        window_.SetTimer(kSplashTimer);
         for (int key : kClosingKeys) window_.Alert(key);
         help_.Init("zembrola.chm");
         return ui::Benign;

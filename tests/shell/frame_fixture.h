@@ -44,6 +44,13 @@ class FrameTest : public ::testing::Test {
         ASSERT_FALSE(dir.Path().empty());
         std::filesystem::current_path(dir.Path());
         shell::InstallDictionaryHooks();
+        // Framework thread 1 builds no dictionary of its own (start-up builds it): use it up, so
+        // every window thread of a test gets one.
+        static const bool firstUsed = [] {
+            runtime::Join(runtime::Start([] {}));
+            return true;
+        }();
+        (void)firstUsed;
         ui::SetDisplay(display);
         ui::RouteMessagesToDisplay();
         ui::InstallWindowBusyHooks();

@@ -30,6 +30,7 @@ struct Event {
     int key = 0;
     int row = 0;
     int column = 0;
+    bool input = false;  // sent by the display for the user, not posted by a procedure
     friend bool operator==(const Event&, const Event&) = default;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/ui/field_binding.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace zem::ui {
 
@@ -28,15 +29,20 @@ Binding CStringField(char* field, std::size_t size) {
                    }};
 }
 
-Binding SwitchField(void* field) {
-    return Binding{[field] {
-                       unsigned char b;
-                       std::memcpy(&b, field, 1);
-                       return std::string(b ? "1" : "0");
+Binding SwitchField(void* field, std::size_t size) {
+    if (size != 1 && size != 2 && size != 4) size = 1;
+    return Binding{[field, size] {
+                       unsigned char bytes[4] = {};
+                       std::memcpy(bytes, field, size);
+                       const bool on =
+                           std::any_of(bytes, bytes + size, [](unsigned char b) { return b != 0; });
+                       return std::string(on ? "1" : "0");
                    },
-                   [field](std::string_view text) {
-                       const unsigned char b = (!text.empty() && text != "0") ? 1 : 0;
-                       std::memcpy(field, &b, 1);
+                   [field, size](std::string_view text) {
+                       const std::uint32_t value = (!text.empty() && text != "0") ? 1 : 0;
+                       // Little-endian integers: the low byte carries the switch.
+                       unsigned char bytes[4] = {static_cast<unsigned char>(value), 0, 0, 0};
+                       std::memcpy(field, bytes, size);
                    }};
 }
 

@@ -18,8 +18,9 @@ struct Binding {
 Binding StringField(char* field, std::size_t size);
 // A NUL-terminated CSTRING field of size bytes (at most size - 1 characters).
 Binding CStringField(char* field, std::size_t size);
-// A byte switch shown by a check box as "1"/"0"; storing writes exactly 0 or 1.
-Binding SwitchField(void* field);
+// A switch of size bytes (1, 2 or 4; an unsigned or signed integer) shown by a check box as
+// "1"/"0"; storing writes exactly 0 or 1.
+Binding SwitchField(void* field, std::size_t size = 1);
 
 // A numeric field of type T shown and read back through a number picture ("n3", "n-14").
 template <typename T>

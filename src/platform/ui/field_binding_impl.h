@@ -1,6 +1,7 @@
 #pragma once
 // Template part of field_binding.h.
 #include <cstring>
+#include <limits>
 
 #include "platform/runtime/pictures.h"
 
@@ -15,9 +16,11 @@ Binding NumberField(void* field, std::string picture) {
             return runtime::Trimmed(runtime::FormatNumber(static_cast<double>(value), picture));
         },
         [field, picture](std::string_view text) {
-            // Text that is no number leaves the field as it was.
+            // Text that is no number, or a number the field can't hold, leaves it as it was.
             const auto number = runtime::DeformatNumber(text, picture);
-            if (!number) return;
+            if (!number || !(*number >= static_cast<double>(std::numeric_limits<T>::lowest()) &&
+                             *number <= static_cast<double>(std::numeric_limits<T>::max())))
+                return;
             const T value = static_cast<T>(*number);
             std::memcpy(field, &value, sizeof value);
         }};

@@ -99,6 +99,7 @@ bool SendInput(WindowId window, const Input& input) {
     event.key = input.key;
     event.row = input.row;
     event.column = input.column;
+    event.input = true;
     return runtime::PostEvent(state->Thread(), event);
 }
 

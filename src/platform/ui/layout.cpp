@@ -1,6 +1,8 @@
 #include "platform/ui/layout.h"
 
+#include <cstdint>
 #include <fstream>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -16,6 +18,16 @@ struct LayoutError {
     std::string text;
 };
 
+// A JSON integer that an int holds; anything wider is an error, never cut.
+int IntOf(const json& value, const char* what) {
+    const auto wide = value.get<std::int64_t>();
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() > 0x7FFFFFFFu)
+        throw LayoutError{std::string("\"") + what + "\" is out of range"};
+    if (wide < std::numeric_limits<int>::min() || wide > std::numeric_limits<int>::max())
+        throw LayoutError{std::string("\"") + what + "\" is out of range"};
+    return static_cast<int>(wide);
+}
+
 std::string Text(const json& object, const char* key) {
     const auto it = object.find(key);
     if (it == object.end() || it->is_null()) return {};
@@ -27,7 +39,7 @@ int Number(const json& object, const char* key, int fallback = 0) {
     const auto it = object.find(key);
     if (it == object.end()) return fallback;
     if (!it->is_number_integer()) throw LayoutError{std::string("\"") + key + "\" is not a number"};
-    return it->get<int>();
+    return IntOf(*it, key);
 }
 
 bool Flag(const json& object, const char* key) {
@@ -44,7 +56,8 @@ Rect RectOf(const json& object) {
         throw LayoutError{"\"at\" is not [x, y, width, height]"};
     for (const json& n : *it)
         if (!n.is_number_integer()) throw LayoutError{"\"at\" holds a value that is no number"};
-    return Rect{(*it)[0].get<int>(), (*it)[1].get<int>(), (*it)[2].get<int>(), (*it)[3].get<int>()};
+    return Rect{IntOf((*it)[0], "at"), IntOf((*it)[1], "at"), IntOf((*it)[2], "at"),
+                IntOf((*it)[3], "at")};
 }
 
 Font FontOf(const json& object) {
@@ -109,8 +122,8 @@ class ControlReader {
             if (!range->is_array() || range->size() != 2 || !(*range)[0].is_number_integer() ||
                 !(*range)[1].is_number_integer())
                 throw LayoutError{"\"range\" is not [low, high]"};
-            c.rangeLow = (*range)[0].get<int>();
-            c.rangeHigh = (*range)[1].get<int>();
+            c.rangeLow = IntOf((*range)[0], "range");
+            c.rangeHigh = IntOf((*range)[1], "range");
         }
         c.step = Number(item, "step", 1);
         c.icons = Texts(item, "icons");
@@ -164,7 +177,7 @@ WindowLayout ReadWindow(const json& w) {
         if (!status->is_array()) throw LayoutError{"\"status\" is not a list of widths"};
         for (const json& width : *status) {
             if (!width.is_number_integer()) throw LayoutError{"a status width is no number"};
-            p.statusWidths.push_back(width.get<int>());
+            p.statusWidths.push_back(IntOf(width, "status"));
         }
         p.statusTexts.assign(p.statusWidths.size(), {});
     }
@@ -191,7 +204,9 @@ std::optional<WindowLayout> ParseLayout(std::string_view text, std::string_view 
     if (window == windows->end())
         return fail("the layout has no window \"" + std::string(windowName) + "\"");
     try {
-        return ReadWindow(*window);
+        WindowLayout layout = ReadWindow(*window);
+        layout.props.name = windowName;
+        return layout;
     } catch (const LayoutError& e) {
         return fail(std::string(windowName) + ": " + e.text);
     } catch (const json::exception& e) {

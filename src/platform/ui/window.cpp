@@ -14,6 +14,8 @@ namespace zem::ui {
 namespace {
 
 thread_local std::vector<Window*> t_running;
+// Events a procedure posted to an outer window while a nested one ran: kept for the outer.
+thread_local std::deque<runtime::Event> t_held;
 
 bool TakesInput(const Control& c) {
     return !c.disable && !c.hide;
@@ -66,8 +68,9 @@ bool Window::Open(std::string_view procedure) {
     snapshot.procedure = procedure_;
     snapshot.props = props_;
     snapshot.controls = controls_;
-    display_->Opened(snapshot);
+    // The open-window event comes before anything the user can do to the window.
     Post(runtime::event::kOpenWindow);
+    display_->Opened(snapshot);
     return true;
 }
 
@@ -257,7 +260,12 @@ void Window::TakeScreenChanges() {
 bool Window::Accept() {
     while (id_ != 0) {
         std::optional<runtime::Event> next;
-        if (!kept_.empty()) {
+        const auto held = std::find_if(t_held.begin(), t_held.end(),
+                                       [&](const runtime::Event& e) { return e.window == id_; });
+        if (held != t_held.end()) {
+            next = *held;
+            t_held.erase(held);
+        } else if (!kept_.empty()) {
             next = kept_.front();
             kept_.pop_front();
         } else {
@@ -265,12 +273,16 @@ bool Window::Accept() {
             next = runtime::WaitEvent(std::chrono::hours(1));
             if (!next) continue;
         }
-        // Input meant for an outer window that got through before this one opened.
-        if (next->window != 0 && next->window != id_) continue;
+        if (next->window != 0 && next->window != id_) {
+            // Input for an outer window that got through before this one opened is dropped;
+            // what a procedure posted to its still open outer window waits for it.
+            if (!next->input && FindScreenState(next->window)) t_held.push_back(*next);
+            continue;
+        }
         TakeScreenChanges();
         if (next->code == runtime::event::kAlertKey && !Alerted(next->key) && next->key != key::F1)
             continue;
-        if (next->control != 0 && next->window != 0) {
+        if (next->control != 0 && next->input) {
             const Control* c = Find(next->control);
             if (!c || !TakesInput(*c)) continue;
             const bool takesValue = next->code == runtime::event::kAccepted ||
@@ -291,7 +303,8 @@ void Window::Post(runtime::EventCode code, int control) {
     runtime::Event event;
     event.code = code;
     event.control = control;
-    // No window id: the procedure's own events are not input and pass whatever a control's state.
+    // The procedure's own events are not input: they pass whatever a control's state.
+    event.window = id_;
     runtime::PostEvent(screen_->Thread(), event);
 }
 

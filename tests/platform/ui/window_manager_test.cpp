@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,7 +44,7 @@ constexpr std::string_view kDialog = R"({"windows": {"W": {"caption": "Dialog", 
             {"kind": "item", "use": "?SEARCH", "std": "helpsearch"},
             {"kind": "item", "use": "?HOWTO", "std": "helponhelp"}]}]}]}}})";
 
-// A procedure whose Init opens the dialog and then plays the user's part from the window's own
+// A procedure whose Init opens the dialog and then acts as the user would from the window's own
 // thread, so the whole loop runs on one thread. Every step it takes is traced.
 class Dialog : public WindowManager {
   public:
@@ -152,7 +154,10 @@ TEST_F(WindowManagerTest, RunInitialisesAsksKillsAndLeavesTheResponse) {
          response::kCancelled},
         {"CloseItemCancels", [](HeadlessDisplay& d, WindowId w) { d.Choose(w, "?EXIT"); },
          response::kCancelled},
-        {"CloseDownCancels", [](HeadlessDisplay&, WindowId w) { SendInput(w, {0, ev::kCloseDown}); },
+        {"CloseDownCancels",
+         [](HeadlessDisplay&, WindowId w) {
+             SendInput(w, {0, ev::kCloseDown});
+         },
          response::kCancelled},
         {"OkAfterTyping",
          [](HeadlessDisplay& d, WindowId w) {
@@ -178,9 +183,8 @@ TEST_F(WindowManagerTest, RunInitialisesAsksKillsAndLeavesTheResponse) {
             EXPECT_FALSE(display().IsOpen(dialog.id));
             ASSERT_FALSE(dialog.handled.empty());
             EXPECT_EQ(dialog.handled.front().code, ev::kOpenWindow);
-            EXPECT_EQ(dialog.handled.back().code == ev::kCloseWindow ||
-                          dialog.handled.back().code == ev::kCloseDown,
-                      true);
+            EXPECT_TRUE(dialog.handled.back().code == ev::kCloseWindow ||
+                        dialog.handled.back().code == ev::kCloseDown);
         });
     }
 }
@@ -223,9 +227,8 @@ TEST_F(WindowManagerTest, EventsAreSortedToTheirHandlers) {
                   (std::vector<std::string>{"Init", "Ask", "WindowEvent", "NewSelection ?NAME",
                                             "FieldEvent ?NAME", "Selected ?NAME",
                                             "FieldEvent ?NAME", "FieldEvent ?NAME",
-                                            "Accepted ?NAME", "FieldEvent ?NAME",
-                                            "Accepted ?OTHER", "WindowEvent", "WindowEvent",
-                                            "CloseEvent", "Kill"}));
+                                            "Accepted ?NAME", "FieldEvent ?NAME", "Accepted ?OTHER",
+                                            "WindowEvent", "WindowEvent", "CloseEvent", "Kill"}));
     });
 }
 
@@ -294,7 +297,6 @@ TEST_F(WindowManagerTest, AnAlertedF1IsTheProceduresOwnKey) {
             d.PressKey(w, key::F1);
             d.CloseBox(w);
         });
-        // Init has run by the time the script's key is handled.
         dialog.ThisWindow().Alert(key::F1);
         dialog.Run();
         EXPECT_TRUE(dialog.TraceOf("Help").empty());
@@ -324,9 +326,9 @@ TEST_F(WindowManagerTest, ACommandThatYieldsIsNeverEnteredAgain) {
         };
         EXPECT_EQ(dialog.Run(), response::kCancelled);
         EXPECT_EQ(deepest, 1);
-        EXPECT_EQ(dialog.TraceOf("Accepted"),
-                  (std::vector<std::string>{"Accepted ?SLOW", "Accepted ?SLOW",
-                                            "Accepted ?OTHER"}));
+        EXPECT_EQ(
+            dialog.TraceOf("Accepted"),
+            (std::vector<std::string>{"Accepted ?SLOW", "Accepted ?SLOW", "Accepted ?OTHER"}));
     });
 }
 
@@ -339,11 +341,7 @@ TEST_F(WindowManagerTest, ResetShowsTheBoundFieldsAgain) {
             d.CloseBox(w);
         });
         dialog.ThisWindow().Bind(1, VariableField(&name));
-        dialog.onAccepted = nullptr;
-        // Reset before the loop, as a form does when it starts over.
-        struct ResetOnOpen : Dialog {
-            using Dialog::Dialog;
-        };
+        // The steps of Run one by one, with a Reset before the loop as a form starting over does.
         ASSERT_EQ(dialog.Init(), Benign);
         dialog.Reset();
         EXPECT_EQ(display().Shown(dialog.id, "?NAME"), "Frank");

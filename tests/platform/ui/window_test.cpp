@@ -54,8 +54,8 @@ WindowLayout FormWithTimer(runtime::Ticks timer) {
 
 Seen SeenBy(const Window& w) {
     const runtime::Event& e = w.Event();
-    return Seen{e.code, e.control, e.key, e.row, e.column, w.Screen(e.control),
-                w.Selected(e.control)};
+    return Seen{
+        e.code, e.control, e.key, e.row, e.column, w.Screen(e.control), w.Selected(e.control)};
 }
 
 // Every event the window hands out up to the marker posted now.
@@ -105,8 +105,6 @@ TEST_F(WindowOpenTest, OpenRegistersTellsTheDisplayAndPostsOpenWindowFirst) {
 }
 
 TEST_F(WindowOpenTest, TheFirstEventIsOpenWindowEvenWhenInputComesAtOnce) {
-    GTEST_SKIP() << "Window::Open posts the open-window event after Display::Opened returns: "
-                    "input the display sends as soon as it knows the window comes first";
     // The display server reacts on its own thread; this one reacts before Opened returns, which
     // is the same order a quick one produces.
     display().onOpened = [](const WindowSnapshot& s) { SendInput(s.id, Accepted(kOk)); };
@@ -270,11 +268,20 @@ TEST_F(WindowOpenTest, WindowSettersReachTheDisplayOnlyWhenSomethingChanged) {
         {"SetWindowIcon", [](Window& w) { w.SetWindowIcon("genmod.ico"); },
          [](const WindowProps& p) { return p.icon == "genmod.ico"; }},
         {"SetStatus", [](Window& w) { w.SetStatus(1, "Monday"); },
-         [](const WindowProps& p) { return p.statusTexts == std::vector<std::string>{"", "Monday"}; }},
+         [](const WindowProps& p) {
+             return p.statusTexts == std::vector<std::string>{"", "Monday"};
+         }},
         {"SetStatusBeyondTheZones", [](Window& w) { w.SetStatus(3, "far"); },
-         [](const WindowProps& p) { return p.statusTexts.size() == 4 && p.statusTexts[3] == "far"; }},
-        {"SetPlacement", [](Window& w) { w.SetPlacement(Rect{10, 20, 300, 200}, true); },
-         [](const WindowProps& p) { return p.at == Rect{10, 20, 300, 200} && p.maximized; }},
+         [](const WindowProps& p) {
+             return p.statusTexts.size() == 4 && p.statusTexts[3] == "far";
+         }},
+        {"SetPlacement",
+         [](Window& w) {
+             w.SetPlacement(Rect{10, 20, 300, 200}, true);
+         },
+         [](const WindowProps& p) {
+             return p.at == Rect{10, 20, 300, 200} && p.maximized;
+         }},
     };
     RunOnFrameworkThread([&] {
         Window w;
@@ -405,9 +412,6 @@ TEST_F(NestedWindowTest, InputForTheOuterWindowIsDroppedWhileTheNestedOneRuns) {
 }
 
 TEST_F(NestedWindowTest, EachWindowGetsItsOwnOpenWindowEvent) {
-    GTEST_SKIP() << "Window::Post sends the open-window event to no window in particular: a "
-                    "window that opens another before its first Accept loses its open-window "
-                    "to the nested one, which gets two";
     RunOnFrameworkThread([&] {
         Window outer;
         outer.Load(LayoutOf(kForm));
@@ -432,8 +436,8 @@ TEST_F(AcceptTest, AlertKeyEventsComeOnlyForAlertedKeysAndF1) {
         int control;
     };
     const std::vector<KeyCase> cases{
-        {key::MouseRight, true, 0}, {key::MouseLeft, false, 0}, {key::Enter, true, 0},
-        {key::Escape, false, 0},    {key::F1, false, 0},        {key::CtrlH, false, 0},
+        {key::MouseRight, true, 0},     {key::MouseLeft, false, 0},  {key::Enter, true, 0},
+        {key::Escape, false, 0},        {key::F1, false, 0},         {key::CtrlH, false, 0},
         {key::MouseLeft2, true, kList}, {key::Escape, false, kList},
     };
     RunOnFrameworkThread([&] {
@@ -448,7 +452,8 @@ TEST_F(AcceptTest, AlertKeyEventsComeOnlyForAlertedKeysAndF1) {
             Input press{c.control, ev::kAlertKey};
             press.key = c.key;
             ASSERT_TRUE(SendInput(w.Id(), press));
-            if (c.alerted || c.key == key::F1) expected.push_back({ev::kAlertKey, c.control, c.key});
+            if (c.alerted || c.key == key::F1)
+                expected.push_back({ev::kAlertKey, c.control, c.key});
         }
         EXPECT_TRUE(w.Alerted(key::Enter));
         EXPECT_FALSE(w.Alerted(key::Escape));
@@ -475,9 +480,9 @@ TEST_F(AcceptTest, InputForADisabledOrHiddenControlDoesNotArrive) {
         EXPECT_TRUE(SendInput(w.Id(), Accepted(kName)));
         EXPECT_TRUE(SendInput(w.Id(), Accepted(kCity)));
         w.Post(ev::kAccepted, kOff);
-        EXPECT_EQ(TakeAll(w), (std::vector<Seen>{{ev::kAccepted, kName},
-                                                 {ev::kAccepted, kCity},
-                                                 {ev::kAccepted, kOff}}));
+        EXPECT_EQ(TakeAll(w),
+                  (std::vector<Seen>{
+                      {ev::kAccepted, kName}, {ev::kAccepted, kCity}, {ev::kAccepted, kOff}}));
     });
 }
 
@@ -504,7 +509,9 @@ TEST_F(AcceptTest, TheHeadlessDisplayRefusesControlsTheUserCannotReach) {
             if (c.before) c.before(w);
             EXPECT_FALSE(display().Type(w.Id(), c.use, "typed"));
             EXPECT_FALSE(display().TypeOnly(w.Id(), c.use, "typed"));
-            if (std::string_view(c.use) != "?NAME") EXPECT_FALSE(display().Press(w.Id(), c.use));
+            if (std::string_view(c.use) != "?NAME") {
+                EXPECT_FALSE(display().Press(w.Id(), c.use));
+            }
             EXPECT_EQ(TakeAll(w), (std::vector<Seen>{{ev::kOpenWindow}}));
         });
     }
@@ -559,6 +566,7 @@ TEST_F(AcceptTest, WaitCursorAndYieldActOnTheInnermostWindow) {
         Window outer;
         outer.Load(LayoutOf(kForm));
         ASSERT_TRUE(outer.Open("Outer"));
+        ASSERT_TRUE(outer.Accept());
         Window nested;
         nested.Load(LayoutOf(kForm));
         ASSERT_TRUE(nested.Open("Nested"));
@@ -689,7 +697,9 @@ TEST_F(BoundWindowTest, DisplayFieldsShowsWhatTheFieldsHoldNow) {
 
 // --- The thread's timer -------------------------------------------------------------------
 
-TEST_F(AcceptTest, TheLayoutsTimerFiresAsTheClockAdvances) {
+using WindowTimerTest = HeadlessTest;
+
+TEST_F(WindowTimerTest, TheLayoutsTimerFiresAsTheClockAdvances) {
     runtime::TestClock clock(82527, 4'320'001);
     RunOnFrameworkThread([&] {
         Window w;

@@ -1,0 +1,524 @@
+#include "shell/configure_application.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "data/dictionary.h"
+#include "data/field_rules.h"
+#include "platform/runtime/event_codes.h"
+#include "platform/runtime/requests.h"
+#include "platform/store/errors.h"
+#include "platform/ui/field_binding.h"
+#include "platform/ui/help.h"
+#include "platform/ui/ini_manager.h"
+#include "shell/form_manager.h"
+#include "shell/japanese_mode.h"
+#include "shell/update_site.h"
+#include "shell/window_counters.h"
+
+namespace zem::shell {
+namespace {
+
+namespace ev = runtime::event;
+using data::TableId;
+
+constexpr const char* kProcedure = "UpdateSysInfo";
+constexpr const char* kToggleQuestion =
+    "Do you wish to toggle the \"Active\" status for this record?";
+constexpr const char* kJapanActive =
+    "Inconsistent localization. Please, deactivate \"Amazon JP\" !";
+constexpr const char* kOthersActive =
+    "Inconsistent localization. Please, deactivate all Amazon sites!";
+
+// The Sites list's columns, from 1.
+constexpr int kStatusColumn = 1;
+constexpr int kNameColumn = 2;
+constexpr int kAffiliateColumn = 3;
+
+constexpr int kChangeButton = 3002;  // the frame's navigation button "Edit This Record"
+
+std::string Trim(const char* text, std::size_t size) {
+    std::string_view s(text, strnlen(text, size));
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return std::string(s);
+}
+
+// Applies a toggle to a stored switch: whatever it held, it becomes exactly 0 or 1.
+std::uint8_t Toggled(std::uint8_t active) {
+    return active != 0 ? 0 : 1;
+}
+
+bool AskToToggle() {
+    return ui::Message(kToggleQuestion, "Toggle Active Status?", ui::Icon::Question,
+                       ui::ButtonYes | ui::ButtonNo, ui::ButtonYes) == ui::ButtonYes;
+}
+
+class SysInfoForm final : public FormManager {
+  public:
+    SysInfoForm() : FormManager(TableId::Sysinfo) {}
+
+    ui::Level Init() override {
+        ui::ErrorManager::Global().SetProcedureName(kProcedure);
+        if (const ui::Level r = FormManager::Init(); r != ui::Benign) return r;
+        showActive_ = "A";
+        runtime::SetGlobalRequest(runtime::request::kNone);
+        runtime::SetGlobalResponse(runtime::response::kNone);
+        data::Relate(TableId::Browsers).Open();
+        data::Relate(TableId::Sites).Open();
+        data::Relate(TableId::Sysinfo).Open();
+        tablesOpen_ = true;
+
+        store::Table* sites = &data::Access(TableId::Sites).File();
+        if (data::Dict().File().Logout(1.0, std::span<store::Table* const>(&sites, 1)) !=
+            store::NoError) {
+            ui::Message(std::string("Transaction error: ") + std::string(store::ErrorText()),
+                        "Error", ui::Icon::Exclamation);
+            return ui::Fatal;
+        }
+        inTransaction_ = true;
+
+        std::string error;
+        if (!window_.Load("zembrola$zembr007", "P1$QUICKWINDOW", &error)) {
+            ui::Message(error, "Error", ui::Icon::Hand);
+            return ui::Fatal;
+        }
+        Feqs();
+        OkControl = ok_;
+        CancelControl = cancel_;
+        Bind();
+        if (!window_.Open(kProcedure)) return ui::Fatal;
+        Opened = true;
+        ApplyDefaultIcon();
+        window_.SetText(toggle_, "&Deactivate");
+        window_.SetSkip(option_, true);
+        if (ViewOnly()) {
+            for (int feq : {userAgent_, proxy_, user_, password_}) window_.SetReadOnly(feq, true);
+            for (int feq : {browsers_, toggle_, change_}) window_.SetDisable(feq, true);
+        }
+        window_.Alert(ui::key::MouseLeft);
+        RestoreSort();
+        LoadSites();
+        RestorePlacement(kProcedure);
+        ApplyPasswordRule();
+        ApplyAccountRule();
+        ApplyManualRule();
+        LoadBrowsers();
+        for (int feq : {userAgent_, proxy_, user_, password_, usePassword_, useAccount_, manual_,
+                        autoload_, level_})
+            AddHistoryField(feq);
+        help_.Init("zembrola.chm");
+        help_.SetTopic("UpdateSysInfo.htm");
+        Refresh();
+        return ui::Benign;
+    }
+
+    void Ask() override {
+        window_.SetCaption(ViewOnly() ? std::string(kViewCaption)
+                                      : std::string("Zembrola configuration manager"));
+        FormManager::Ask();
+    }
+
+    ui::Level TakeAccepted() override {
+        const int field = Field();
+        if (field == help_feq_) {
+            window_.Update();
+            help_.ShowTopic();
+            return ui::Benign;
+        }
+        if (field == usePassword_ || field == useAccount_ || field == manual_) {
+            if (field == usePassword_) ApplyPasswordRule();
+            if (field == useAccount_) ApplyAccountRule();
+            if (field == manual_) ApplyManualRule();
+            Refresh();
+            return ui::Benign;
+        }
+        if (field == level_) return CheckLevel();
+        if (field == browsers_) {
+            ChooseBrowser();
+            return ui::Benign;
+        }
+        if (field == option_) {
+            ShowActiveChanged();
+            return ui::Benign;
+        }
+        if (field == toggle_) {
+            Toggle();
+            return ui::Benign;
+        }
+        // The list's own change action (a double click, the frame's "Edit This Record") too.
+        if (field == change_ || field == list_ || field == kChangeButton) {
+            Change();
+            return ui::Benign;
+        }
+        return FormManager::TakeAccepted();
+    }
+
+    ui::Level TakeNewSelection() override {
+        if (Field() == option_) ShowActiveChanged();
+        if (Field() == browsers_) ChooseBrowser();
+        return ui::Benign;
+    }
+
+    ui::Level TakeFieldEvent() override {
+        const runtime::Event& e = Event();
+        if (e.control == list_ && e.code == ev::kAlertKey && e.key == ui::key::MouseLeft &&
+            e.column == kStatusColumn && e.row > 0)
+            ClickStatus(e.row);
+        if (e.control == list_ && e.code == ev::kHeaderPressed) SortBy(e.column);
+        return ui::Benign;
+    }
+
+    void TakeHelp() override { help_.ShowTopic(); }
+
+    ui::Level TakeCompleted() override {
+        window_.Update();
+        if (ViewOnly()) {
+            window_.Post(ev::kCloseWindow);
+            return ui::Benign;
+        }
+        if (CheckLevel() != ui::Benign) return ui::Notify;
+        if (SaveRecord() != ui::Benign) {
+            EndTransaction(false);
+            return ui::Notify;
+        }
+        TreeReloadCount = BusyWindows.load();
+        EndTransaction(true);
+        SetResponse(runtime::response::kCompleted);
+        return ui::Benign;
+    }
+
+    ui::Level Kill() override {
+        if (const ui::Level r = FormManager::Kill(); r != ui::Benign) return r;
+        EndTransaction(false);
+        if (tablesOpen_) {
+            data::Relate(TableId::Browsers).Close();
+            data::Relate(TableId::Sites).Close();
+            data::Relate(TableId::Sysinfo).Close();
+        }
+        if (Opened) {
+            SaveSort();
+            SavePlacement(kProcedure);
+        }
+        ui::ErrorManager::Global().RemoveProcedureName();
+        help_.Kill();
+        return ui::Benign;
+    }
+
+  private:
+    void Feqs() {
+        auto f = [&](const char* use) { return window_.Feq(use); };
+        userAgent_ = f("?SYS:USERAGENT");
+        browsers_ = f("?BRO:NAME");
+        proxyPrompt_ = f("?SYS:PROXY:PROMPT");
+        proxy_ = f("?SYS:PROXY");
+        group_ = f("?GROUP1");
+        user_ = f("?SYS:USER");
+        passwordPrompt_ = f("?SYS:PASSWORD:PROMPT");
+        password_ = f("?SYS:PASSWORD");
+        usePassword_ = f("?SYS:USEPASSWORD");
+        useAccount_ = f("?SYS:USEACCOUNT");
+        manual_ = f("?SYS:MANUAL");
+        autoload_ = f("?SYS:AUTOLOADBRANDS");
+        level_ = f("?SYS:CATALOGLEVEL");
+        list_ = f("?LIST");
+        option_ = f("?ST::SHOWACTIVE");
+        toggle_ = f("?TOGGLEACTIVE");
+        change_ = f("?CHANGE");
+        ok_ = f("?OK");
+        cancel_ = f("?CANCEL");
+        help_feq_ = f("?HELP");
+    }
+
+    void Bind() {
+        data::SysinfoRecord& sys = data::Dict().SYS;
+        window_.Bind(
+            userAgent_,
+            ui::NumberField<std::int32_t>(
+                reinterpret_cast<char*>(&sys) + offsetof(data::SysinfoRecord, USERAGENT), "n-14"));
+        window_.Bind(proxy_, ui::CStringField(sys.PROXY, sizeof sys.PROXY));
+        window_.Bind(user_, ui::CStringField(sys.USER, sizeof sys.USER));
+        window_.Bind(password_, ui::CStringField(sys.PASSWORD, sizeof sys.PASSWORD));
+        window_.Bind(usePassword_, ui::SwitchField(&sys.USEPASSWORD));
+        window_.Bind(useAccount_, ui::SwitchField(&sys.USEACCOUNT));
+        window_.Bind(manual_, ui::SwitchField(reinterpret_cast<char*>(&sys) +
+                                                  offsetof(data::SysinfoRecord, MANUAL),
+                                              sizeof(std::int32_t)));
+        window_.Bind(autoload_, ui::SwitchField(&sys.AUTOLOADBRANDS));
+        window_.Bind(level_, ui::NumberField<std::uint8_t>(&sys.CATALOGLEVEL, "n3"));
+        window_.Bind(option_, ui::VariableField(&showActive_));
+    }
+
+    data::SysinfoRecord& Sys() { return data::Dict().SYS; }
+
+    // The check-box rules; each leaves the record as the boxes now stand.
+    void ApplyPasswordRule() {
+        const bool on = Sys().USEPASSWORD != 0;
+        window_.SetDisable(passwordPrompt_, !on);
+        window_.SetDisable(password_, !on);
+    }
+    void ApplyAccountRule() {
+        Sys().USEPASSWORD = 0;
+        const bool on = Sys().USEACCOUNT != 0;
+        window_.SetDisable(group_, !on);
+        if (on) {
+            window_.SetDisable(passwordPrompt_, true);
+            window_.SetDisable(password_, true);
+            window_.SetDisable(usePassword_, false);
+        }
+    }
+    void ApplyManualRule() {
+        std::int32_t manual;
+        std::memcpy(&manual,
+                    reinterpret_cast<const char*>(&Sys()) + offsetof(data::SysinfoRecord, MANUAL),
+                    sizeof manual);
+        const bool on = manual != 0;
+        if (!on) {
+            Sys().USEACCOUNT = 0;
+            Sys().USEPASSWORD = 0;
+        }
+        window_.SetDisable(proxyPrompt_, !on);
+        window_.SetDisable(proxy_, !on);
+        window_.SetDisable(useAccount_, !on);
+    }
+
+    // Shows the fields again, with the drop list on the record's user agent.
+    void Refresh() {
+        window_.DisplayFields();
+        const std::int32_t agent = Sys().USERAGENT;
+        const auto it = std::find(browserIds_.begin(), browserIds_.end(), agent);
+        window_.SetSelected(browsers_, it == browserIds_.end()
+                                           ? 0
+                                           : static_cast<int>(it - browserIds_.begin()) + 1);
+    }
+
+    void LoadBrowsers() {
+        data::TableManager& browsers = data::Access(TableId::Browsers);
+        data::BrowsersRecord& bro = data::Dict().BRO;
+        std::vector<ui::ListRow> rows;
+        browserIds_.clear();
+        browsers.UseFile();
+        browsers.File().Set(data::BRO_KeyName);
+        while (browsers.TryNext() == ui::Benign) {
+            rows.push_back(ui::ListRow{{Trim(bro.NAME, sizeof bro.NAME)}});
+            browserIds_.push_back(bro.ID);
+        }
+        window_.SetRows(browsers_, std::move(rows));
+    }
+
+    void ChooseBrowser() {
+        const int row = window_.Selected(browsers_);
+        if (row < 1 || row > static_cast<int>(browserIds_.size())) return;
+        Sys().USERAGENT = browserIds_[static_cast<std::size_t>(row) - 1];
+        Refresh();
+    }
+
+    ui::Level CheckLevel() {
+        window_.Update(level_);
+        if (data::Access(TableId::Sysinfo)
+                .ValidateField(data::SysinfoManager::kCatalogLevelField, true) == ui::Benign)
+            return ui::Benign;
+        window_.Select(level_);
+        return ui::Notify;
+    }
+
+    // The Sites list: by name (or the column the user sorted by), active or inactive stores.
+    struct SiteRow {
+        std::int32_t id;
+        bool active;
+        std::string name;
+        std::string affiliate;
+    };
+
+    void LoadSites(std::int32_t keep = 0) {
+        if (keep == 0) keep = CurrentSiteId();
+        data::TableManager& sites = data::Access(TableId::Sites);
+        data::SitesRecord& sit = data::Dict().SIT;
+        const data::SitesRecord saved = sit;
+        sites_.clear();
+        sites.UseFile();
+        sites.File().Set(data::SIT_KeyName);
+        const bool wantActive = showActive_ == "A";
+        while (sites.TryNext() == ui::Benign)
+            if ((sit.ISACTIVE != 0) == wantActive)
+                sites_.push_back({sit.ID, sit.ISACTIVE != 0, Trim(sit.NAME, sizeof sit.NAME),
+                                  Trim(sit.AFFILATEID, sizeof sit.AFFILATEID)});
+        sit = saved;
+        if (sortColumn_ == kAffiliateColumn)
+            std::stable_sort(sites_.begin(), sites_.end(), [](const SiteRow& a, const SiteRow& b) {
+                return a.affiliate < b.affiliate;
+            });
+        if (sortDescending_) std::reverse(sites_.begin(), sites_.end());
+        std::vector<ui::ListRow> rows;
+        int selected = sites_.empty() ? 0 : 1;
+        for (std::size_t i = 0; i < sites_.size(); ++i) {
+            rows.push_back(
+                ui::ListRow{{sites_[i].active ? "1" : "2", sites_[i].name, sites_[i].affiliate}});
+            if (sites_[i].id == keep) selected = static_cast<int>(i) + 1;
+        }
+        window_.SetRows(list_, std::move(rows));
+        window_.SetSelected(list_, selected);
+    }
+
+    std::int32_t CurrentSiteId() const {
+        const int row = window_.Selected(list_);
+        if (row < 1 || row > static_cast<int>(sites_.size())) return 0;
+        return sites_[static_cast<std::size_t>(row) - 1].id;
+    }
+
+    // Reads the store of a list row into the Sites buffer.
+    bool FetchRow(int row) {
+        if (row < 1 || row > static_cast<int>(sites_.size())) return false;
+        data::Dict().SIT.ID = sites_[static_cast<std::size_t>(row) - 1].id;
+        return data::Access(TableId::Sites).TryFetch(data::SIT_KeyId) == ui::Benign;
+    }
+
+    void SortBy(int column) {
+        if (column != kNameColumn && column != kAffiliateColumn) return;
+        sortDescending_ = column == sortColumn_ && !sortDescending_;
+        sortColumn_ = column;
+        LoadSites();
+    }
+
+    void RestoreSort() {
+        const auto column = ui::IniManager::Global().Fetch(kProcedure, "SortColumn");
+        const auto order = ui::IniManager::Global().Fetch(kProcedure, "SortDescending");
+        if (column == "3") sortColumn_ = kAffiliateColumn;
+        sortDescending_ = order == "1";
+    }
+
+    void SaveSort() {
+        ui::IniManager::Global().Update(kProcedure, "SortColumn", std::to_string(sortColumn_));
+        ui::IniManager::Global().Update(kProcedure, "SortDescending", sortDescending_ ? "1" : "0");
+    }
+
+    void ShowActiveChanged() {
+        window_.Update(option_);
+        window_.SetText(toggle_, showActive_ == "I" ? "&Activate" : "&Deactivate");
+        LoadSites();
+        window_.Select(list_);
+    }
+
+    void Toggle() {
+        window_.Update();
+        if (!FetchRow(window_.Selected(list_))) return;
+        const data::SitesRecord& sit = data::Dict().SIT;
+        if (sit.ISACTIVE == 0) {
+            if (JPMode.load() == kShiftJisCharset)
+                ui::Message(kJapanActive, "Error", ui::Icon::Exclamation);
+            else if (sit.ID == kSiteJapan && CheckLocalization() == 0)
+                ui::Message(kOthersActive, "Error", ui::Icon::Exclamation);
+            else
+                ToggleCurrent();
+        } else {
+            ToggleCurrent();
+        }
+        JPMode = GetJPMode();
+    }
+
+    void ToggleCurrent() {
+        if (!AskToToggle()) return;
+        data::SitesRecord& sit = data::Dict().SIT;
+        sit.ISACTIVE = Toggled(sit.ISACTIVE);
+        if (data::Relate(TableId::Sites).Update() != ui::Benign) return;
+        LoadSites(sit.ID);
+        window_.Select(list_);
+    }
+
+    // A click on a row's status icon switches the store at once, without the rule.
+    void ClickStatus(int row) {
+        const int remembered = window_.Selected(list_);
+        if (!FetchRow(row)) {
+            window_.SetSelected(list_, remembered);
+            return;
+        }
+        data::SitesRecord& sit = data::Dict().SIT;
+        sit.ISACTIVE = Toggled(sit.ISACTIVE);
+        if (data::Access(TableId::Sites).Update() != ui::Benign) {
+            window_.SetSelected(list_, remembered);
+            return;
+        }
+        window_.SetSelected(list_, row);
+        LoadSites(sit.ID);
+    }
+
+    void Change() {
+        if (ViewOnly()) {
+            Response = runtime::response::kCancelled;
+            return;
+        }
+        if (!FetchRow(window_.Selected(list_))) return;
+        const std::int32_t id = data::Dict().SIT.ID;
+        runtime::SetGlobalRequest(runtime::request::kChange);
+        UpdateSite();
+        runtime::SetGlobalRequest(runtime::request::kNone);
+        LoadSites(id);
+    }
+
+    void EndTransaction(bool commit) {
+        if (!inTransaction_) return;
+        inTransaction_ = false;
+        if (commit)
+            data::Dict().File().Commit();
+        else
+            data::Dict().File().Rollback();
+        // A cancelled activation must not leave the routers in Japanese mode.
+        JPMode = GetJPMode();
+    }
+
+    ui::Help help_;
+    std::string showActive_ = "A";
+    std::vector<std::int32_t> browserIds_;
+    std::vector<SiteRow> sites_;
+    int sortColumn_ = kNameColumn;
+    bool sortDescending_ = false;
+    bool tablesOpen_ = false;
+    bool inTransaction_ = false;
+    int userAgent_ = 0, browsers_ = 0, proxyPrompt_ = 0, proxy_ = 0, group_ = 0, user_ = 0,
+        passwordPrompt_ = 0, password_ = 0, usePassword_ = 0, useAccount_ = 0, manual_ = 0,
+        autoload_ = 0, level_ = 0, list_ = 0, option_ = 0, toggle_ = 0, change_ = 0, ok_ = 0,
+        cancel_ = 0, help_feq_ = 0;
+};
+
+}  // namespace
+
+void ToggleSiteActive() {
+    if (!AskToToggle()) return;
+    data::SitesRecord& sit = data::Dict().SIT;
+    sit.ISACTIVE = Toggled(sit.ISACTIVE);
+    data::Relate(TableId::Sites).Update();
+}
+
+void UpdateSysInfo() {
+    SysInfoForm form;
+    form.Run();
+}
+
+void ConfigureApplication() {
+    if (BusyWindows.load() != 0) {
+        ui::Message("Please, close all windows before running setup.", "Warning",
+                    ui::Icon::Exclamation, ui::ButtonOk, ui::ButtonOk);
+        return;
+    }
+    constexpr std::array tables{TableId::Browsers, TableId::Sysinfo, TableId::Sites};
+    for (TableId id : tables) data::Relate(id).Open();
+    data::TableManager& sysinfo = data::Access(TableId::Sysinfo);
+    sysinfo.UseFile();
+    sysinfo.File().SetFile();
+    int request = runtime::request::kChange;
+    if (sysinfo.TryNext() != ui::Benign) {
+        sysinfo.File().ClearBuffer();
+        if (sysinfo.PrimeRecord() != ui::Benign) {
+            for (TableId id : tables) data::Relate(id).Close();
+            return;
+        }
+        request = runtime::request::kInsert;
+    }
+    runtime::SetGlobalRequest(request);
+    UpdateSysInfo();
+    for (TableId id : tables) data::Relate(id).Close();
+}
+
+}  // namespace zem::shell

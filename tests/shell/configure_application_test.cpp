@@ -1,0 +1,335 @@
+#include "shell/configure_application.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "data/dictionary.h"
+#include "frame_fixture.h"
+#include "platform/runtime/requests.h"
+#include "platform/ui/ini_manager.h"
+#include "shell/main_frame.h"
+#include "shell/window_counters.h"
+
+namespace zem::test {
+namespace {
+
+using data::TableId;
+using ui::HeadlessDisplay;
+
+constexpr const char* kJapanActive =
+    "Inconsistent localization. Please, deactivate \"Amazon JP\" !";
+constexpr const char* kOthersActive =
+    "Inconsistent localization. Please, deactivate all Amazon sites!";
+
+// The configuration window on its own thread over a fresh data file; this thread keeps a
+// dictionary of its own to set rows up and read them back.
+class ConfigureTest : public FrameTest {
+  protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        store::OpenStatus status;
+        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
+        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
+        // Sort orders and positions of earlier tests stay out of this one.
+        ui::IniManager::Global().Init(shell::kIniFileName);
+        shell::BusyWindows = 0;
+        shell::TreeReloadCount = 0;
+    }
+    void TearDown() override {
+        FrameTest::TearDown();
+        if (data::HasDictionary()) data::KillDictionary();
+        shell::BusyWindows = 0;
+        shell::TreeReloadCount = 0;
+    }
+
+    // Starts the configuration and waits for its window.
+    ui::WindowId Open() {
+        thread_ = runtime::Start(&shell::ConfigureApplication, shell::kStack25000);
+        const auto window = display->WaitForWindow("UpdateSysInfo");
+        EXPECT_TRUE(window);
+        if (window) {
+            // The window has run its opening once the caption is set.
+            display->WaitForView(*window, [](const HeadlessDisplay::WindowView& v) {
+                return v.window.props.caption == "Zembrola configuration manager";
+            });
+        }
+        return window.value_or(0);
+    }
+
+    void Finish(ui::WindowId window, const char* button) {
+        ASSERT_TRUE(display->Press(window, button));
+        ASSERT_TRUE(display->WaitForClose(window));
+        runtime::Join(thread_);
+    }
+
+    static data::SitesRecord Site(std::int32_t id) {
+        data::Dict().SIT.ID = id;
+        EXPECT_EQ(data::Access(TableId::Sites).Fetch(data::SIT_KeyId), ui::Benign);
+        return data::Dict().SIT;
+    }
+    static void SetSiteActive(std::int32_t id, std::uint8_t active) {
+        data::Dict().SIT.ID = id;
+        ASSERT_EQ(data::Access(TableId::Sites).Fetch(data::SIT_KeyId), ui::Benign);
+        data::Dict().SIT.ISACTIVE = active;
+        ASSERT_EQ(data::Access(TableId::Sites).Update(), ui::Benign);
+    }
+
+    // The configuration record, or nullopt when there is none.
+    static std::optional<data::SysinfoRecord> Sysinfo() {
+        data::TableManager& sys = data::Access(TableId::Sysinfo);
+        sys.UseFile();
+        sys.File().SetFile();
+        if (sys.TryNext() != ui::Benign) return std::nullopt;
+        return data::Dict().SYS;
+    }
+    static void WriteSysinfo(int manual, int account, int password) {
+        data::TableManager& sys = data::Access(TableId::Sysinfo);
+        ASSERT_EQ(sys.PrimeRecord(), ui::Benign);
+        data::SysinfoRecord& r = data::Dict().SYS;
+        const std::int32_t m = manual;
+        std::memcpy(reinterpret_cast<char*>(&r) + offsetof(data::SysinfoRecord, MANUAL), &m,
+                    sizeof m);
+        r.USEACCOUNT = static_cast<std::uint8_t>(account);
+        r.USEPASSWORD = static_cast<std::uint8_t>(password);
+        r.CATALOGLEVEL = 3;
+        ASSERT_EQ(sys.Insert(), ui::Benign);
+    }
+
+    std::vector<std::string> ListNames(ui::WindowId window) const {
+        std::vector<std::string> names;
+        if (const auto list = display->ControlOf(window, "?LIST"))
+            for (const auto& row : list->rows) names.push_back(row.cells.at(1));
+        return names;
+    }
+
+    // Chooses the list row of the store with this name.
+    bool ChooseStore(ui::WindowId window, const std::string& name) {
+        const auto names = ListNames(window);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name)
+                return display->ChooseRow(window, "?LIST", static_cast<int>(i) + 1);
+        return false;
+    }
+
+    bool ShowInactive(ui::WindowId window) {
+        // The list follows the relabelled button.
+        return display->ChooseRadio(window, "?ST::SHOWACTIVE", "?ST::SHOWACTIVE:RADIO2") &&
+               display->WaitForControl(
+                   window, "?TOGGLEACTIVE",
+                   [](const ui::Control& c) { return c.text == "&Activate"; }) &&
+               display->WaitForControl(window, "?LIST", [](const ui::Control& c) {
+                   return !c.rows.empty() &&
+                          std::all_of(c.rows.begin(), c.rows.end(),
+                                      [](const ui::ListRow& r) { return r.cells.at(0) == "2"; });
+               });
+    }
+
+    // Presses the toggle for a store (answering its question with Yes) and waits for the
+    // message count to reach expected.
+    void Toggle(ui::WindowId window, const std::string& name, std::size_t expectedMessages) {
+        ASSERT_TRUE(ChooseStore(window, name)) << name;
+        display->AnswerNext(ui::ButtonYes);
+        ASSERT_TRUE(display->Press(window, "?TOGGLEACTIVE"));
+        ASSERT_TRUE(display->WaitForMessage(expectedMessages)) << name;
+    }
+
+    runtime::ThreadNo thread_ = 0;
+};
+
+TEST_F(ConfigureTest, RefusesWhileACountedWindowIsOpen) {
+    shell::BusyWindows = 1;
+    runtime::Join(runtime::Start(&shell::ConfigureApplication));
+    const auto messages = display->Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].request.caption, "Warning");
+    EXPECT_EQ(messages[0].request.text, "Please, close all windows before running setup.");
+    EXPECT_EQ(messages[0].request.icon, ui::Icon::Exclamation);
+    EXPECT_TRUE(display->OpenedProcedures().empty());
+}
+
+TEST_F(ConfigureTest, FirstRunAddsTheRecordWithTheFirstUserAgent) {
+    ASSERT_FALSE(Sysinfo());
+    const ui::WindowId window = Open();
+    EXPECT_EQ(display->Shown(window, "?SYS:USERAGENT"), "1");
+    data::Dict().BRO.ID = 1;
+    ASSERT_EQ(data::Access(TableId::Browsers).Fetch(data::BRO_KeyId), ui::Benign);
+    const auto browsers = display->ControlOf(window, "?BRO:NAME");
+    ASSERT_GE(browsers->selected, 1);
+    EXPECT_EQ(browsers->rows.at(static_cast<std::size_t>(browsers->selected) - 1).cells.at(0),
+              std::string(data::Dict().BRO.NAME, strnlen(data::Dict().BRO.NAME, 120))
+                  .substr(0, std::string(data::Dict().BRO.NAME, 120).find_last_not_of(' ') + 1));
+    EXPECT_EQ(display->View(window)->window.props.caption, "Zembrola configuration manager");
+    EXPECT_TRUE(display->ControlOf(window, "?SYS:PROXY")->disable);
+    ASSERT_TRUE(display->Check(window, "?SYS:MANUAL", true));
+    ASSERT_TRUE(display->WaitForControl(window, "?SYS:PROXY",
+                                        [](const ui::Control& c) { return !c.disable; }));
+    ASSERT_TRUE(display->Type(window, "?SYS:PROXY", "127.0.0.1:3128"));
+    Finish(window, "?OK");
+    const auto sys = Sysinfo();
+    ASSERT_TRUE(sys);
+    EXPECT_EQ(sys->USERAGENT, 1);
+    EXPECT_STREQ(sys->PROXY, "127.0.0.1:3128");
+}
+
+TEST_F(ConfigureTest, UsingProxyAccountClearsUsingPasswordAtOpening) {
+    WriteSysinfo(1, 1, 1);
+    const ui::WindowId window = Open();
+    EXPECT_EQ(display->Shown(window, "?SYS:USEPASSWORD"), "0");
+    EXPECT_TRUE(display->ControlOf(window, "?SYS:PASSWORD")->disable);
+    EXPECT_FALSE(display->ControlOf(window, "?GROUP1")->disable);
+    Finish(window, "?OK");
+    EXPECT_EQ(Sysinfo()->USEPASSWORD, 0);
+    EXPECT_EQ(Sysinfo()->USEACCOUNT, 1);
+}
+
+TEST_F(ConfigureTest, UncheckingManualProxyClearsBothAccountSwitches) {
+    WriteSysinfo(1, 1, 0);
+    const ui::WindowId window = Open();
+    ASSERT_TRUE(display->Check(window, "?SYS:USEPASSWORD", true));
+    ASSERT_TRUE(display->WaitForControl(window, "?SYS:PASSWORD",
+                                        [](const ui::Control& c) { return !c.disable; }));
+    ASSERT_TRUE(display->Check(window, "?SYS:MANUAL", false));
+    ASSERT_TRUE(display->WaitForControl(window, "?SYS:USEACCOUNT", [](const ui::Control& c) {
+        return c.disable && c.screen == "0";
+    }));
+    EXPECT_TRUE(display->ControlOf(window, "?SYS:PROXY")->disable);
+    EXPECT_EQ(display->Shown(window, "?SYS:USEPASSWORD"), "0");
+    Finish(window, "?OK");
+    EXPECT_EQ(Sysinfo()->USEACCOUNT, 0);
+    EXPECT_EQ(Sysinfo()->USEPASSWORD, 0);
+}
+
+TEST_F(ConfigureTest, TheOptionRelabelsTheButtonAndFiltersTheList) {
+    const ui::WindowId window = Open();
+    EXPECT_EQ(ListNames(window), (std::vector<std::string>{"Amazon US"}));
+    EXPECT_EQ(display->Shown(window, "?TOGGLEACTIVE"), "&Deactivate");
+    EXPECT_EQ(display->ControlOf(window, "?LIST")->rows.at(0).cells.at(0), "1");  // active icon
+    ASSERT_TRUE(ShowInactive(window));
+    EXPECT_EQ(ListNames(window), (std::vector<std::string>{"Amazon CA", "Amazon DE", "Amazon FR",
+                                                           "Amazon JP", "Amazon UK"}));
+    EXPECT_EQ(display->ControlOf(window, "?LIST")->rows.at(0).cells.at(0), "2");
+    // Sorting by the affiliate column and back by name; the status column does not sort.
+    ASSERT_TRUE(display->ClickHeader(window, "?LIST", 1));
+    ASSERT_TRUE(display->ClickHeader(window, "?LIST", 2));
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST", [](const ui::Control& c) {
+        return c.rows.size() == 5 && c.rows.front().cells.at(1) == "Amazon UK";
+    }));
+    Finish(window, "?CANCEL");
+}
+
+struct LocalizationCase {
+    const char* name;
+    std::vector<std::int32_t> active;  // stores active before
+    const char* store;                 // the store the user activates
+    const char* refusal;               // nullptr: activated
+    std::uint8_t jpMode;               // after the toggle
+    friend void PrintTo(const LocalizationCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class LocalizationTest : public ConfigureTest,
+                         public ::testing::WithParamInterface<LocalizationCase> {};
+
+TEST_P(LocalizationTest, TheActivationFollowsTheJapaneseModeRule) {
+    const LocalizationCase& c = GetParam();
+    SetSiteActive(1, 0);
+    for (std::int32_t id : c.active) SetSiteActive(id, 1);
+    shell::JPMode = shell::GetJPMode();
+    const ui::WindowId window = Open();
+    ASSERT_TRUE(ShowInactive(window));
+    Toggle(window, c.store, 1);
+    const auto message = display->Messages().back();
+    if (c.refusal) {
+        EXPECT_EQ(message.request.caption, "Error");
+        EXPECT_EQ(message.request.text, c.refusal);
+    } else {
+        EXPECT_EQ(message.request.caption, "Toggle Active Status?");
+        EXPECT_EQ(message.request.buttons, ui::ButtonYes | ui::ButtonNo);
+        ASSERT_TRUE(display->WaitForControl(window, "?LIST", [&](const ui::Control& l) {
+            for (const auto& r : l.rows)
+                if (r.cells.at(1) == c.store) return false;
+            return true;
+        }));
+    }
+    // Japanese mode is recomputed after every use of the button, refused or not.
+    EXPECT_TRUE(Eventually([&] { return shell::JPMode.load() == c.jpMode; }));
+    Finish(window, "?OK");
+    EXPECT_EQ(shell::JPMode.load(), c.jpMode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, LocalizationTest,
+    ::testing::Values(
+        LocalizationCase{"OtherStoreWhileJapanIsActive", {16}, "Amazon UK", kJapanActive, 128},
+        LocalizationCase{"JapanWhileAnotherIsActive", {1}, "Amazon JP", kOthersActive, 0},
+        LocalizationCase{"JapanWhenNothingIsActive", {}, "Amazon JP", nullptr, 128},
+        LocalizationCase{"OtherStoreWhenNothingIsActive", {}, "Amazon UK", nullptr, 0}),
+    [](const auto& tc) { return std::string(tc.param.name); });
+
+TEST_F(ConfigureTest, DeactivatingJapanIsAlwaysAllowed) {
+    SetSiteActive(1, 0);
+    SetSiteActive(16, 1);
+    shell::JPMode = 128;
+    const ui::WindowId window = Open();
+    EXPECT_EQ(ListNames(window), (std::vector<std::string>{"Amazon JP"}));
+    Toggle(window, "Amazon JP", 1);
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST",
+                                        [](const ui::Control& l) { return l.rows.empty(); }));
+    EXPECT_TRUE(Eventually([] { return shell::JPMode.load() == 0; }));
+    Finish(window, "?OK");
+    EXPECT_EQ(Site(16).ISACTIVE, 0);
+}
+
+TEST_F(ConfigureTest, CancelAfterTogglesRestoresEveryRowAndJapaneseMode) {
+    SetSiteActive(1, 0);
+    const ui::WindowId window = Open();
+    ASSERT_TRUE(ShowInactive(window));
+    Toggle(window, "Amazon JP", 1);
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST",
+                                        [](const ui::Control& l) { return l.rows.size() == 5; }));
+    EXPECT_TRUE(Eventually([] { return shell::JPMode.load() == 128; }));
+    // A click on a status icon switches without asking and without the rule.
+    ASSERT_TRUE(display->ClickCell(window, "?LIST", 1, 1, ui::key::MouseLeft));
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST",
+                                        [](const ui::Control& l) { return l.rows.size() == 4; }));
+    EXPECT_EQ(display->Messages().size(), 1u);
+    Finish(window, "?CANCEL");
+    for (std::int32_t id : {1, 2, 4, 8, 16, 32}) EXPECT_EQ(Site(id).ISACTIVE, 0) << id;
+    EXPECT_EQ(shell::JPMode.load(), 0);
+}
+
+TEST_F(ConfigureTest, TogglesStoreExactlyZeroOrOne) {
+    SetSiteActive(2, 7);  // a stray value, shown as active
+    const ui::WindowId window = Open();
+    ASSERT_TRUE(ChooseStore(window, "Amazon UK"));
+    ASSERT_TRUE(display->ClickCell(window, "?LIST", 1, 1, ui::key::MouseLeft));
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST",
+                                        [](const ui::Control& l) { return l.rows.size() == 1; }));
+    Finish(window, "?OK");
+    EXPECT_EQ(Site(1).ISACTIVE, 1);
+    EXPECT_EQ(Site(2).ISACTIVE, 0);
+}
+
+TEST_F(ConfigureTest, ASuccessfulSaveAsksTheCountedWindowsToReload) {
+    const ui::WindowId window = Open();
+    shell::BusyWindows = 2;  // opened on other threads after the configuration started
+    Finish(window, "?OK");
+    EXPECT_EQ(shell::TreeReloadCount.load(), 2);
+    EXPECT_TRUE(shell::TakeTreeReload());
+    EXPECT_TRUE(shell::TakeTreeReload());
+    EXPECT_FALSE(shell::TakeTreeReload());
+    EXPECT_EQ(shell::TreeReloadCount.load(), 0);
+}
+
+TEST_F(ConfigureTest, CancelLeavesTheReloadCountAlone) {
+    const ui::WindowId window = Open();
+    shell::BusyWindows = 2;
+    Finish(window, "?CANCEL");
+    EXPECT_EQ(shell::TreeReloadCount.load(), 0);
+}
+
+}  // namespace
+}  // namespace zem::test
