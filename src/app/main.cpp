@@ -1,16 +1,18 @@
-// Zembrola: starts framework thread 1 in the data directory and waits for it.
-#include <atomic>
+// Zembrola: the display server on the main thread; framework thread 1 runs start-up and the
+// frame in the data directory, and ends the process when the frame closes.
 #include <iostream>
 #include <string>
 
 #include "platform/runtime/threads.h"
 #include "platform/ui/error_manager.h"
-#include "shell/console_start.h"
+#include "platform/ui/qt/display_server.h"
 #include "shell/data_directory.h"
 #include "shell/dictionary_hooks.h"
+#include "shell/shell_procedures.h"
+#include "shell/start_application.h"
 #include "shell/tagging.h"
 
-int main() {
+int main(int argc, char** argv) {
     std::string error;
     if (!zem::shell::EnterDataDirectory(error)) {
         std::cerr << "Zembrola: " << error << "\n";
@@ -19,11 +21,7 @@ int main() {
     zem::ui::ErrorManager::Global().Init();
     zem::shell::TagModuleInit();
     zem::shell::InstallDictionaryHooks();
-
-    std::atomic<int> exitCode{0};
-    const auto first =
-        zem::runtime::Start([&] { exitCode = zem::shell::ConsoleStart(std::cout, std::cerr); });
-    zem::runtime::Join(first);
-    zem::shell::TagModuleKill();
-    return exitCode;
+    zem::shell::RegisterShellProcedures();
+    return zem::ui::qt::RunDisplayServer(
+        argc, argv, [] { zem::runtime::Start([] { zem::shell::StartApplication(); }); });
 }

@@ -14,6 +14,7 @@
 #include "platform/ui/field_binding.h"
 #include "platform/ui/help.h"
 #include "platform/ui/ini_manager.h"
+#include "platform/ui/list_format.h"
 #include "shell/form_manager.h"
 #include "shell/japanese_mode.h"
 #include "shell/update_site.h"
@@ -89,6 +90,7 @@ class SysInfoForm final : public FormManager {
         OkControl = ok_;
         CancelControl = cancel_;
         Bind();
+        ui::RestoreListFormat(window_, list_, "zembrola", kProcedure);
         if (!window_.Open(kProcedure)) return ui::Fatal;
         Opened = true;
         ApplyDefaultIcon();
@@ -200,6 +202,7 @@ class SysInfoForm final : public FormManager {
         }
         if (Opened) {
             SaveSort();
+            ui::SaveListFormat(window_, list_, "zembrola", kProcedure);
             SavePlacement(kProcedure);
         }
         ui::ErrorManager::Global().RemoveProcedureName();

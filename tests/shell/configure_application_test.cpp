@@ -11,6 +11,7 @@
 #include "frame_fixture.h"
 #include "platform/runtime/requests.h"
 #include "platform/ui/ini_manager.h"
+#include "platform/ui/input.h"
 #include "shell/main_frame.h"
 #include "shell/window_counters.h"
 
@@ -329,6 +330,42 @@ TEST_F(ConfigureTest, CancelLeavesTheReloadCountAlone) {
     shell::BusyWindows = 2;
     Finish(window, "?CANCEL");
     EXPECT_EQ(shell::TreeReloadCount.load(), 0);
+}
+
+TEST_F(ConfigureTest, StoreFormSavesJoinTheTransactionAndCancelUndoesThem) {
+    const ui::WindowId window = Open();
+    ASSERT_TRUE(ChooseStore(window, "Amazon US"));
+    ASSERT_TRUE(display->Press(window, "?CHANGE"));
+    const auto form = display->WaitForWindow("UpdateSiteA");
+    ASSERT_TRUE(form);
+    EXPECT_EQ(display->View(*form)->window.outer, window);
+    EXPECT_FALSE(display->View(window)->enabled);
+    ASSERT_TRUE(display->Type(*form, "?SIT:AFFILATEID", "changed-20"));
+    ASSERT_TRUE(display->Press(*form, "?OK"));
+    ASSERT_TRUE(display->WaitForClose(*form));
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST", [](const ui::Control& l) {
+        return l.rows.size() == 1 && l.rows[0].cells.at(2) == "changed-20";
+    }));
+    Toggle(window, "Amazon US", 1);
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST",
+                                        [](const ui::Control& l) { return l.rows.empty(); }));
+    Finish(window, "?CANCEL");
+    const data::SitesRecord us = Site(1);
+    EXPECT_EQ(us.ISACTIVE, 1);
+    EXPECT_STRNE(us.AFFILATEID, "changed-20");
+}
+
+TEST_F(ConfigureTest, TheSitesListKeepsItsColumnWidths) {
+    ui::WindowId window = Open();
+    const int list = display->ControlOf(window, "?LIST")->feq;
+    ASSERT_TRUE(ui::ReportColumnWidths(window, list, {18, 150, 120}));
+    Finish(window, "?CANCEL");
+    window = Open();
+    const auto columns = display->ControlOf(window, "?LIST")->columns;
+    ASSERT_EQ(columns.size(), 3u);
+    EXPECT_EQ(columns[1].width, 150);
+    EXPECT_EQ(columns[2].width, 120);
+    Finish(window, "?CANCEL");
 }
 
 }  // namespace

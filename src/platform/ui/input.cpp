@@ -43,6 +43,11 @@ void ScreenState::SetPlacement(const Rect& at, bool maximized) {
     pending_.maximized = maximized;
 }
 
+void ScreenState::SetColumnWidths(int feq, std::vector<int> widths) {
+    std::lock_guard lock(mutex_);
+    pending_.columnWidths[feq] = std::move(widths);
+}
+
 ScreenChanges ScreenState::Take() {
     std::lock_guard lock(mutex_);
     return std::exchange(pending_, ScreenChanges{});
@@ -114,6 +119,13 @@ bool SetScreenSelection(WindowId window, int feq, int selected) {
     const auto state = FindScreenState(window);
     if (!state) return false;
     state->SetSelection(feq, selected);
+    return true;
+}
+
+bool ReportColumnWidths(WindowId window, int feq, std::vector<int> widths) {
+    const auto state = FindScreenState(window);
+    if (!state) return false;
+    state->SetColumnWidths(feq, std::move(widths));
     return true;
 }
 

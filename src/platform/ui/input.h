@@ -5,6 +5,7 @@
 // procedure thread.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/threads.h"
@@ -30,6 +31,9 @@ bool SendInput(WindowId window, const Input& input);
 // Changes a screen value without an event, as typing does between two events.
 bool SetScreenValue(WindowId window, int feq, std::string screen);
 bool SetScreenSelection(WindowId window, int feq, int selected);
+
+// The user resized a list's columns (widths in pixels, first column first).
+bool ReportColumnWidths(WindowId window, int feq, std::vector<int> widths);
 
 // The user moved or sized the window.
 bool ReportPlacement(WindowId window, const Rect& at, bool maximized);

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/runtime/threads.h"
 #include "platform/ui/control.h"
@@ -17,6 +18,7 @@ namespace zem::ui {
 struct ScreenChanges {
     std::map<int, std::string> screens;
     std::map<int, int> selections;
+    std::map<int, std::vector<int>> columnWidths;
     std::optional<Rect> at;
     bool maximized = false;
 };
@@ -29,6 +31,7 @@ class ScreenState {
     void SetScreen(int feq, std::string screen);
     void SetSelection(int feq, int selected);
     void SetPlacement(const Rect& at, bool maximized);
+    void SetColumnWidths(int feq, std::vector<int> widths);
     // Hands over what came in since the last call.
     ScreenChanges Take();
 

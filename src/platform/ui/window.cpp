@@ -251,6 +251,10 @@ void Window::TakeScreenChanges() {
         if (Control* c = Mutable(feq)) c->screen = std::move(text);
     for (const auto& [feq, selected] : changes.selections)
         if (Control* c = Mutable(feq)) c->selected = selected;
+    for (const auto& [feq, widths] : changes.columnWidths)
+        if (Control* c = Mutable(feq))
+            for (std::size_t i = 0; i < widths.size() && i < c->columns.size(); ++i)
+                c->columns[i].width = widths[i];
     if (changes.at) {
         props_.at = *changes.at;
         props_.maximized = changes.maximized;

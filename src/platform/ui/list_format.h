@@ -1,0 +1,16 @@
+#pragma once
+// The list-format store: the column widths a user gave a list, kept in the INI file under the
+// application and procedure name, and put back when the window opens again.
+#include <string_view>
+
+#include "platform/ui/window.h"
+
+namespace zem::ui {
+
+// Puts back the list's column widths saved for application/procedure; answers whether it did.
+bool RestoreListFormat(Window& window, int feq, std::string_view application,
+                       std::string_view procedure);
+void SaveListFormat(const Window& window, int feq, std::string_view application,
+                    std::string_view procedure);
+
+}  // namespace zem::ui

@@ -1,0 +1,40 @@
+#include "platform/ui/qt/display_server.h"
+
+#include <QApplication>
+#include <memory>
+
+#include "platform/ui/display.h"
+#include "platform/ui/help.h"
+#include "platform/ui/qt/clipboard_backend.h"
+#include "platform/ui/qt/help_viewer.h"
+#include "platform/ui/qt/qt_display.h"
+#include "platform/ui/window.h"
+
+namespace zem::ui::qt {
+
+int RunDisplayServer(int argc, char** argv, std::function<void()> start) {
+    QApplication application(argc, argv);
+    // Windows come and go with their procedures; only thread 1 ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const auto display = std::make_shared<QtDisplay>();
+    const auto help = std::make_shared<QtHelpViewer>();
+    ClipboardBridge clipboard;
+    SetDisplay(display);
+    RouteMessagesToDisplay();
+    InstallWindowBusyHooks();
+    SetHelpViewer(help);
+    clipboard.Install();
+
+    if (start) start();
+    const int code = QApplication::exec();
+
+    // Should the loop end while threads still run, their calls find everything closed.
+    clipboard.Uninstall();
+    SetHelpViewer(nullptr);
+    help->Close();
+    display->Shutdown();
+    return code;
+}
+
+}  // namespace zem::ui::qt

@@ -1,0 +1,290 @@
+#include "platform/ui/qt/input_wiring.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <memory>
+
+#include "platform/runtime/event_codes.h"
+#include "platform/ui/input.h"
+#include "platform/ui/qt/list_widgets.h"
+#include "platform/ui/qt/owned.h"
+#include "platform/ui/qt/text_codec.h"
+
+namespace zem::ui::qt {
+namespace {
+
+namespace ev = runtime::event;
+
+// The handlers of one control: they hold the view by pointer, which outlives the widgets.
+class ControlInput {
+  public:
+    ControlInput(WindowView& view, const ControlView& control)
+        : view_(&view), feq_(control.model.feq) {}
+
+    bool Live() const { return !view_->applying && !view_->closing; }
+    WindowId Window() const { return view_->id; }
+    int Feq() const { return feq_; }
+    int Charset() const {
+        const ControlView* c = FindControl(*view_, feq_);
+        return ControlCharset(c ? c->model.font.charset : -1, view_->Charset());
+    }
+    std::string Bytes(const QString& text) const { return Encode(text, Charset()); }
+
+    void Screen(const QString& text) const {
+        if (Live()) SetScreenValue(Window(), feq_, Bytes(text));
+    }
+    void Send(runtime::EventCode code) const { Deliver(Input{feq_, code}); }
+    void SendValue(runtime::EventCode code, std::string screen) const {
+        Input input{feq_, code};
+        input.screen = std::move(screen);
+        Deliver(input);
+    }
+    void SendSelection(runtime::EventCode code, int selected, int row = 0, int column = 0) const {
+        Input input{feq_, code};
+        input.selected = selected;
+        input.row = row;
+        input.column = column;
+        Deliver(input);
+    }
+    void SendKey(int key, int row, int column) const {
+        Input input{feq_, ev::kAlertKey};
+        input.key = key;
+        input.row = row;
+        input.column = column;
+        Deliver(input);
+    }
+    void SendHeader(int column) const {
+        Input input{feq_, ev::kHeaderPressed};
+        input.column = column;
+        Deliver(input);
+    }
+    // For the option a radio belongs to.
+    void SendFor(int control, runtime::EventCode code) const { Deliver(Input{control, code}); }
+    void SendValueFor(int control, runtime::EventCode code, std::string screen) const {
+        Input input{control, code};
+        input.screen = std::move(screen);
+        Deliver(input);
+    }
+    // A multi-line text keeps the line ends the program gave it: CR LF when it held them.
+    std::string TextBytes(const QPlainTextEdit* edit) const {
+        QString text = edit->toPlainText();
+        const ControlView* c = FindControl(*view_, feq_);
+        if (c && c->model.screen.find("\r\n") != std::string::npos)
+            text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        return Bytes(text);
+    }
+
+  private:
+    void Deliver(const Input& input) const {
+        if (Live()) SendInput(Window(), input);
+    }
+
+    WindowView* view_;
+    int feq_;
+};
+
+// Multi-line texts are accepted when the focus leaves them changed.
+class TextFocusWatcher : public QObject {
+  public:
+    TextFocusWatcher(ControlInput input, QPlainTextEdit* edit) : input_(input), edit_(edit) {
+        edit->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::FocusOut && edit_->document()->isModified()) {
+            edit_->document()->setModified(false);
+            input_.SendValue(ev::kAccepted, input_.TextBytes(edit_));
+        }
+        return false;
+    }
+
+  private:
+    ControlInput input_;
+    QPlainTextEdit* edit_;
+};
+
+// A press on a list cell reaches the window before the list moves to the row.
+class ListMouseWatcher : public QObject {
+  public:
+    ListMouseWatcher(ControlInput input, QTreeWidget* list) : input_(input), list_(list) {
+        list->viewport()->installEventFilter(this);
+        list->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == list_) return OnListKey(event);
+        const auto type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        QTreeWidgetItem* item = list_->itemAt(mouse->position().toPoint());
+        if (!item) return false;
+        const int row = RowOf(item);
+        const int column = list_->header()->logicalIndexAt(mouse->position().toPoint().x()) + 1;
+        int key = 0;
+        if (mouse->button() == Qt::LeftButton)
+            key = type == QEvent::MouseButtonDblClick ? key::MouseLeft2 : key::MouseLeft;
+        else if (mouse->button() == Qt::RightButton)
+            key = key::MouseRight;
+        if (key != 0) input_.SendKey(key, row, std::max(column, 1));
+        // A double click also accepts the row.
+        if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
+            input_.Send(ev::kAccepted);
+        return false;
+    }
+
+  private:
+    bool OnListKey(QEvent* event) {
+        if (event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+        input_.Send(ev::kAccepted);
+        return true;
+    }
+
+    ControlInput input_;
+    QTreeWidget* list_;
+};
+
+void WireLineEdit(ControlInput input, QLineEdit* edit) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit,
+                     [input](const QString& text) { input.Screen(text); });
+    // Return always accepts; leaving the entry accepts it when the user changed it.
+    auto accept = [input, edit] {
+        if (edit->isReadOnly()) return;
+        edit->setModified(false);
+        input.SendValue(ev::kAccepted, input.Bytes(edit->text()));
+    };
+    QObject::connect(edit, &QLineEdit::returnPressed, edit, accept);
+    QObject::connect(edit, &QLineEdit::editingFinished, edit, [edit, accept] {
+        if (edit->isModified()) accept();
+    });
+}
+
+void WireSpin(ControlInput input, QSpinBox* spin) {
+    auto changed = std::make_shared<bool>(false);
+    QObject::connect(spin, &QSpinBox::textChanged, spin, [input, changed](const QString& text) {
+        if (!input.Live()) return;
+        *changed = true;
+        input.Screen(text);
+    });
+    QObject::connect(spin, &QSpinBox::editingFinished, spin, [input, spin, changed] {
+        if (!*changed || spin->isReadOnly()) return;
+        *changed = false;
+        input.SendValue(ev::kAccepted, input.Bytes(spin->text()));
+    });
+}
+
+void WireRadio(WindowView& view, ControlInput input, const ControlView& radio,
+               QRadioButton* button) {
+    const int option = radio.model.parent;
+    const std::string value = radio.model.value;
+    WindowView* v = &view;
+    QObject::connect(button, &QAbstractButton::clicked, button, [input, option, value, v] {
+        const ControlView* owner = FindControl(*v, option);
+        if (!owner || owner->model.kind != ControlKind::Option) return;
+        // The option hears of the change first, then of its acceptance.
+        input.SendValueFor(option, ev::kNewSelection, value);
+        input.SendFor(option, ev::kAccepted);
+    });
+}
+
+void WireList(ControlInput input, QTreeWidget* list) {
+    MakeChild<ListMouseWatcher>(list, input, list);
+    QObject::connect(list, &QTreeWidget::currentItemChanged, list,
+                     [input, list](QTreeWidgetItem* current) {
+                         const int row = RowOf(current);
+                         if (row == 0) return;
+                         const int column = std::max(0, list->currentColumn()) + 1;
+                         input.SendSelection(ev::kNewSelection, row, row, column);
+                     });
+    QObject::connect(list->header(), &QHeaderView::sectionClicked, list,
+                     [input](int index) { input.SendHeader(index + 1); });
+}
+
+}  // namespace
+
+void WireControl(WindowView& view, ControlView& control) {
+    const ControlInput input(view, control);
+    if (control.action && !control.menu && control.model.kind != ControlKind::Separator) {
+        QObject::connect(control.action, &QAction::triggered, control.action,
+                         [input] { input.Send(ev::kAccepted); });
+        return;
+    }
+    QWidget* w = control.widget;
+    if (!w) return;
+    switch (control.model.kind) {
+        case ControlKind::Entry:
+            if (auto* edit = qobject_cast<QLineEdit*>(w)) WireLineEdit(input, edit);
+            break;
+        case ControlKind::Text:
+            if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+                QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [input, edit] {
+                    if (input.Live())
+                        SetScreenValue(input.Window(), input.Feq(), input.TextBytes(edit));
+                });
+                MakeChild<TextFocusWatcher>(edit, input, edit);
+            }
+            break;
+        case ControlKind::Spin:
+            if (auto* spin = qobject_cast<QSpinBox*>(w)) WireSpin(input, spin);
+            break;
+        case ControlKind::Button:
+            if (auto* button = qobject_cast<QAbstractButton*>(w))
+                QObject::connect(button, &QAbstractButton::clicked, button,
+                                 [input] { input.Send(ev::kAccepted); });
+            break;
+        case ControlKind::Check:
+            if (auto* check = qobject_cast<QCheckBox*>(w))
+                QObject::connect(check, &QAbstractButton::clicked, check, [input](bool on) {
+                    input.SendValue(ev::kAccepted, on ? "1" : "0");
+                });
+            break;
+        case ControlKind::Radio:
+            if (auto* radio = qobject_cast<QRadioButton*>(w))
+                WireRadio(view, input, control, radio);
+            break;
+        case ControlKind::List:
+        case ControlKind::Tree:
+            if (auto* list = qobject_cast<QTreeWidget*>(w)) WireList(input, list);
+            break;
+        case ControlKind::DropList:
+            if (auto* box = qobject_cast<QComboBox*>(w))
+                QObject::connect(box, &QComboBox::activated, box, [input](int index) {
+                    // A drop list's choice is also its acceptance.
+                    input.SendSelection(ev::kNewSelection, index + 1);
+                    input.Send(ev::kAccepted);
+                });
+            break;
+        case ControlKind::Sheet:
+            if (auto* tabs = qobject_cast<QTabWidget*>(w))
+                QObject::connect(tabs, &QTabWidget::currentChanged, tabs, [input](int index) {
+                    if (index >= 0) input.SendSelection(ev::kNewSelection, index + 1);
+                });
+            break;
+        default:
+            break;
+    }
+}
+
+void FinishTyping(QWidget* widget) {
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        emit edit->editingFinished();
+    } else if (auto* spin = qobject_cast<QSpinBox*>(widget)) {
+        emit spin->editingFinished();
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+        QFocusEvent leave(QEvent::FocusOut, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(text, &leave);
+    }
+}
+
+}  // namespace zem::ui::qt

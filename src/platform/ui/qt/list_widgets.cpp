@@ -1,0 +1,136 @@
+#include "platform/ui/qt/list_widgets.h"
+
+#include <QHeaderView>
+#include <algorithm>
+#include <charconv>
+#include <memory>
+
+#include "platform/ui/qt/owned.h"
+#include "platform/ui/qt/resource_images.h"
+#include "platform/ui/qt/text_codec.h"
+
+namespace zem::ui::qt {
+namespace {
+
+constexpr int kRowRole = Qt::UserRole + 1;
+
+int Number(std::string_view text) {
+    int value = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return failure == std::errc() && end == text.data() + text.size() ? value : 0;
+}
+
+void ApplyColumns(QTreeWidget* list, const Control& model, int charset) {
+    const int count = std::max<int>(1, static_cast<int>(model.columns.size()));
+    list->setColumnCount(count);
+    QStringList headers;
+    bool anyHeader = false;
+    for (const ListColumn& column : model.columns) {
+        headers << Decode(column.header, charset);
+        anyHeader = anyHeader || !column.header.empty();
+    }
+    list->setHeaderLabels(headers);
+    list->setHeaderHidden(!anyHeader);
+    for (int i = 0; i < static_cast<int>(model.columns.size()); ++i)
+        if (model.columns[static_cast<std::size_t>(i)].width > 0)
+            list->setColumnWidth(i, model.columns[static_cast<std::size_t>(i)].width);
+}
+
+void FillCell(QTreeWidgetItem* item, int column, const Control& model, const std::string& cell,
+              int charset) {
+    const bool iconColumn = column < static_cast<int>(model.columns.size()) &&
+                            model.columns[static_cast<std::size_t>(column)].icon;
+    if (!iconColumn) {
+        item->setText(column, Decode(cell, charset));
+        return;
+    }
+    // An icon cell holds the icon's number in the control's icon list, from 1.
+    const int number = Number(cell);
+    if (number >= 1 && number <= static_cast<int>(model.icons.size()))
+        item->setIcon(column, IconFor(model.icons[static_cast<std::size_t>(number - 1)]));
+}
+
+void FillRows(QTreeWidget* list, ControlView& control, int charset) {
+    const Control& model = control.model;
+    list->clear();
+    control.rows.clear();
+    control.rows.reserve(model.rows.size());
+    // Tree rows nest by level: a row hangs under the nearest row above it one level up, and is
+    // never more than one level below the row before it.
+    std::vector<QTreeWidgetItem*> parents;  // the latest row of each level
+    QList<QTreeWidgetItem*> topRows;
+    int number = 0;
+    for (const ListRow& row : model.rows) {
+        int level = model.kind == ControlKind::Tree ? std::max(1, row.level) : 1;
+        level = std::min(level, static_cast<int>(parents.size()) + 1);
+        auto item = std::make_unique<QTreeWidgetItem>();
+        item->setData(0, kRowRole, ++number);
+        for (std::size_t column = 0; column < row.cells.size(); ++column)
+            FillCell(item.get(), static_cast<int>(column), model, row.cells[column], charset);
+        QTreeWidgetItem* placed = item.get();
+        parents.resize(static_cast<std::size_t>(level - 1));
+        if (parents.empty())
+            topRows.append(item.release());  // the list takes them below
+        else
+            parents.back()->addChild(item.release());
+        parents.push_back(placed);
+        control.rows.push_back(placed);
+    }
+    list->addTopLevelItems(topRows);
+    if (model.kind == ControlKind::Tree) list->expandAll();
+}
+
+void ApplySelection(QTreeWidget* list, ControlView& control) {
+    const int selected = control.model.selected;
+    if (selected < 1 || selected > static_cast<int>(control.rows.size())) {
+        list->setCurrentItem(nullptr);
+        list->clearSelection();
+        return;
+    }
+    QTreeWidgetItem* item = control.rows[static_cast<std::size_t>(selected - 1)];
+    if (list->currentItem() != item) list->setCurrentItem(item);
+    item->setSelected(true);
+    list->scrollToItem(item);
+}
+
+}  // namespace
+
+QTreeWidget* MakeListWidget(QWidget* parent, ControlKind kind) {
+    auto* list = MakeChild<QTreeWidget>(parent);
+    list->setRootIsDecorated(kind == ControlKind::Tree);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSortingEnabled(false);  // the procedure sorts when a header is pressed
+    list->header()->setSectionsClickable(true);
+    list->header()->setStretchLastSection(true);
+    return list;
+}
+
+void ApplyList(QTreeWidget* list, ControlView& control, const Control* before, int charset) {
+    const Control& model = control.model;
+    if (!before || before->columns != model.columns) ApplyColumns(list, model, charset);
+    const bool rowsChanged = !before || before->rows != model.rows ||
+                             before->columns != model.columns || before->icons != model.icons;
+    if (rowsChanged) FillRows(list, control, charset);
+    if (rowsChanged || before->selected != model.selected) ApplySelection(list, control);
+}
+
+int RowOf(const QTreeWidgetItem* item) {
+    return item ? item->data(0, kRowRole).toInt() : 0;
+}
+
+void ApplyDropList(QComboBox* box, const Control& model, const Control* before, int charset) {
+    if (!before || before->rows != model.rows) {
+        box->clear();
+        for (const ListRow& row : model.rows)
+            box->addItem(row.cells.empty() ? QString() : Decode(row.cells.front(), charset));
+    }
+    const int index =
+        model.selected >= 1 && model.selected <= box->count() ? model.selected - 1 : -1;
+    if (box->currentIndex() != index) box->setCurrentIndex(index);
+}
+
+}  // namespace zem::ui::qt

@@ -1,0 +1,141 @@
+#include "platform/ui/qt/window_events.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStatusTipEvent>
+
+#include "platform/runtime/event_codes.h"
+#include "platform/ui/input.h"
+#include "platform/ui/qt/control_factory.h"
+#include "platform/ui/qt/text_codec.h"
+
+namespace zem::ui::qt {
+namespace {
+
+namespace ev = runtime::event;
+
+void SendKey(WindowId window, int key) {
+    Input press{0, ev::kAlertKey};
+    press.key = key;
+    SendInput(window, press);
+}
+
+}  // namespace
+
+WindowEventFilter::WindowEventFilter(WindowView& view, ActivationListener& listener)
+    : view_(view), listener_(listener) {}
+
+void WindowEventFilter::Watch() {
+    if (view_.top) view_.top->installEventFilter(this);
+    if (view_.client) view_.client->installEventFilter(this);
+    if (view_.mdi) view_.mdi->viewport()->installEventFilter(this);
+}
+
+bool WindowEventFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (view_.closing) return false;
+    if (watched == view_.top) {
+        if (OnTop(event)) return true;
+    }
+    if (watched == view_.client || (view_.mdi && watched == view_.mdi->viewport()))
+        OnBackground(event);
+    return false;
+}
+
+bool WindowEventFilter::OnTop(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Close:
+            // The procedure decides whether the window closes; it closes it through the model.
+            event->ignore();
+            if (!view_.coveredByNested) SendInput(view_.id, Input{0, ev::kCloseWindow});
+            return true;
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+            listener_.ActivationChanged();
+            return false;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowStateChange:
+            ReportPlacement();
+            return false;
+        case QEvent::KeyPress:
+            return OnKey(event);
+        case QEvent::StatusTip:
+            return OnStatusTip(event);
+        default:
+            return false;
+    }
+}
+
+void WindowEventFilter::OnBackground(QEvent* event) {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool twice = event->type() == QEvent::MouseButtonDblClick;
+    if (!press && !twice) return;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton)
+        SendKey(view_.id, twice ? key::MouseLeft2 : key::MouseLeft);
+    else if (mouse->button() == Qt::RightButton)
+        SendKey(view_.id, key::MouseRight);
+}
+
+bool WindowEventFilter::OnKey(QEvent* event) {
+    const auto* keyEvent = static_cast<QKeyEvent*>(event);
+    if (keyEvent->key() == Qt::Key_F1) {
+        SendKey(view_.id, key::F1);
+        return true;
+    }
+    if (keyEvent->key() != Qt::Key_Return && keyEvent->key() != Qt::Key_Enter) return false;
+    // Return that no control took presses the window's default button.
+    for (const int feq : view_.order) {
+        ControlView& control = view_.controls.at(feq);
+        if (control.model.kind != ControlKind::Button || !control.model.isDefault) continue;
+        auto* button = qobject_cast<QAbstractButton*>(control.widget);
+        if (!button || !button->isEnabled() || !button->isVisible() || !Usable(view_, control))
+            continue;
+        button->click();
+        return true;
+    }
+    return false;
+}
+
+bool WindowEventFilter::OnStatusTip(QEvent* event) {
+    if (view_.zones.empty() || !view_.zones.front()) return false;
+    const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    // Zone 0 shows the highlighted item's message, and its own text again afterwards.
+    QLabel* zone = view_.zones.front();
+    if (!tip.isEmpty())
+        zone->setText(tip);
+    else
+        zone->setText(view_.props.statusTexts.empty()
+                          ? QString()
+                          : Decode(view_.props.statusTexts.front(), view_.Charset()));
+    return true;
+}
+
+void WindowEventFilter::ReportPlacement() {
+    if (view_.applying || !view_.top) return;
+    const QWidget* sized = view_.main ? static_cast<QWidget*>(view_.main) : view_.client.data();
+    if (!sized) return;
+    const QPoint at = view_.top->pos();
+    const bool maximized = view_.top->isMaximized();
+    // A maximized window keeps the placement it had before, as the desktop does.
+    if (maximized) {
+        ui::ReportPlacement(view_.id, view_.props.at, true);
+        return;
+    }
+    ui::ReportPlacement(view_.id, Rect{at.x(), at.y(), sized->width(), sized->height()}, false);
+}
+
+PagePlacer::PagePlacer(WindowView& view, QWidget* page) : view_(view) {
+    page->installEventFilter(this);
+}
+
+bool PagePlacer::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (!view_.closing && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show))
+        PlaceControlsIn(view_, static_cast<QWidget*>(watched));
+    return false;
+}
+
+}  // namespace zem::ui::qt

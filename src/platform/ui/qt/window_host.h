@@ -1,0 +1,81 @@
+#pragma once
+// The GUI-thread side of the Qt display: every open window's widgets, built, changed and closed
+// as the procedures' calls arrive, plus what the test seams read and do. Everything here runs
+// on the GUI thread.
+#include <QMessageBox>
+#include <QPointer>
+#include <atomic>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui/display.h"
+#include "platform/ui/qt/gui_call.h"
+#include "platform/ui/qt/standard_actions.h"
+#include "platform/ui/qt/window_events.h"
+#include "platform/ui/qt/window_view.h"
+
+namespace zem::ui::qt {
+
+class WindowHost final : public ActivationListener {
+  public:
+    // active: where the active window's id is kept for other threads to read.
+    explicit WindowHost(std::atomic<WindowId>& active);
+    ~WindowHost() override;
+    WindowHost(const WindowHost&) = delete;
+    WindowHost& operator=(const WindowHost&) = delete;
+
+    void Open(const WindowSnapshot& window);
+    void ChangeWindow(WindowId window, const WindowProps& props);
+    void ChangeControl(WindowId window, const Control& control);
+    void Close(WindowId window);
+    void Focus(WindowId window, int feq);
+    void Busy(WindowId window, bool busy);
+    void Standard(WindowId window, StdAction action);
+    void Ask(WindowId window, const MessageRequest& request,
+             std::shared_ptr<PendingResult<unsigned>> answer);
+    // Closes every window and message box (shut-down).
+    void CloseAll();
+
+    void ActivationChanged() override;
+
+    // Test seams.
+    std::optional<WindowId> FindWindow(std::string_view procedure) const;
+    bool IsOpen(WindowId window) const { return views_.contains(window); }
+    bool Trigger(WindowId window, std::string_view use);
+    bool TypeText(WindowId window, std::string_view use, std::string_view text);
+    bool ChooseRow(WindowId window, std::string_view use, int row);
+    bool ClickCell(WindowId window, std::string_view use, int row, int column, int key);
+    bool CloseBox(WindowId window);
+    std::optional<bool> WindowEnabled(WindowId window);
+    std::optional<std::string> WidgetText(WindowId window, std::string_view use);
+    bool Screenshot(WindowId window, const std::filesystem::path& png);
+    void SetChangeObserver(std::function<void(WindowId, int)> observer);
+    void AnswerNextMessage(unsigned button);
+
+  private:
+    WindowView* Find(WindowId window);
+    WindowView* Frame();  // the newest open application frame
+    // The control a user can act on now: the window is open and not covered by a nested one,
+    // and the control and all it sits in are shown and enabled.
+    ControlView* Actionable(WindowId window, std::string_view use);
+    void Cover(WindowView& outer, const WindowView& nested);
+    void Uncover(WindowView& outer);
+    void DetachChildrenOf(WindowView& frame);
+
+    std::atomic<WindowId>& active_;
+    std::map<WindowId, std::unique_ptr<WindowView>> views_;
+    std::vector<WindowId> order_;  // opening order
+    std::vector<QPointer<QMessageBox>> boxes_;
+    std::deque<unsigned> answers_;  // for the next message boxes
+    std::function<void(WindowId, int)> observer_;
+    StandardActions standard_;
+};
+
+}  // namespace zem::ui::qt

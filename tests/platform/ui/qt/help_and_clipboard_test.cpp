@@ -1,0 +1,132 @@
+// The help viewer and the clipboard backend the display server installs.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTextBrowser>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "platform/ui/help.h"
+#include "platform/ui/qt/help_viewer.h"
+#include "platform/win/clipboard.h"
+#include "qt_test_support.h"
+
+namespace zem::ui::qt {
+namespace {
+
+using testing::OnGui;
+using namespace std::chrono_literals;
+
+QtHelpViewer& Viewer() {
+    static QtHelpViewer* const viewer = dynamic_cast<QtHelpViewer*>(CurrentHelpViewer().get());
+    return *viewer;
+}
+
+void WritePage(const std::string& name, const std::string& title, const std::string& body) {
+    const auto dir = testing::TestResources() / "help";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary)
+        << "<html><head><title>" << title << "</title></head><body>" << body << "</body></html>";
+}
+
+std::optional<std::string> WaitForPage(std::string_view name) {
+    std::optional<std::filesystem::path> page;
+    for (int i = 0; i < 500; ++i) {
+        page = Viewer().ShownPage();
+        if (page && page->filename() == name) return page->filename().string();
+        std::this_thread::sleep_for(10ms);
+    }
+    if (!page) return std::nullopt;
+    return page->filename().string();
+}
+
+class QtHelpViewerTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        WritePage("index.htm", "Contents", "<a href=\"Topic.htm\">Topic</a>");
+        WritePage("Topic.htm", "The topic", "See <a href=\"other.htm\">the other page</a>.");
+        WritePage("Other.htm", "Other page", "Other page words about widgets.");
+        WritePage("HowToUseHelp.htm", "How to use help", "Press the buttons.");
+    }
+    void Show(HelpKind kind, std::string topic = {}, std::string search = {}) {
+        CurrentHelpViewer()->Show(HelpRequest{"zembrola.chm", kind, topic, search});
+    }
+};
+
+TEST_F(QtHelpViewerTest, ShowsTopicsByNameContentsAndHelpOnHelp) {
+    ASSERT_NE(dynamic_cast<QtHelpViewer*>(CurrentHelpViewer().get()), nullptr);
+    struct Case {
+        HelpKind kind;
+        std::string topic;
+        std::string page;
+    };
+    const std::vector<Case> cases{
+        {HelpKind::Topic, "Topic.htm", "Topic.htm"},
+        {HelpKind::Topic, "OTHER.HTM", "Other.htm"},    // names are matched without case
+        {HelpKind::Topic, "Missing.htm", "index.htm"},  // no such topic: the contents
+        {HelpKind::Contents, "", "index.htm"},
+        {HelpKind::HelpOnHelp, "", "HowToUseHelp.htm"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.topic + " -> " + c.page);
+        Show(c.kind, c.topic);
+        EXPECT_EQ(WaitForPage(c.page), c.page);
+    }
+}
+
+TEST_F(QtHelpViewerTest, HelpOnHelpFromAMenuItemShowsItsTopic) {
+    constexpr std::string_view kLayout = R"({"windows": {"W": {"caption": "Helped", "controls": [
+        {"kind": "menubar", "controls": [{"kind": "menu", "text": "&Help", "controls": [
+            {"kind": "item", "use": "?HOWTO", "text": "&How to use help",
+             "std": "helponhelp"}]}]}]}}})";
+    Show(HelpKind::Contents);
+    ASSERT_EQ(WaitForPage("index.htm"), "index.htm");
+    testing::EventLog log;
+    testing::ProcedureThread thread(
+        [&] { testing::LoggingProcedure("Helped", testing::LayoutOf(kLayout), log).Run(); });
+    const auto window = testing::Display().WaitForWindow("Helped", testing::kWait);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(testing::Display().Trigger(*window, "?HOWTO"));
+    EXPECT_EQ(WaitForPage("HowToUseHelp.htm"), "HowToUseHelp.htm");
+}
+
+TEST_F(QtHelpViewerTest, SearchListsTheMatchingTopics) {
+    Show(HelpKind::Search, {}, "widgets");
+    std::vector<std::string> topics;
+    for (int i = 0; i < 500 && topics.empty(); ++i) {
+        topics = Viewer().ListedTopics();
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(topics, std::vector<std::string>{"Other.htm"});
+}
+
+TEST_F(QtHelpViewerTest, LinksBetweenPagesFollowRelativeFiles) {
+    Show(HelpKind::Topic, "Topic.htm");
+    ASSERT_EQ(WaitForPage("Topic.htm"), "Topic.htm");
+    // The link names "other.htm"; the file is "Other.htm".
+    const QString text = OnGui([] {
+        for (QWidget* w : QApplication::allWidgets())
+            if (auto* browser = qobject_cast<QTextBrowser*>(w)) {
+                browser->setSource(QUrl(QStringLiteral("other.htm")));
+                return browser->toPlainText();
+            }
+        return QString();
+    });
+    EXPECT_TRUE(text.contains("Other page words")) << text.toStdString();
+}
+
+TEST(QtClipboardTest, TextCrossesAsCodePage1252BothWays) {
+    win::SetClipboardText("caf\xE9 \x80");
+    EXPECT_EQ(win::ClipboardText(), "caf\xE9 \x80");
+    EXPECT_EQ(OnGui([] { return QGuiApplication::clipboard()->text(); }),
+              QString::fromUtf8("caf\u00E9 \u20AC"));
+
+    OnGui([] { QGuiApplication::clipboard()->setText(QString::fromUtf8("na\u00EFve \u3042")); });
+    EXPECT_EQ(win::ClipboardText(), "na\xEFve ?");
+}
+
+}  // namespace
+}  // namespace zem::ui::qt
