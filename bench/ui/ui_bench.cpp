@@ -1,8 +1,13 @@
 // The round trip from a button press to the procedure thread's handler and back to the shown
-// change, through the headless display, against the floor of any such design: a bare hand-off
-// between two threads and back over a mutex and condition variables.
+// change, through the headless display and through the Qt display server (offscreen), against
+// the floor of any such design: a bare hand-off between two threads and back over a mutex and
+// condition variables.
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -12,6 +17,8 @@
 #include "platform/ui/display.h"
 #include "platform/ui/headless_display.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/qt/display_server.h"
+#include "platform/ui/qt/qt_display.h"
 #include "platform/ui/window_manager.h"
 #include "round_trip.h"
 
@@ -20,6 +27,7 @@ namespace {
 using namespace zem;
 
 constexpr int kRounds = 20000;
+constexpr int kQtRounds = 3000;
 
 constexpr const char* kLayout = R"({"windows": {"W": {"type": "window", "controls": [
     {"kind": "button", "use": "?PRESS", "text": "Press"},
@@ -89,12 +97,56 @@ bench::Percentiles Headless() {
     return result;
 }
 
+// The button is clicked on the GUI thread; the time ends when the widget shows the handler's
+// change.
+bench::Percentiles WithQt() {
+    auto& display = *dynamic_cast<ui::qt::QtDisplay*>(ui::CurrentDisplay().get());
+    const runtime::ThreadNo thread = runtime::Start([] { Counter().Run(); });
+    const ui::WindowId window =
+        display.WaitForWindow("Counter", std::chrono::seconds(10)).value_or(0);
+    std::mutex mutex;
+    std::condition_variable shown;
+    int changes = 0;
+    display.SetChangeObserver([&](ui::WindowId, int) {
+        std::lock_guard lock(mutex);
+        ++changes;
+        shown.notify_one();
+    });
+    const auto result = bench::Time(kQtRounds, [&](int) {
+        int before;
+        {
+            std::lock_guard lock(mutex);
+            before = changes;
+        }
+        display.Trigger(window, "?PRESS");
+        std::unique_lock lock(mutex);
+        shown.wait(lock, [&] { return changes > before; });
+    });
+    display.SetChangeObserver(nullptr);
+    display.CloseBox(window);
+    runtime::Join(thread);
+    return result;
+}
+
 }  // namespace
 
-int main() {
-    std::printf("UI round trip, %d presses each (medians and 99th percentiles)\n", kRounds);
+int main(int argc, char** argv) {
+    std::printf("UI round trip (medians and 99th percentiles)\n");
     const bench::Percentiles peer = Peer();
     bench::Report("peer: thread hand-off and back", peer, peer);
     bench::Report("headless: press -> handler -> shown", Headless(), peer);
-    return 0;
+
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::Percentiles qt;
+    std::thread driver;
+    const int loop = ui::qt::RunDisplayServer(argc, argv, [&] {
+        driver = std::thread([&] {
+            qt = WithQt();
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        });
+    });
+    driver.join();
+    bench::Report("qt: click -> handler -> widget", qt, peer);
+    return loop;
 }
