@@ -1,6 +1,7 @@
 #include "platform/ui/qt/window_events.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -83,6 +84,20 @@ bool WindowEventFilter::OnKey(QEvent* event) {
     const auto* keyEvent = static_cast<QKeyEvent*>(event);
     if (keyEvent->key() == Qt::Key_F1) {
         SendKey(view_.id, key::F1);
+        return true;
+    }
+    // Ctrl+H asks for the previous value of the field that has the focus.
+    if (keyEvent->key() == Qt::Key_H && (keyEvent->modifiers() & Qt::ControlModifier)) {
+        Input recall{0, ev::kAlertKey};
+        recall.key = key::CtrlH;
+        const QWidget* focus = QApplication::focusWidget();
+        for (const int feq : view_.order) {
+            const ControlView& control = view_.controls.at(feq);
+            if (focus && control.widget &&
+                (control.widget == focus || control.widget->isAncestorOf(focus)))
+                recall.control = feq;
+        }
+        SendInput(view_.id, recall);
         return true;
     }
     if (keyEvent->key() != Qt::Key_Return && keyEvent->key() != Qt::Key_Enter) return false;
