@@ -6,6 +6,7 @@
 #include "platform/runtime/threads.h"
 #include "platform/ui/error_manager.h"
 #include "platform/ui/qt/display_server.h"
+#include "research/research_procedures.h"
 #include "shell/data_directory.h"
 #include "shell/dictionary_hooks.h"
 #include "shell/shell_procedures.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     zem::shell::TagModuleInit();
     zem::shell::InstallDictionaryHooks();
     zem::shell::RegisterShellProcedures();
+    zem::research::RegisterResearchProcedures();
     return zem::ui::qt::RunDisplayServer(
         argc, argv, [] { zem::runtime::Start([] { zem::shell::StartApplication(); }); });
 }
