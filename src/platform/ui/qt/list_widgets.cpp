@@ -65,7 +65,11 @@ void FillRows(QTreeWidget* list, ControlView& control, int charset) {
         level = std::min(level, static_cast<int>(parents.size()) + 1);
         auto item = std::make_unique<QTreeWidgetItem>();
         item->setData(0, kRowRole, ++number);
-        for (std::size_t column = 0; column < row.cells.size(); ++column)
+        // Cells beyond the columns are the procedure's own (row keys) and are not shown.
+        const std::size_t shown = model.columns.empty()
+                                      ? row.cells.size()
+                                      : std::min(row.cells.size(), model.columns.size());
+        for (std::size_t column = 0; column < shown; ++column)
             FillCell(item.get(), static_cast<int>(column), model, row.cells[column], charset);
         QTreeWidgetItem* placed = item.get();
         parents.resize(static_cast<std::size_t>(level - 1));

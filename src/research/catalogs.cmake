@@ -1,0 +1,1 @@
+list(APPEND ZEM_RESEARCH_SOURCES browse_catalogs.cpp)
