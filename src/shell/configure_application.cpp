@@ -72,14 +72,7 @@ class SysInfoForm final : public FormManager {
         data::Relate(TableId::Sysinfo).Open();
         tablesOpen_ = true;
 
-        store::Table* sites = &data::Access(TableId::Sites).File();
-        if (data::Dict().File().Logout(1.0, std::span<store::Table* const>(&sites, 1)) !=
-            store::NoError) {
-            ui::Message(std::string("Transaction error: ") + std::string(store::ErrorText()),
-                        "Error", ui::Icon::Exclamation);
-            return ui::Fatal;
-        }
-        inTransaction_ = true;
+        if (!BeginTransaction()) return ui::Fatal;
 
         std::string error;
         if (!window_.Load("zembrola$zembr007", "P1$QUICKWINDOW", &error)) {
@@ -183,11 +176,16 @@ class SysInfoForm final : public FormManager {
         }
         if (CheckLevel() != ui::Benign) return ui::Notify;
         if (SaveRecord() != ui::Benign) {
+            // The Sites changes so far are undone; what the user does next is again one
+            // transaction that Cancel can undo.
             EndTransaction(false);
-            return ui::Notify;
+            return Restart();
         }
-        TreeReloadCount = BusyWindows.load();
-        EndTransaction(true);
+        const int reloads = TreeReloadCount.exchange(BusyWindows.load());
+        if (!EndTransaction(true)) {
+            TreeReloadCount = reloads;
+            return Restart();
+        }
         SetResponse(runtime::response::kCompleted);
         return ui::Benign;
     }
@@ -306,7 +304,7 @@ class SysInfoForm final : public FormManager {
         browsers.File().Set(data::BRO_KeyName);
         while (browsers.TryNext() == ui::Benign) {
             rows.push_back(ui::ListRow{{Trim(bro.NAME, sizeof bro.NAME)}});
-            browserIds_.push_back(bro.ID);
+            browserIds_.push_back(std::int32_t{bro.ID});  // a copy: the record is packed
         }
         window_.SetRows(browsers_, std::move(rows));
     }
@@ -460,15 +458,48 @@ class SysInfoForm final : public FormManager {
         LoadSites(id);
     }
 
-    void EndTransaction(bool commit) {
-        if (!inTransaction_) return;
+    // The one transaction over Sites, with its 1-second lock time-out.
+    bool BeginTransaction() {
+        store::Table* sites = &data::Access(TableId::Sites).File();
+        if (data::Dict().File().Logout(1.0, std::span<store::Table* const>(&sites, 1)) !=
+            store::NoError) {
+            ui::Message(std::string("Transaction error: ") + std::string(store::ErrorText()),
+                        "Error", ui::Icon::Exclamation);
+            return false;
+        }
+        inTransaction_ = true;
+        return true;
+    }
+
+    // After a failed save: a new transaction and the list as the file holds it now; the form
+    // ends when no transaction can be had.
+    ui::Level Restart() {
+        if (!BeginTransaction()) {
+            SetResponse(runtime::response::kCancelled);
+            return ui::Benign;
+        }
+        LoadSites();
+        return ui::Notify;
+    }
+
+    // False when the commit failed: everything is rolled back then, and the user told.
+    bool EndTransaction(bool commit) {
+        if (!inTransaction_) return true;
         inTransaction_ = false;
-        if (commit)
-            data::Dict().File().Commit();
-        else
+        bool committed = false;
+        if (commit) {
+            committed = data::Dict().File().Commit() == store::NoError;
+            if (!committed) {
+                ui::Message(std::string("Transaction error: ") + std::string(store::ErrorText()),
+                            "Error", ui::Icon::Exclamation);
+                data::Dict().File().Rollback();
+            }
+        } else {
             data::Dict().File().Rollback();
+        }
         // A cancelled activation must not leave the routers in Japanese mode.
         JPMode = GetJPMode();
+        return !commit || committed;
     }
 
     ui::Help help_;

@@ -83,6 +83,9 @@ void Window::Close() {
     UnregisterWindow(id_);
     // The outer window gets its timer back; a thread's last window leaves no timer behind.
     runtime::SetTimer(outer_ != 0 ? outerTimer_ : 0);
+    t_held.erase(std::remove_if(t_held.begin(), t_held.end(),
+                                [&](const runtime::Event& e) { return e.window == id_; }),
+                 t_held.end());
     id_ = 0;
     outer_ = 0;
     kept_.clear();
@@ -321,7 +324,15 @@ void Window::Alert(int key) {
 }
 
 void Window::Yield() {
-    while (auto next = runtime::TakeEvent()) kept_.push_back(*next);
+    while (auto next = runtime::TakeEvent()) {
+        if (next->window != 0 && next->window != id_) {
+            // Not this window's: a procedure's event for an open outer window waits for it,
+            // input for another window is dropped as Accept would.
+            if (!next->input && FindScreenState(next->window)) t_held.push_back(*next);
+            continue;
+        }
+        kept_.push_back(*next);
+    }
 }
 
 void Window::Standard(StdAction action) {
