@@ -21,11 +21,11 @@ constexpr std::string_view kHelpFile = "zembrola.chm";
 
 }  // namespace
 
-JobWindow::JobWindow(const JobWindowSpec& spec)
-    : spec_(spec),
+JobWindow::JobWindow(const JobWindowSpec& setup)
+    : spec_(setup),
       pager_(std::make_unique<HTTP::Pager>()),
       info_(std::make_unique<HTTP::INFO>()),
-      page_(spec.pageBufferSize) {}
+      page_(setup.pageBufferSize) {}
 
 JobWindow::~JobWindow() = default;
 

@@ -41,7 +41,7 @@ struct JobWindowSpec {
 
 class JobWindow : public ui::WindowManager {
   public:
-    explicit JobWindow(const JobWindowSpec& spec);
+    explicit JobWindow(const JobWindowSpec& setup);
     ~JobWindow() override;
 
     // Runs the window until it closes, lets go of the pager (a page in flight is abandoned)
