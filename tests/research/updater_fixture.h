@@ -1,0 +1,427 @@
+#pragma once
+// The catalog updater as the catalog tree starts it: on a framework thread of its own, with the
+// headless display for the screen, a set clock for the window's timer and the service simulator
+// as the configured proxy. This thread keeps a dictionary of its own to seed the configuration
+// and the old catalog rows and to read the tables back.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <compare>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "browse_tree.h"
+#include "data/data_file_setup.h"
+#include "data/dictionary.h"
+#include "data/text_fields.h"
+#include "jobs_fixture.h"
+#include "platform/runtime/requests.h"
+#include "platform/store/errors.h"
+#include "platform/ui/ini_manager.h"
+#include "research/build_catalog.h"
+#include "service_simulator.h"
+#include "shell/frame_fixture.h"
+#include "shell/start_application.h"
+#include "web/browse_node_loader.h"
+#include "web/http_loader.h"
+#include "web/stores.h"
+
+namespace zem::test {
+
+using namespace std::chrono_literals;
+
+// SiteFlags.
+inline constexpr std::uint8_t kUS = 1;
+inline constexpr std::uint8_t kUK = 2;
+inline constexpr std::uint8_t kFR = 4;
+inline constexpr std::uint8_t kCA = 32;
+inline constexpr std::uint8_t kAllStores = 63;
+
+// The rows a previous update left, in ID order: US, UK and CA. The CA rows carry the highest
+// node IDs, so a rewrite of CA alone numbers its new nodes from below them.
+inline std::vector<data::CatalogsRecord> OldCatalogs() {
+    struct Row {
+        std::int32_t id, parent;
+        const char* name;
+        std::int32_t node;
+        const char* catalog;
+        std::int32_t flags;
+        std::uint8_t byBrand;
+    };
+    const Row rows[] = {
+        {3, 0, "Amazon US", 0, "", kUS, 0},          {12, 0, "Amazon UK", 0, "", kUK, 0},
+        {40, 3, "Books", 1000, "Books", kUS, 1},     {50, 0, "Amazon CA", 0, "", kCA, 0},
+        {51, 50, "Books", 927726, "Books", kCA, 1},  {60, 50, "Old Toys", 555, "Toys", kCA, 0},
+        {90, 12, "Books", 1025612, "Books", kUK, 0},
+    };
+    std::vector<data::CatalogsRecord> records;
+    for (const Row& r : rows) {
+        data::CatalogsRecord cat{};
+        cat.ID = r.id;
+        cat.PARENT = r.parent;
+        data::SetCString(cat.NAME, r.name);
+        cat.NODE = r.node;
+        data::SetCString(cat.CATALOG, r.catalog);
+        cat.FLAGS = r.flags;
+        cat.BYBRAND = r.byBrand;
+        records.push_back(cat);
+    }
+    return records;
+}
+
+inline std::vector<data::NodesRecord> OldNodes() {
+    struct Row {
+        std::int32_t id, parent, node;
+        const char* name;
+        std::int32_t flags;
+    };
+    const Row rows[] = {
+        {5, 0, 0, "Amazon US", kUS},      {6, 5, 1000, "Books", kUS},
+        {70, 0, 0, "Amazon UK", kUK},     {71, 70, 1025612, "Books", kUK},
+        {200, 0, 0, "Amazon CA", kCA},    {201, 200, 927726, "Books", kCA},
+        {202, 201, 4242, "Fiction", kCA},
+    };
+    std::vector<data::NodesRecord> records;
+    for (const Row& r : rows) {
+        data::NodesRecord nod{};
+        nod.ID = r.id;
+        nod.PARENT = r.parent;
+        nod.NODE = r.node;
+        data::SetCString(nod.NAME, r.name);
+        nod.FLAGS = r.flags;
+        records.push_back(nod);
+    }
+    return records;
+}
+
+// Field by field, so a failure names the row.
+inline void ExpectSameCatalogs(const std::vector<data::CatalogsRecord>& actual,
+                               const std::vector<data::CatalogsRecord>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        SCOPED_TRACE("catalog " + std::to_string(expected[i].ID));
+        EXPECT_EQ(actual[i].ID, expected[i].ID);
+        EXPECT_EQ(actual[i].PARENT, expected[i].PARENT);
+        EXPECT_EQ(data::CStringOf(actual[i].NAME), data::CStringOf(expected[i].NAME));
+        EXPECT_EQ(actual[i].NODE, expected[i].NODE);
+        EXPECT_EQ(data::CStringOf(actual[i].CATALOG), data::CStringOf(expected[i].CATALOG));
+        EXPECT_EQ(actual[i].FLAGS, expected[i].FLAGS);
+        EXPECT_EQ(actual[i].BYBRAND, expected[i].BYBRAND);
+    }
+}
+inline void ExpectSameNodes(const std::vector<data::NodesRecord>& actual,
+                            const std::vector<data::NodesRecord>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        SCOPED_TRACE("node " + std::to_string(expected[i].ID));
+        EXPECT_EQ(actual[i].ID, expected[i].ID);
+        EXPECT_EQ(actual[i].PARENT, expected[i].PARENT);
+        EXPECT_EQ(actual[i].NODE, expected[i].NODE);
+        EXPECT_EQ(data::CStringOf(actual[i].NAME), data::CStringOf(expected[i].NAME));
+        EXPECT_EQ(actual[i].FLAGS, expected[i].FLAGS);
+    }
+}
+
+template <typename Record>
+inline std::vector<Record> RowsWhere(const std::vector<Record>& rows, bool ofMask,
+                                     std::uint8_t mask) {
+    std::vector<Record> kept;
+    for (const Record& row : rows)
+        if (((row.FLAGS & mask) != 0) == ofMask) kept.push_back(row);
+    return kept;
+}
+
+template <typename Record>
+inline std::int32_t HighestId(const std::vector<Record>& rows) {
+    std::int32_t highest = 0;
+    for (const Record& row : rows) highest = std::max<std::int32_t>(highest, row.ID);
+    return highest;
+}
+
+// A Nodes row as the tree shows it: its store, browse node, name, its parent's browse node
+// (-1 for a store's root) and its level (0 root, 1 search index, 2 and more crawled).
+struct TreeNode {
+    std::int32_t flags = 0;
+    std::int32_t node = 0;
+    std::string name;
+    std::int32_t parentNode = -1;
+    int level = 0;
+    auto operator<=>(const TreeNode&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const TreeNode& n) {
+        return out << "{" << n.flags << " " << n.node << " '" << n.name << "' under "
+                   << n.parentNode << " at " << n.level << "}";
+    }
+};
+using Tree = std::multiset<TreeNode>;
+
+class CatalogUpdaterTest : public FrameTest {
+  protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        for (const char* name : {"no_proxy", "NO_PROXY"}) {
+            if (const char* value = std::getenv(name)) savedEnv_.emplace_back(name, value);
+            ::unsetenv(name);
+        }
+        store::OpenStatus status;
+        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
+        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
+        // Positions of earlier tests stay out of this one.
+        ui::IniManager::Global().Init(shell::kIniFileName);
+        port_ = simulator.Start(0);
+        ASSERT_GT(port_, 0);
+        ui::SetDisplay(recorder);
+    }
+
+    void TearDown() override {
+        FrameTest::TearDown();
+        runtime::Join(thread_);
+        simulator.Stop();
+        // The pager's worker ends once its pager is gone; none outlives its test.
+        EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
+        if (data::HasDictionary()) data::KillDictionary();
+        ui::IniManager::Global().Kill();
+        for (const auto& [name, value] : savedEnv_) ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    // --- The data file, through this thread's dictionary. ---
+
+    // The configuration record: the simulator as the proxy, set by hand.
+    void Configure(int catalogLevel) {
+        data::TableManager& sysinfo = data::Access(data::TableId::Sysinfo);
+        ASSERT_EQ(sysinfo.PrimeRecord(), ui::Benign);
+        data::SysinfoRecord& sys = data::Dict().SYS;
+        sys.USERAGENT = 1;
+        sys.MANUAL = 1;
+        data::SetCString(sys.PROXY, "127.0.0.1:" + std::to_string(port_));
+        sys.CATALOGLEVEL = static_cast<std::uint8_t>(catalogLevel);
+        ASSERT_EQ(sysinfo.Insert(), ui::Benign);
+    }
+
+    // Makes exactly the stores of mask active.
+    static void SetActiveStores(std::uint8_t mask) {
+        data::TableManager& sites = data::Access(data::TableId::Sites);
+        ASSERT_EQ(sites.UseFile(), ui::Benign);
+        for (const web::StoreInfo& store : web::Stores()) {
+            data::Dict().SIT.ID = store.siteFlag;
+            ASSERT_EQ(sites.Fetch(data::SIT_KeyId), ui::Benign);
+            data::Dict().SIT.ISACTIVE = (mask & store.siteFlag) != 0 ? 1 : 0;
+            ASSERT_EQ(sites.Update(), ui::Benign);
+        }
+    }
+
+    static void AddCatalogs(const std::vector<data::CatalogsRecord>& rows) {
+        store::Table& table = Opened(data::TableId::Catalogs);
+        for (const data::CatalogsRecord& row : rows) {
+            data::Dict().CAT = row;
+            ASSERT_EQ(table.Add(), store::NoError) << store::ErrorText();
+        }
+    }
+    static void AddNodes(const std::vector<data::NodesRecord>& rows) {
+        store::Table& table = Opened(data::TableId::Nodes);
+        for (const data::NodesRecord& row : rows) {
+            data::Dict().NOD = row;
+            ASSERT_EQ(table.Add(), store::NoError) << store::ErrorText();
+        }
+    }
+
+    // The tables' rows in ID order.
+    static std::vector<data::CatalogsRecord> Catalogs() {
+        return RowsOf(data::TableId::Catalogs, data::CAT_KeyId, data::Dict().CAT);
+    }
+    static std::vector<data::NodesRecord> Nodes() {
+        return RowsOf(data::TableId::Nodes, data::NOD_KeyId, data::Dict().NOD);
+    }
+
+    // --- The updater. ---
+
+    // Runs the updater on a framework thread of its own; entry defaults to BuildCatalog.
+    void Start(std::function<void()> entry = {}) {
+        thread_ = runtime::Start([this, entry] {
+            if (!data::HasDictionary()) {
+                ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
+            }
+            if (entry) {
+                entry();
+            } else {
+                research::BuildCatalog();
+            }
+            response_ = runtime::GlobalResponse();
+        });
+        ASSERT_NE(thread_, 0);
+    }
+
+    // Starts the updater and waits for its window.
+    ui::WindowId StartWindow(std::function<void()> entry = {}) {
+        Start(std::move(entry));
+        const auto w = display->WaitForWindow("BuildCatalog");
+        EXPECT_TRUE(w) << "the updater's window did not open";
+        return w.value_or(0);
+    }
+
+    // Waits for the updater's thread to end; answers the response it left.
+    int Finish() {
+        runtime::Join(thread_);
+        thread_ = 0;
+        return response_;
+    }
+
+    // Waits until the window has handled everything that was due before: a help key pressed
+    // now may still overtake a timer event that just fell due, a second one no longer can.
+    // False once the window has closed.
+    bool Sync(ui::WindowId w) {
+        for (int round = 0; round < 2; ++round) {
+            const std::size_t before = help->Requests().size();
+            if (!display->PressKey(w, ui::key::F1)) return false;
+            if (!Eventually(
+                    [&] { return help->Requests().size() > before || !display->IsOpen(w); }))
+                return false;
+        }
+        return display->IsOpen(w);
+    }
+
+    // One period of the window's timer, handled.
+    bool Tick(ui::WindowId w) {
+        clock.Advance(kTimerPeriod);
+        return Sync(w);
+    }
+
+    // Ticks until done() holds; false when it did not within the limit.
+    bool TickUntil(ui::WindowId w, const std::function<bool()>& done,
+                   std::chrono::seconds limit = 120s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            // Pages load in real time on the pager's worker: give it a moment between ticks.
+            std::this_thread::sleep_for(5ms);
+            Tick(w);
+        }
+        return true;
+    }
+    bool TickToEnd(ui::WindowId w) {
+        return TickUntil(w, [&] { return !display->IsOpen(w); });
+    }
+
+    // The browse-node lookups the simulator was asked, as "GET <target>".
+    std::vector<std::string> Lookups() const {
+        std::vector<std::string> lookups;
+        for (const std::string& line : simulator.Requests())
+            if (line.find("Operation=BrowseNodeLookup") != std::string::npos)
+                lookups.push_back(line);
+        return lookups;
+    }
+
+    // --- What a crawl must find. ---
+
+    // The catalog queue and the seeded node queue the stores of mask start from.
+    struct Seeds {
+        web::SearchIndexQueue catalogs;
+        web::BrowseNodeQueue nodes;
+    };
+    static Seeds SeedsOf(std::uint8_t mask) {
+        Seeds seeds;
+        web::FillSearchIndexes(mask, seeds.catalogs, seeds.nodes);
+        return seeds;
+    }
+
+    // The simulator's trees below the stores of mask, cut at the depth limit.
+    Tree ExpectedTree(std::uint8_t mask, int depthLimit) const {
+        const sim::BrowseTree tree(kSeed, kShape);
+        const Seeds seeds = SeedsOf(mask);
+        Tree expected;
+        for (const web::BrowseNodeRow& row : seeds.nodes.Rows()) {
+            if (row.LEVEL == 0) {
+                expected.insert({row.BSITE, 0, std::string(data::CStringOf(row.NAME)), -1, 0});
+                continue;
+            }
+            std::string name(data::CStringOf(row.NAME));
+            const bool requested = row.LEVEL < depthLimit;
+            if (requested) name = Cut(tree.Find(row.BSITE, row.NODE)->node.name);
+            expected.insert({row.BSITE, row.NODE, name, 0, 1});
+            if (requested) AddChildren(tree, row.BSITE, row.NODE, 1, depthLimit, expected);
+        }
+        return expected;
+    }
+
+    // The Nodes rows of the stores of mask as a tree.
+    static Tree TreeOf(const std::vector<data::NodesRecord>& rows, std::uint8_t mask) {
+        std::map<std::int32_t, const data::NodesRecord*> byId;
+        for (const data::NodesRecord& row : rows)
+            if ((row.FLAGS & mask) != 0) byId.emplace(+row.ID, &row);
+        Tree tree;
+        for (const auto& [id, row] : byId) {
+            TreeNode n{+row->FLAGS, +row->NODE, std::string(data::CStringOf(row->NAME)), -1, 0};
+            for (std::int32_t parent = row->PARENT; parent != 0; ++n.level) {
+                const auto up = byId.find(parent);
+                if (up == byId.end()) {
+                    ADD_FAILURE() << "row " << id << " has a parent that is not there: " << parent;
+                    break;
+                }
+                if (n.level == 0) n.parentNode = up->second->NODE;
+                parent = up->second->PARENT;
+            }
+            tree.insert(n);
+        }
+        return tree;
+    }
+
+    static constexpr runtime::Ticks kTimerPeriod = 5;
+    static constexpr std::uint64_t kSeed = 1;
+    static constexpr sim::TreeShape kShape{.depth = 3, .fanout = 2};
+
+    sim::ServiceSimulator simulator{sim::ContentSettings{.seed = kSeed, .tree = kShape}};
+    std::shared_ptr<ShownRecorder> recorder = std::make_shared<ShownRecorder>(display);
+
+  private:
+    static store::Table& Opened(data::TableId id) {
+        data::TableManager& manager = data::Access(id);
+        EXPECT_EQ(manager.UseFile(), ui::Benign);
+        return manager.File();
+    }
+
+    template <typename Record>
+    static std::vector<Record> RowsOf(data::TableId id, std::size_t key, Record& buffer) {
+        store::Table& table = Opened(id);
+        std::vector<Record> rows;
+        if (table.Set(key) != store::NoError) return rows;
+        while (table.Next() == store::NoError) rows.push_back(buffer);
+        return rows;
+    }
+
+    // A name as the node queue holds it: at most 80 characters.
+    static std::string Cut(std::string name) {
+        if (name.size() > 80) name.resize(80);
+        return name;
+    }
+
+    static void AddChildren(const sim::BrowseTree& tree, std::int32_t flags, std::int32_t node,
+                            int level, int depthLimit, Tree& out) {
+        const auto view = tree.Find(flags, node);
+        if (!view) {
+            ADD_FAILURE() << "the simulator has no node " << node;
+            return;
+        }
+        for (const sim::NodeRef& child : view->children) {
+            const bool requested = level + 1 < depthLimit;
+            std::string name = Cut(child.name);
+            if (requested) name = Cut(tree.Find(flags, child.id)->node.name);
+            out.insert({flags, child.id, name, node, level + 1});
+            if (requested) AddChildren(tree, flags, child.id, level + 1, depthLimit, out);
+        }
+    }
+
+    int port_ = 0;
+    runtime::ThreadNo thread_ = 0;
+    int response_ = -1;
+    std::vector<std::pair<std::string, std::string>> savedEnv_;
+};
+
+}  // namespace zem::test
