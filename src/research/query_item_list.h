@@ -1,0 +1,138 @@
+#pragma once
+// The query form's item list: the query's Goods rows with their tag, sales rank, title,
+// keywords, competition counts, prices and saving. The user tags rows one at a time or all at
+// once (commands of hidden buttons, reached through the list's menu), jumps to the previous or
+// next tagged row, flips a row's tag with a click on its Tag cell, sorts by a column header and
+// edits a row's title and keywords in place. Tags live in the tagging module (set QUE:ID,
+// pointer GOO:ID); each row holds a copy of its tag for display.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "data/records.h"
+#include "platform/runtime/events.h"
+#include "platform/ui/browse_list.h"
+#include "platform/ui/window.h"
+
+namespace zem::research {
+
+// The tag commands, in the order of their buttons.
+enum class TagCommand { TagOne, UntagOne, FlipOne, PrevTag, TagAll, UntagAll, FlipAll, NextTag };
+inline constexpr std::size_t kTagCommands = 8;
+
+// The button and the list-menu item of each command, by use name.
+struct TagCommandNames {
+    std::string_view button;
+    std::string_view item;
+};
+inline constexpr std::array<TagCommandNames, kTagCommands> kTagCommandNames{{
+    {"?TAGONE", "TagOne"},
+    {"?UNTAGONE", "UntagOne"},
+    {"?FLIPONE", "FlipOne"},
+    {"?PREVTAG", "PrevTag"},
+    {"?TAGALL", "TagAll"},
+    {"?UNTAGALL", "UntagAll"},
+    {"?FLIPALL", "FlipAll"},
+    {"?NEXTTAG", "NextTag"},
+}};
+
+// The list's cells, from 1: the ten shown columns, then the row's own values.
+namespace item_cell {
+inline constexpr int kTag = 1;  // icon number: 1 blank, 2 check
+inline constexpr int kRank = 2;
+inline constexpr int kTitle = 3;
+inline constexpr int kKeywords = 4;
+inline constexpr int kAds = 5;
+inline constexpr int kAffiliate = 6;
+inline constexpr int kList = 7;
+inline constexpr int kAmazon = 8;
+inline constexpr int kSaving = 9;
+inline constexpr int kShipping = 10;
+inline constexpr int kTagValue = 11;  // "*" or empty
+inline constexpr int kListReal = 12;
+inline constexpr int kAmazonReal = 13;
+inline constexpr int kId = 14;
+inline constexpr int kQuery = 15;
+inline constexpr int kKeyOrder = 16;  // the row's place in GOO:KeyQuery order
+}  // namespace item_cell
+
+// The message of a jump that finds no tagged row.
+inline constexpr std::string_view kNoMoreTagged = "There are no more tagged records!";
+
+class QueryItemList {
+  public:
+    explicit QueryItemList(ui::Window& window) : window_(window) {}
+    QueryItemList(const QueryItemList&) = delete;
+    QueryItemList& operator=(const QueryItemList&) = delete;
+
+    // Finds the list, the tag buttons and menu items and the edit fields in the loaded layout
+    // and binds the edit fields. With viewOnly nothing can be tagged or edited.
+    void SetUp(bool viewOnly);
+    // Once the window is open: hides the tag buttons for good and alerts the left mouse button
+    // for Tag cell clicks.
+    void Opened();
+
+    // Reads the query's rows anew, keeping the current row, and applies the button states.
+    void Load(std::int32_t query);
+
+    std::optional<TagCommand> CommandOf(int feq) const;
+    void Run(TagCommand command);
+
+    // A left click on a data row's Tag cell flips the row's tag; false for any other event.
+    bool TakeClick(const runtime::Event& event);
+    bool SortBy(int column);
+    // The frame's record navigation; false for a button that does not move.
+    bool Navigate(int button);
+    // The list moved to another row: an edit of the row left behind ends.
+    void TakeNewSelection();
+
+    // In-place edit of the current row's title and keywords; each accepted field is written to
+    // the item's Goods row at once.
+    void StartEdit();
+    bool IsEditField(int feq) const;
+    void TakeEdit(int feq);
+    void EndEdit();
+    bool Editing() const { return editId_ != 0; }
+
+    int List() const { return list_; }
+    int Rows() const { return browse_.Rows(); }
+    // The current row's GOO:ID; 0 when the list is empty.
+    std::int32_t CurrentId() const;
+    // Reads the current row's Goods row into the thread's Goods buffer; false when there is none
+    // or it can't be read.
+    bool ReadCurrent();
+
+  private:
+    const ui::ListRow* RowAt(int row) const;
+    std::string CellAt(int row, int cell) const;
+    std::int32_t IdAt(int row) const;
+    int RowOfId(std::int32_t id) const;
+    ui::ListRow RowFor(const data::GoodsRecord& goods, int order) const;
+    void ApplyStates();
+    // Shows the row's tag, as its icon and its value, without reading the list anew.
+    void ShowTag(int row, bool tagged);
+    void TagCurrent(TagCommand command);
+    void TagAll(TagCommand command);
+    void JumpToTagged(bool forward);
+    bool Usable() const;
+    // Lets the window catch up every tenth row walked, counting on across walks.
+    void CountRow();
+
+    ui::Window& window_;
+    ui::BrowseList browse_{window_, 0};
+    int list_ = 0;
+    std::array<int, kTagCommands> buttons_{};
+    std::array<int, kTagCommands> items_{};
+    int view_ = 0;
+    int titlePrompt_ = 0, title_ = 0, keywordsPrompt_ = 0, keywords_ = 0;
+    bool viewOnly_ = false;
+    std::int32_t query_ = 0;
+    std::uint32_t walked_ = 0;
+    std::int32_t editId_ = 0;
+    std::string editTitle_;
+    std::string editKeywords_;
+};
+
+}  // namespace zem::research

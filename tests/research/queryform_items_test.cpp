@@ -1,0 +1,292 @@
+// The query form's item list: what each row shows, the tag commands through the list's menu,
+// the jumps to the previous and next tagged row, the Tag cell click, the header sort and the
+// in-place edit that OK keeps and Cancel undoes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <ostream>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/runtime/pictures.h"
+#include "platform/ui/busy.h"
+#include "platform/ui/message_sink.h"
+#include "queryform_fixture.h"
+#include "research/query_items.h"
+
+namespace zem::test {
+namespace {
+
+namespace cell = research::item_cell;
+
+std::vector<std::string> Trimmed(std::vector<std::string> cells) {
+    for (std::string& c : cells) c = runtime::Trimmed(c);
+    return cells;
+}
+
+class QueryItemListTest : public QueryFormTest {
+  protected:
+    // The items tagged in the store, as a set.
+    static std::set<std::int32_t> Tagged() {
+        const auto tags = StoredTags();
+        return {tags.begin(), tags.end()};
+    }
+    // The items whose row shows the check icon.
+    std::set<std::int32_t> Checked(ui::WindowId w) const {
+        std::set<std::int32_t> checked;
+        const auto icons = Column(w, cell::kTag);
+        const auto ids = ListedIds(w);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            if (icons[i] == "2") checked.insert(ids[i]);
+        return checked;
+    }
+    // Runs a command of the list's menu on a row (0: wherever the list stands).
+    void Command(ui::WindowId w, int row, const char* item) {
+        if (row != 0) ChooseRow(w, "?LIST", row);
+        ASSERT_TRUE(display->Choose(w, item)) << item;
+        ASSERT_TRUE(Sync(w)) << item;
+    }
+};
+
+TEST_F(QueryItemListTest, EachRowShowsItsItemInKeyOrderWithItsSaving) {
+    const ui::WindowId w = Open(request::kChange);
+    EXPECT_EQ(ListedIds(w),
+              (std::vector<std::int32_t>(std::begin(kQueryItemIds), std::end(kQueryItemIds))));
+    EXPECT_EQ(Column(w, cell::kTitle),
+              (std::vector<std::string>{"Alpha camera", "Beta camera", "Gamma camera",
+                                        "Delta camera", "Epsilon camera"}));
+    // No list price shows 0.00, whatever the Amazon price.
+    EXPECT_EQ(Trimmed(Column(w, cell::kSaving)),
+              (std::vector<std::string>{"30.00", "5.00", "0.00", "-20.00", "50.00"}));
+    EXPECT_EQ(Trimmed(Column(w, cell::kRank)), (std::vector<std::string>{"12", "", "7", "", ""}));
+    EXPECT_EQ(Trimmed(Column(w, cell::kAds)), (std::vector<std::string>{"3", "0", "0", "0", "0"}));
+    EXPECT_EQ(Trimmed(Column(w, cell::kAffiliate)),
+              (std::vector<std::string>{"1Yes", "", "", "", ""}));
+    EXPECT_EQ(Trimmed(Column(w, cell::kShipping)),
+              (std::vector<std::string>{"1Yes", "", "", "", ""}));
+    EXPECT_EQ(Column(w, cell::kList),
+              (std::vector<std::string>{Money(100), Money(200), "", Money(50), Money(80)}));
+    EXPECT_EQ(Column(w, cell::kAmazon),
+              (std::vector<std::string>{Money(70), Money(190), Money(50), Money(60), Money(40)}));
+    EXPECT_EQ(Column(w, cell::kTag), std::vector<std::string>(5, "1"));
+    EXPECT_EQ(Column(w, cell::kQuery), std::vector<std::string>(5, std::to_string(kQuery)));
+    EXPECT_EQ(CurrentRow(w), 1);
+    // The tag buttons never show; the list's menu carries their commands.
+    for (const auto& names : research::kTagCommandNames) {
+        EXPECT_TRUE(display->ControlOf(w, names.button)->hide) << names.button;
+        EXPECT_TRUE(Enabled(w, names.item)) << names.item;
+    }
+    EXPECT_TRUE(Enabled(w, "?VIEW"));
+    Close(w, "?CANCEL");
+}
+
+TEST_F(QueryItemListTest, AnEmptyListOffersNoTagCommandAndNoPage) {
+    research::DeleteQueryItems(kQuery);
+    const ui::WindowId w = Open(request::kChange);
+    EXPECT_TRUE(ListedIds(w).empty());
+    for (const auto& names : research::kTagCommandNames)
+        EXPECT_FALSE(Enabled(w, names.item)) << names.item;
+    EXPECT_FALSE(Enabled(w, "?VIEW"));
+    EXPECT_FALSE(Enabled(w, "?CREATECAMPAIGN"));
+    EXPECT_FALSE(Enabled(w, "?CHECKLIST"));
+    Close(w, "?CANCEL");
+}
+
+// A series of menu commands on rows, and the tags it leaves.
+struct TagCase {
+    const char* name;
+    std::vector<std::pair<int, const char*>> steps;
+    std::set<std::int32_t> tagged;
+    friend void PrintTo(const TagCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class QueryItemTagTest : public QueryItemListTest, public ::testing::WithParamInterface<TagCase> {};
+
+TEST_P(QueryItemTagTest, TheCommandsLeaveExactlyTheseItemsTaggedAndShowThem) {
+    const TagCase& c = GetParam();
+    const ui::WindowId w = Open(request::kChange);
+    for (const auto& [row, item] : c.steps) Command(w, row, item);
+    EXPECT_EQ(Tagged(), c.tagged);
+    EXPECT_EQ(Checked(w), c.tagged);
+    // One tag row per tagged item: tagging a tagged item adds none.
+    EXPECT_EQ(StoredTags().size(), c.tagged.size());
+    EXPECT_EQ(Enabled(w, "?CREATECAMPAIGN"), !c.tagged.empty());
+    EXPECT_EQ(Enabled(w, "?CHECKLIST"), !c.tagged.empty());
+    Close(w, "?CANCEL");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, QueryItemTagTest,
+    ::testing::Values(TagCase{"TagOne", {{2, "TagOne"}}, {102}},
+                      TagCase{"TagTwiceChangesNothing", {{2, "TagOne"}, {2, "TagOne"}}, {102}},
+                      TagCase{"UntagAnUntaggedItem", {{2, "UntagOne"}}, {}},
+                      TagCase{"Untag", {{2, "TagOne"}, {3, "TagOne"}, {2, "UntagOne"}}, {103}},
+                      TagCase{
+                          "FlipOneWay", {{1, "FlipOne"}, {3, "FlipOne"}, {1, "FlipOne"}}, {103}},
+                      TagCase{"TagAll", {{3, "TagAll"}}, {101, 102, 103, 104, 105}},
+                      TagCase{"UntagAll", {{0, "TagAll"}, {4, "UntagAll"}}, {}},
+                      TagCase{"FlipAllLeavesTheOthers",
+                              {{1, "TagOne"}, {4, "TagOne"}, {0, "FlipAll"}},
+                              {102, 103, 105}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// A jump from a row, with rows 2 and 4 tagged unless none are.
+struct JumpCase {
+    const char* name;
+    bool tagSome;
+    int from;
+    const char* command;
+    int to;  // 0: the message, and the list stays
+    friend void PrintTo(const JumpCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class QueryItemJumpTest : public QueryItemListTest,
+                          public ::testing::WithParamInterface<JumpCase> {};
+
+TEST_P(QueryItemJumpTest, AJumpFindsTheNearestOtherTaggedRowOrSaysThereIsNone) {
+    const JumpCase& c = GetParam();
+    const ui::WindowId w = Open(request::kChange);
+    if (c.tagSome) {
+        Command(w, 2, "TagOne");
+        Command(w, 4, "TagOne");
+    }
+    Command(w, c.from, c.command);
+    if (c.to != 0) {
+        EXPECT_EQ(CurrentRow(w), c.to);
+        EXPECT_TRUE(display->Messages().empty());
+    } else {
+        EXPECT_EQ(CurrentRow(w), c.from);
+        ASSERT_EQ(display->Messages().size(), 1u);
+        const ui::MessageRequest m = display->Messages()[0].request;
+        EXPECT_EQ(m.text, "There are no more tagged records!");
+        EXPECT_EQ(m.caption, "");
+        EXPECT_EQ(m.icon, ui::Icon::Exclamation);
+        EXPECT_EQ(m.buttons, ui::ButtonOk);
+        EXPECT_EQ(display->View(w)->focus, display->ControlOf(w, "?LIST")->feq);
+    }
+    Close(w, "?CANCEL");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jumps, QueryItemJumpTest,
+    ::testing::Values(JumpCase{"NextFromAnUntaggedRow", true, 1, "NextTag", 2},
+                      JumpCase{"NextSkipsTheTaggedCurrentRow", true, 2, "NextTag", 4},
+                      JumpCase{"NextFromTheLastTagged", true, 4, "NextTag", 0},
+                      JumpCase{"NextWithNothingTagged", false, 1, "NextTag", 0},
+                      JumpCase{"PrevFromTheLastRow", true, 5, "PrevTag", 4},
+                      JumpCase{"PrevSkipsTheTaggedCurrentRow", true, 4, "PrevTag", 2},
+                      JumpCase{"PrevFromTheFirstRow", true, 1, "PrevTag", 0}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(QueryItemListTest, OnlyAClickOnADataRowsTagCellFlipsItsTag) {
+    const ui::WindowId w = Open(request::kChange);
+    ASSERT_TRUE(display->ClickCell(w, "?LIST", 3, cell::kTitle, ui::key::MouseLeft));
+    ASSERT_TRUE(display->ClickHeader(w, "?LIST", cell::kTag));
+    ASSERT_TRUE(Sync(w));
+    EXPECT_TRUE(Tagged().empty());
+    ASSERT_TRUE(display->ClickCell(w, "?LIST", 3, cell::kTag, ui::key::MouseRight));
+    ASSERT_TRUE(Sync(w));
+    EXPECT_TRUE(Tagged().empty());
+
+    // The header click sorted by the tag column; every row still shows the blank icon.
+    const std::int32_t third = ListedIds(w)[2];
+    ASSERT_TRUE(display->ClickCell(w, "?LIST", 3, cell::kTag, ui::key::MouseLeft));
+    ASSERT_TRUE(Sync(w));
+    EXPECT_EQ(Tagged(), (std::set<std::int32_t>{third}));
+    EXPECT_EQ(Checked(w), (std::set<std::int32_t>{third}));
+    EXPECT_EQ(CurrentRow(w), 3);
+    EXPECT_TRUE(Enabled(w, "?CREATECAMPAIGN"));
+    ASSERT_TRUE(display->ClickCell(w, "?LIST", 3, cell::kTag, ui::key::MouseLeft));
+    ASSERT_TRUE(Sync(w));
+    EXPECT_TRUE(Tagged().empty());
+    EXPECT_FALSE(Enabled(w, "?CREATECAMPAIGN"));
+    Close(w, "?CANCEL");
+}
+
+TEST_F(QueryItemListTest, AHeaderSortsByItsColumnAndAgainTheOtherWayKeepingTheCurrentItem) {
+    const ui::WindowId w = Open(request::kChange);
+    ChooseRow(w, "?LIST", 4);  // Delta
+    ASSERT_TRUE(display->ClickHeader(w, "?LIST", cell::kTitle));
+    ASSERT_TRUE(Sync(w));
+    EXPECT_EQ(ListedIds(w), (std::vector<std::int32_t>{101, 102, 104, 105, 103}));
+    EXPECT_EQ(CurrentRow(w), 3);
+    ASSERT_TRUE(display->ClickHeader(w, "?LIST", cell::kTitle));
+    ASSERT_TRUE(Sync(w));
+    EXPECT_EQ(ListedIds(w), (std::vector<std::int32_t>{103, 105, 104, 102, 101}));
+    EXPECT_EQ(CurrentRow(w), 3);
+    // The jumps walk the rows as the list shows them.
+    Command(w, 1, "TagOne");  // Gamma
+    Command(w, 5, "PrevTag");
+    EXPECT_EQ(CurrentRow(w), 1);
+    Close(w, "?CANCEL");
+}
+
+// Counts what the walks ask of the window: the wait cursor and the yields to its events.
+std::atomic<int> g_cursorShown{0};
+std::atomic<int> g_yields{0};
+
+TEST_F(QueryItemListTest, WalksOverTheRowsShowTheWaitCursorAndYieldEveryTenthRowAcrossWalks) {
+    const ui::WindowId w = Open(request::kChange);
+    g_cursorShown = 0;
+    g_yields = 0;
+    ui::SetBusyHooks({[](bool busy) {
+                          if (busy) ++g_cursorShown;
+                      },
+                      [] { ++g_yields; }});
+    Command(w, 0, "TagAll");  // rows 1 to 5
+    EXPECT_EQ(g_yields.load(), 0);
+    EXPECT_GE(g_cursorShown.load(), 1);
+    Command(w, 0, "FlipAll");  // rows 6 to 10: the tenth row yields
+    EXPECT_EQ(g_yields.load(), 1);
+    Command(w, 1, "NextTag");  // nothing tagged: four rows walked, 11 to 14
+    Command(w, 0, "TagAll");   // 15 to 19
+    EXPECT_EQ(g_yields.load(), 1);
+    Command(w, 0, "UntagAll");  // 20 to 24
+    EXPECT_EQ(g_yields.load(), 2);
+    ui::InstallWindowBusyHooks();
+    Close(w, "?CANCEL");
+}
+
+struct EditCase {
+    const char* name;
+    const char* button;
+    bool kept;
+    friend void PrintTo(const EditCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class QueryItemEditTest : public QueryItemListTest,
+                          public ::testing::WithParamInterface<EditCase> {};
+
+TEST_P(QueryItemEditTest, AnInPlaceEditIsWrittenAtOnceAndLastsOnlyThroughOk) {
+    const EditCase& c = GetParam();
+    const ui::WindowId w = Open(request::kChange);
+    EXPECT_FALSE(Enabled(w, "?GOO:TITLE"));
+    ChooseRow(w, "?LIST", 2);
+    Press(w, "?CHANGE");
+    ASSERT_TRUE(Enabled(w, "?GOO:TITLE"));
+    EXPECT_EQ(display->Shown(w, "?GOO:TITLE"), "Beta camera");
+    EXPECT_EQ(display->Shown(w, "?GOO:KEYWORDS"), "Beta camera deals");
+    Type(w, "?GOO:TITLE", "Beta camera II");
+    Type(w, "?GOO:KEYWORDS", "beta camera");
+    EXPECT_EQ(Column(w, cell::kTitle)[1], "Beta camera II");
+    EXPECT_EQ(Column(w, cell::kKeywords)[1], "beta camera");
+    EXPECT_EQ(StoredItems()[1].title, "Beta camera II");
+    // Leaving the row ends the edit.
+    ChooseRow(w, "?LIST", 3);
+    EXPECT_FALSE(Enabled(w, "?GOO:TITLE"));
+    Close(w, c.button);
+    const StoredItem beta = StoredItems()[1];
+    EXPECT_EQ(beta.title, c.kept ? "Beta camera II" : "Beta camera");
+    EXPECT_EQ(beta.keywords, c.kept ? "beta camera" : "Beta camera deals");
+}
+
+INSTANTIATE_TEST_SUITE_P(Closing, QueryItemEditTest,
+                         ::testing::Values(EditCase{"Ok", "?OK", true},
+                                           EditCase{"Cancel", "?CANCEL", false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
+}  // namespace zem::test
