@@ -21,7 +21,7 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
-#include "jobs_fixture.h"
+#include "job_test_support.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/store/table.h"
@@ -120,28 +120,19 @@ inline PageCounts CountsOf(std::uint64_t seed, std::int32_t site, std::string_vi
     return counts;
 }
 
-class CompetitionCheckTest : public FrameTest {
+class CompetitionCheckTest : public SimulatedJobTest {
   protected:
+    CompetitionCheckTest()
+        : SimulatedJobTest(sim::ContentSettings{.seed = kSeed},
+                           TickPace{.timerPeriod = kTimerPeriod,
+                                    .pause = std::chrono::milliseconds(10),
+                                    .limit = std::chrono::seconds(60)}) {}
+
     void SetUp() override {
-        FrameTest::SetUp();
-        for (const char* name : {"no_proxy", "NO_PROXY"}) {
-            if (const char* value = std::getenv(name)) savedEnv_.emplace_back(name, value);
-            ::unsetenv(name);
-        }
+        SimulatedJobTest::SetUp();
+        if (HasFatalFailure()) return;
         store::OpenStatus status;
         ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-        port_ = simulator.Start(0);
-        ASSERT_GT(port_, 0);
-        ui::SetDisplay(recorder);
-    }
-
-    void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
-        simulator.Stop();
-        // The pager's worker ends once its pager is gone; none outlives its test.
-        EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
-        for (const auto& [name, value] : savedEnv_) ::setenv(name.c_str(), value.c_str(), 1);
     }
 
     // Runs BuildGoogle on a framework thread of its own, after setting up the configuration,
@@ -151,8 +142,8 @@ class CompetitionCheckTest : public FrameTest {
         outcome_ = std::promise<CheckOutcome>();
         std::promise<std::vector<std::int32_t>> ids;
         auto idsReady = ids.get_future();
-        const std::string proxy = "127.0.0.1:" + std::to_string(port_);
-        thread_ = runtime::Start([this, setup, proxy, before, &ids] {
+        const std::string proxy = ProxyAddress();
+        RunJob([this, setup, proxy, before, &ids] {
             if (!data::HasDictionary() && !data::InitDictionary(data::ZembrolaFile())) {
                 ADD_FAILURE() << "no dictionary on the check's thread";
                 ids.set_value({});
@@ -176,7 +167,7 @@ class CompetitionCheckTest : public FrameTest {
             out.tags = TagsOf(kCheckedQuery);
             outcome_.set_value(std::move(out));
         });
-        ASSERT_NE(thread_, 0);
+        if (HasFatalFailure()) return;
         ids_ = idsReady.get();
     }
 
@@ -197,51 +188,12 @@ class CompetitionCheckTest : public FrameTest {
             ADD_FAILURE() << "BuildGoogle did not return";
             return {};
         }
-        runtime::Join(thread_);
-        thread_ = 0;
+        JoinJob();
         return future.get();
     }
 
-    // Waits until the window has handled everything that was due before (see BuildListTest).
-    // False once the window has closed.
-    bool Sync(ui::WindowId w) {
-        for (int round = 0; round < 2; ++round) {
-            const std::size_t before = help->Requests().size();
-            if (!display->PressKey(w, ui::key::F1)) return false;
-            if (!Eventually(
-                    [&] { return help->Requests().size() > before || !display->IsOpen(w); }))
-                return false;
-        }
-        return display->IsOpen(w);
-    }
-
-    bool Tick(ui::WindowId w) {
-        clock.Advance(kTimerPeriod);
-        return Sync(w);
-    }
-
-    bool TickUntil(ui::WindowId w, const std::function<bool()>& done,
-                   std::chrono::seconds limit = std::chrono::seconds(60)) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            // Pages load in real time on the pager's worker: give it a moment between ticks.
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            Tick(w);
-        }
-        return true;
-    }
-    bool TickToEnd(ui::WindowId w) {
-        return TickUntil(w, [&] { return !display->IsOpen(w); });
-    }
-
     // The result pages the simulator was asked for, as "GET <target>".
-    std::vector<std::string> Searches() const {
-        std::vector<std::string> searches;
-        for (const std::string& line : simulator.Requests())
-            if (line.find("/search?") != std::string::npos) searches.push_back(line);
-        return searches;
-    }
+    std::vector<std::string> Searches() const { return RequestsWith("/search?"); }
 
     // What the check asks for plain keywords (letters, digits, blanks) of a store.
     static std::string SearchOf(std::int32_t site, std::string keywords) {
@@ -300,9 +252,6 @@ class CompetitionCheckTest : public FrameTest {
     static constexpr runtime::Ticks kTimerPeriod = 100;
     static constexpr std::uint64_t kSeed = 3;
 
-    sim::ServiceSimulator simulator{sim::ContentSettings{.seed = kSeed}};
-    std::shared_ptr<ShownRecorder> recorder = std::make_shared<ShownRecorder>(display);
-
   private:
     static void StoreConfiguration(const std::string& proxy) {
         data::TableManager& sysinfo = data::Access(data::TableId::Sysinfo);
@@ -360,11 +309,8 @@ class CompetitionCheckTest : public FrameTest {
         return tags;
     }
 
-    int port_ = 0;
-    runtime::ThreadNo thread_ = 0;
     std::promise<CheckOutcome> outcome_;
     std::vector<std::int32_t> ids_;
-    std::vector<std::pair<std::string, std::string>> savedEnv_;
 };
 
 }  // namespace zem::test

@@ -19,6 +19,7 @@
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/input.h"
 #include "platform/ui/layout.h"
+#include "support/table_lock_holder.h"
 
 namespace zem::test {
 namespace {
@@ -119,17 +120,6 @@ struct FailureCase {
     friend void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 };
 
-sim::Modes Failing(sim::Failure failure) {
-    sim::Modes modes;
-    modes.fail = failure;
-    return modes;
-}
-sim::Modes Cut(std::size_t bytes) {
-    sim::Modes modes;
-    modes.cut = bytes;
-    return modes;
-}
-
 class CompetitionCheckFailureTest : public CompetitionCheckTest,
                                     public ::testing::WithParamInterface<FailureCase> {};
 
@@ -162,14 +152,7 @@ TEST_P(CompetitionCheckFailureTest, TheJobEndsFailedAndTheItemsCheckedBeforeKeep
     ASSERT_EQ(messages.size(), 1u);
     const ui::MessageRequest& m = messages[0].request;
     EXPECT_EQ(m.caption, "Attention");
-    const std::string expected = "Process canceled with errors" + c.messageAfter;
-    if (c.exactMessage) {
-        EXPECT_EQ(m.text, expected);
-    } else {
-        EXPECT_EQ(m.text.substr(0, expected.size()), expected) << m.text;
-        EXPECT_GT(m.text.size(), expected.size() + 2) << "no reason given: " << m.text;
-        EXPECT_EQ(m.text.substr(m.text.size() - 2), ").") << m.text;
-    }
+    ExpectCanceledWithErrors(m.text, c.messageAfter, c.exactMessage);
     // Nothing was asked after the failing page; the item before it keeps its new count.
     EXPECT_EQ(Searches().size(), c.failingItem + 1);
     ASSERT_EQ(out.goods.size(), keywords.size());
@@ -190,13 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   " (the reply is no result page).", true},
                       FailureCase{"ServerErrorOnSecondPage", Failing(sim::Failure::Status500), 1,
                                   " (the reply is no result page).", true},
-                      FailureCase{"ProxyRefusal",
-                                  [] {
-                                      sim::Modes modes;
-                                      modes.proxyAuth = "zem:secret";
-                                      return modes;
-                                  }(),
-                                  0, " (the reply is no result page).", true}),
+                      FailureCase{"ProxyRefusal", ProxyAccount(), 0,
+                                  " (the reply is no result page).", true}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 TEST_F(CompetitionCheckTest, AnItemDeletedWhileTheCheckRunsEndsItBeforeItsTurn) {
@@ -223,39 +201,8 @@ TEST_F(CompetitionCheckTest, AnItemDeletedWhileTheCheckRunsEndsItBeforeItsTurn) 
     EXPECT_EQ(out.goods[0].ADS, Counts(1, first).competitors);
 }
 
-// Another connection holding a table's write lock for the life of the object.
-class TableLock {
-  public:
-    explicit TableLock(data::TableId id) {
-        std::promise<bool> locked;
-        auto result = locked.get_future();
-        thread_ = std::thread([this, id, &locked] {
-            {
-                std::vector<std::byte> buffer(data::Def(id).recordSize);
-                store::Table table(*data::ZembrolaFile(), data::Def(id), buffer.data());
-                locked.set_value(table.Open() == store::NoError && table.Lock(0) == store::NoError);
-                release_.get_future().wait();
-            }
-            data::ZembrolaFile()->ReleaseThreadConnection();
-        });
-        ok_ = result.get();
-    }
-    ~TableLock() {
-        release_.set_value();
-        thread_.join();
-    }
-    TableLock(const TableLock&) = delete;
-    TableLock& operator=(const TableLock&) = delete;
-    bool Ok() const { return ok_; }
-
-  private:
-    std::promise<void> release_;
-    std::thread thread_;
-    bool ok_ = false;
-};
-
 TEST_F(CompetitionCheckTest, AnItemThatCannotBeWrittenBackEndsTheJobWithProcessCanceled) {
-    std::optional<TableLock> lock;
+    std::optional<TableLockHolder> lock;
     const ui::WindowId w =
         StartWindow({.site = 1, .items = {{.keywords = "digital camera", .ads = 55}}}, [&] {
             // Taken once the items are in: from here on every write to Goods waits in vain.

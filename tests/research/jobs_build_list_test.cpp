@@ -179,17 +179,6 @@ struct FailureCase {
     friend void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 };
 
-sim::Modes Failing(sim::Failure failure) {
-    sim::Modes modes;
-    modes.fail = failure;
-    return modes;
-}
-sim::Modes Cut(std::size_t bytes) {
-    sim::Modes modes;
-    modes.cut = bytes;
-    return modes;
-}
-
 class BuildListFailureTest : public BuildListTest,
                              public ::testing::WithParamInterface<FailureCase> {};
 
@@ -212,14 +201,7 @@ TEST_P(BuildListFailureTest, TheJobEndsFailedWithAProcessCanceledMessage) {
     ASSERT_EQ(messages.size(), 1u);
     const ui::MessageRequest& m = messages[0].request;
     EXPECT_EQ(m.caption, "Attention");
-    const std::string expected = "Process canceled with errors" + c.messageAfter;
-    if (c.exactMessage) {
-        EXPECT_EQ(m.text, expected);
-    } else {
-        EXPECT_EQ(m.text.substr(0, expected.size()), expected) << m.text;
-        EXPECT_GT(m.text.size(), expected.size() + 2) << "no reason given: " << m.text;
-        EXPECT_EQ(m.text.substr(m.text.size() - 2), ").") << m.text;
-    }
+    ExpectCanceledWithErrors(m.text, c.messageAfter, c.exactMessage);
     // Nothing was asked after the failing page.
     EXPECT_EQ(ItemSearches().size(), static_cast<std::size_t>(c.failingPage));
     if (c.failingPage == 1) {
@@ -259,9 +241,7 @@ class BuildListProxyAccountTest : public BuildListTest,
 
 TEST_P(BuildListProxyAccountTest, TheItemsLoadOnlyWithTheAccountTheProxyWants) {
     const ProxyAccountCase& c = GetParam();
-    sim::Modes modes;
-    modes.proxyAuth = "zem:secret";
-    simulator.SetModes(modes);
+    simulator.SetModes(ProxyAccount());
     const QuerySetup query = QueryWithPages(1);
     ConfigSetup config;
     config.user = c.user;

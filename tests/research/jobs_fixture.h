@@ -24,6 +24,7 @@
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "item_catalog.h"
+#include "job_test_support.h"
 #include "platform/runtime/requests.h"
 #include "platform/ui/display.h"
 #include "platform/ui/headless_display.h"
@@ -37,65 +38,6 @@
 namespace zem::test {
 
 using namespace std::chrono_literals;
-
-// Forwards everything to the headless display and keeps the last text each control showed,
-// and every value the loaded counter took, so a test can read a window that closed itself.
-class ShownRecorder final : public ui::Display {
-  public:
-    explicit ShownRecorder(std::shared_ptr<ui::HeadlessDisplay> inner) : inner_(std::move(inner)) {}
-
-    void Opened(const ui::WindowSnapshot& window) override {
-        {
-            std::lock_guard lock(mutex_);
-            for (const ui::Control& c : window.controls) Record(c);
-        }
-        inner_->Opened(window);
-    }
-    void WindowChanged(ui::WindowId window, const ui::WindowProps& props) override {
-        inner_->WindowChanged(window, props);
-    }
-    void ControlChanged(ui::WindowId window, const ui::Control& control) override {
-        {
-            std::lock_guard lock(mutex_);
-            Record(control);
-        }
-        inner_->ControlChanged(window, control);
-    }
-    void Closed(ui::WindowId window) override { inner_->Closed(window); }
-    void Focus(ui::WindowId window, int feq) override { inner_->Focus(window, feq); }
-    void Busy(ui::WindowId window, bool busy) override { inner_->Busy(window, busy); }
-    void Standard(ui::WindowId window, ui::StdAction action) override {
-        inner_->Standard(window, action);
-    }
-    unsigned Ask(ui::WindowId window, const ui::MessageRequest& request) override {
-        return inner_->Ask(window, request);
-    }
-    ui::WindowId ActiveWindow() override { return inner_->ActiveWindow(); }
-
-    // What the control showed last: a progress bar's position, any other control's text.
-    std::string Last(std::string_view use) const {
-        std::lock_guard lock(mutex_);
-        const auto it = last_.find(std::string(use));
-        return it == last_.end() ? std::string() : it->second;
-    }
-    // Every value "?A" showed, in order, repeats left out.
-    std::vector<std::string> LoadedHistory() const {
-        std::lock_guard lock(mutex_);
-        return loaded_;
-    }
-
-  private:
-    void Record(const ui::Control& c) {
-        const std::string shown = c.kind == ui::ControlKind::Progress ? c.screen : c.text;
-        last_[c.use] = shown;
-        if (c.use == "?A" && (loaded_.empty() || loaded_.back() != shown)) loaded_.push_back(shown);
-    }
-
-    std::shared_ptr<ui::HeadlessDisplay> inner_;
-    mutable std::mutex mutex_;
-    std::map<std::string, std::string> last_;
-    std::vector<std::string> loaded_;
-};
 
 // The query the loader is given, as the query form leaves it in the buffers.
 struct QuerySetup {
@@ -131,31 +73,18 @@ struct JobOutcome {
 // The query the tests load items for.
 inline constexpr std::int32_t kQueryId = 7;
 
-class BuildListTest : public FrameTest {
+class BuildListTest : public SimulatedJobTest {
   protected:
+    BuildListTest()
+        : SimulatedJobTest(sim::ContentSettings{.seed = kSeed},
+                           TickPace{.timerPeriod = kTimerPeriod, .pause = 10ms, .limit = 60s}) {}
+
     void SetUp() override {
-        FrameTest::SetUp();
-        for (const char* name : {"no_proxy", "NO_PROXY"}) {
-            if (const char* value = std::getenv(name)) savedEnv_.emplace_back(name, value);
-            ::unsetenv(name);
-        }
+        SimulatedJobTest::SetUp();
+        if (HasFatalFailure()) return;
         store::OpenStatus status;
         ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-        port_ = simulator.Start(0);
-        ASSERT_GT(port_, 0);
-        ui::SetDisplay(recorder);
     }
-
-    void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
-        simulator.Stop();
-        // The pager's worker ends once its pager is gone; none outlives its test.
-        EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
-        for (const auto& [name, value] : savedEnv_) ::setenv(name.c_str(), value.c_str(), 1);
-    }
-
-    std::string ProxyAddress() const { return "127.0.0.1:" + std::to_string(port_); }
 
     // Runs BuildList on a framework thread of its own with the buffers set up as the query
     // form sets them; before runs there first, after the buffers are set.
@@ -164,7 +93,7 @@ class BuildListTest : public FrameTest {
         ConfigSetup c = config;
         if (c.proxy.empty()) c.proxy = ProxyAddress();
         outcome_ = std::promise<JobOutcome>();
-        thread_ = runtime::Start([this, query, c, before] {
+        RunJob([this, query, c, before] {
             if (!data::HasDictionary()) {
                 ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
             }
@@ -189,7 +118,6 @@ class BuildListTest : public FrameTest {
             out.brands = Brands();
             outcome_.set_value(std::move(out));
         });
-        ASSERT_NE(thread_, 0);
     }
 
     // Starts the job and waits for its window.
@@ -208,55 +136,12 @@ class BuildListTest : public FrameTest {
             ADD_FAILURE() << "BuildList did not return";
             return {};
         }
-        runtime::Join(thread_);
-        thread_ = 0;
+        JoinJob();
         return future.get();
     }
 
-    // Waits until the window has handled everything that was due before: a help key pressed
-    // now may still overtake a timer event that just fell due, a second one no longer can.
-    // False once the window has closed.
-    bool Sync(ui::WindowId w) {
-        for (int round = 0; round < 2; ++round) {
-            const std::size_t before = help->Requests().size();
-            if (!display->PressKey(w, ui::key::F1)) return false;
-            if (!Eventually(
-                    [&] { return help->Requests().size() > before || !display->IsOpen(w); }))
-                return false;
-        }
-        return display->IsOpen(w);
-    }
-
-    // One period of the window's timer, handled.
-    bool Tick(ui::WindowId w) {
-        clock.Advance(kTimerPeriod);
-        return Sync(w);
-    }
-
-    // Ticks until done() holds; false when it did not within the limit.
-    bool TickUntil(ui::WindowId w, const std::function<bool()>& done,
-                   std::chrono::seconds limit = 60s) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            // Pages load in real time on the pager's worker: give it a moment between ticks.
-            std::this_thread::sleep_for(10ms);
-            Tick(w);
-        }
-        return true;
-    }
-    // Ticks until the window has closed by itself.
-    bool TickToEnd(ui::WindowId w) {
-        return TickUntil(w, [&] { return !display->IsOpen(w); });
-    }
-
     // The item searches the simulator was asked, as "GET <target>".
-    std::vector<std::string> ItemSearches() const {
-        std::vector<std::string> searches;
-        for (const std::string& line : simulator.Requests())
-            if (line.find("Operation=ItemSearch") != std::string::npos) searches.push_back(line);
-        return searches;
-    }
+    std::vector<std::string> ItemSearches() const { return RequestsWith("Operation=ItemSearch"); }
 
     // The simulator's query for a setup, as it reads the request.
     static sim::ItemQuery SimQuery(const QuerySetup& q) {
@@ -292,9 +177,6 @@ class BuildListTest : public FrameTest {
 
     static constexpr runtime::Ticks kTimerPeriod = 50;
     static constexpr std::uint64_t kSeed = 1;
-
-    sim::ServiceSimulator simulator{sim::ContentSettings{.seed = kSeed}};
-    std::shared_ptr<ShownRecorder> recorder = std::make_shared<ShownRecorder>(display);
 
   private:
     static void StoreConfiguration(const ConfigSetup& c) {
@@ -332,10 +214,7 @@ class BuildListTest : public FrameTest {
         return rows;
     }
 
-    int port_ = 0;
-    runtime::ThreadNo thread_ = 0;
     std::promise<JobOutcome> outcome_;
-    std::vector<std::pair<std::string, std::string>> savedEnv_;
 };
 
 }  // namespace zem::test

@@ -14,6 +14,7 @@
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/input.h"
 #include "platform/ui/layout.h"
+#include "support/table_lock_holder.h"
 
 namespace zem::test {
 namespace {
@@ -137,40 +138,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SettingsCase{"UnknownUserAgent", ConfigSetup{.userAgent = 99}, ""}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
-// Another connection holding a table's write lock for the life of the object.
-class TableLock {
-  public:
-    explicit TableLock(data::TableId id) {
-        std::promise<bool> locked;
-        auto result = locked.get_future();
-        thread_ = std::thread([this, id, &locked] {
-            {
-                std::vector<std::byte> buffer(data::Def(id).recordSize);
-                store::Table table(*data::ZembrolaFile(), data::Def(id), buffer.data());
-                locked.set_value(table.Open() == store::NoError && table.Lock(0) == store::NoError);
-                release_.get_future().wait();
-            }
-            data::ZembrolaFile()->ReleaseThreadConnection();
-        });
-        ok_ = result.get();
-    }
-    ~TableLock() {
-        release_.set_value();
-        thread_.join();
-    }
-    TableLock(const TableLock&) = delete;
-    TableLock& operator=(const TableLock&) = delete;
-    bool Ok() const { return ok_; }
-
-  private:
-    std::promise<void> release_;
-    std::thread thread_;
-    bool ok_ = false;
-};
-
 TEST_F(BuildListTest, ATableWriteThatFailsEndsTheJobWithProcessCanceled) {
     const QuerySetup query = QueryWithPages(2);
-    TableLock lock(data::TableId::Brands);
+    TableLockHolder lock(data::TableId::Brands);
     ASSERT_TRUE(lock.Ok());
     const ui::WindowId w = StartWindow(query, {}, [] {
         data::TableManager& brands = data::Access(data::TableId::Brands);

@@ -23,7 +23,7 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
-#include "jobs_fixture.h"
+#include "job_test_support.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/ui/ini_manager.h"
@@ -163,33 +163,26 @@ struct TreeNode {
 };
 using Tree = std::multiset<TreeNode>;
 
-class CatalogUpdaterTest : public FrameTest {
+class CatalogUpdaterTest : public SimulatedJobTest {
   protected:
+    CatalogUpdaterTest()
+        : SimulatedJobTest(sim::ContentSettings{.seed = kSeed, .tree = kShape},
+                           TickPace{.timerPeriod = kTimerPeriod, .pause = 5ms, .limit = 120s}) {}
+
     void SetUp() override {
-        FrameTest::SetUp();
-        for (const char* name : {"no_proxy", "NO_PROXY"}) {
-            if (const char* value = std::getenv(name)) savedEnv_.emplace_back(name, value);
-            ::unsetenv(name);
-        }
+        SimulatedJobTest::SetUp();
+        if (HasFatalFailure()) return;
         store::OpenStatus status;
         ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
         ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
         // Positions of earlier tests stay out of this one.
         ui::IniManager::Global().Init(shell::kIniFileName);
-        port_ = simulator.Start(0);
-        ASSERT_GT(port_, 0);
-        ui::SetDisplay(recorder);
     }
 
     void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
-        simulator.Stop();
-        // The pager's worker ends once its pager is gone; none outlives its test.
-        EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
+        SimulatedJobTest::TearDown();
         if (data::HasDictionary()) data::KillDictionary();
         ui::IniManager::Global().Kill();
-        for (const auto& [name, value] : savedEnv_) ::setenv(name.c_str(), value.c_str(), 1);
     }
 
     // --- The data file, through this thread's dictionary. ---
@@ -201,7 +194,7 @@ class CatalogUpdaterTest : public FrameTest {
         data::SysinfoRecord& sys = data::Dict().SYS;
         sys.USERAGENT = 1;
         sys.MANUAL = 1;
-        data::SetCString(sys.PROXY, "127.0.0.1:" + std::to_string(port_));
+        data::SetCString(sys.PROXY, ProxyAddress());
         sys.CATALOGLEVEL = static_cast<std::uint8_t>(catalogLevel);
         ASSERT_EQ(sysinfo.Insert(), ui::Benign);
     }
@@ -245,7 +238,7 @@ class CatalogUpdaterTest : public FrameTest {
 
     // Runs the updater on a framework thread of its own; entry defaults to BuildCatalog.
     void Start(std::function<void()> entry = {}) {
-        thread_ = runtime::Start([this, entry] {
+        RunJob([this, entry] {
             if (!data::HasDictionary()) {
                 ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
             }
@@ -256,7 +249,6 @@ class CatalogUpdaterTest : public FrameTest {
             }
             response_ = runtime::GlobalResponse();
         });
-        ASSERT_NE(thread_, 0);
     }
 
     // Starts the updater and waits for its window.
@@ -269,55 +261,12 @@ class CatalogUpdaterTest : public FrameTest {
 
     // Waits for the updater's thread to end; answers the response it left.
     int Finish() {
-        runtime::Join(thread_);
-        thread_ = 0;
+        JoinJob();
         return response_;
     }
 
-    // Waits until the window has handled everything that was due before: a help key pressed
-    // now may still overtake a timer event that just fell due, a second one no longer can.
-    // False once the window has closed.
-    bool Sync(ui::WindowId w) {
-        for (int round = 0; round < 2; ++round) {
-            const std::size_t before = help->Requests().size();
-            if (!display->PressKey(w, ui::key::F1)) return false;
-            if (!Eventually(
-                    [&] { return help->Requests().size() > before || !display->IsOpen(w); }))
-                return false;
-        }
-        return display->IsOpen(w);
-    }
-
-    // One period of the window's timer, handled.
-    bool Tick(ui::WindowId w) {
-        clock.Advance(kTimerPeriod);
-        return Sync(w);
-    }
-
-    // Ticks until done() holds; false when it did not within the limit.
-    bool TickUntil(ui::WindowId w, const std::function<bool()>& done,
-                   std::chrono::seconds limit = 120s) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            // Pages load in real time on the pager's worker: give it a moment between ticks.
-            std::this_thread::sleep_for(5ms);
-            Tick(w);
-        }
-        return true;
-    }
-    bool TickToEnd(ui::WindowId w) {
-        return TickUntil(w, [&] { return !display->IsOpen(w); });
-    }
-
     // The browse-node lookups the simulator was asked, as "GET <target>".
-    std::vector<std::string> Lookups() const {
-        std::vector<std::string> lookups;
-        for (const std::string& line : simulator.Requests())
-            if (line.find("Operation=BrowseNodeLookup") != std::string::npos)
-                lookups.push_back(line);
-        return lookups;
-    }
+    std::vector<std::string> Lookups() const { return RequestsWith("Operation=BrowseNodeLookup"); }
 
     // --- What a crawl must find. ---
 
@@ -377,9 +326,6 @@ class CatalogUpdaterTest : public FrameTest {
     static constexpr std::uint64_t kSeed = 1;
     static constexpr sim::TreeShape kShape{.depth = 3, .fanout = 2};
 
-    sim::ServiceSimulator simulator{sim::ContentSettings{.seed = kSeed, .tree = kShape}};
-    std::shared_ptr<ShownRecorder> recorder = std::make_shared<ShownRecorder>(display);
-
   private:
     static store::Table& Opened(data::TableId id) {
         data::TableManager& manager = data::Access(id);
@@ -418,10 +364,7 @@ class CatalogUpdaterTest : public FrameTest {
         }
     }
 
-    int port_ = 0;
-    runtime::ThreadNo thread_ = 0;
     int response_ = -1;
-    std::vector<std::pair<std::string, std::string>> savedEnv_;
 };
 
 }  // namespace zem::test

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "configure_fixture.h"
 #include "data/dictionary.h"
-#include "frame_fixture.h"
 #include "platform/runtime/requests.h"
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/input.h"
@@ -19,59 +19,15 @@ namespace zem::test {
 namespace {
 
 using data::TableId;
-using ui::HeadlessDisplay;
 
 constexpr const char* kJapanActive =
     "Inconsistent localization. Please, deactivate \"Amazon JP\" !";
 constexpr const char* kOthersActive =
     "Inconsistent localization. Please, deactivate all Amazon sites!";
 
-// The configuration window on its own thread over a fresh data file; this thread keeps a
-// dictionary of its own to set rows up and read them back.
-class ConfigureTest : public FrameTest {
+// The configuration window with the helpers that set stores and the configuration up.
+class ConfigureTest : public ConfigureWindowTest {
   protected:
-    void SetUp() override {
-        FrameTest::SetUp();
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        // Sort orders and positions of earlier tests stay out of this one.
-        ui::IniManager::Global().Init(shell::kIniFileName);
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-    }
-    void TearDown() override {
-        FrameTest::TearDown();
-        if (data::HasDictionary()) data::KillDictionary();
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-    }
-
-    // Starts the configuration and waits for its window.
-    ui::WindowId Open() {
-        thread_ = runtime::Start(&shell::ConfigureApplication, shell::kStack25000);
-        const auto window = display->WaitForWindow("UpdateSysInfo");
-        EXPECT_TRUE(window);
-        if (window) {
-            // The window has run its opening once the caption is set.
-            display->WaitForView(*window, [](const HeadlessDisplay::WindowView& v) {
-                return v.window.props.caption == "Zembrola configuration manager";
-            });
-        }
-        return window.value_or(0);
-    }
-
-    void Finish(ui::WindowId window, const char* button) {
-        ASSERT_TRUE(display->Press(window, button));
-        ASSERT_TRUE(display->WaitForClose(window));
-        runtime::Join(thread_);
-    }
-
-    static data::SitesRecord Site(std::int32_t id) {
-        data::Dict().SIT.ID = id;
-        EXPECT_EQ(data::Access(TableId::Sites).Fetch(data::SIT_KeyId), ui::Benign);
-        return data::Dict().SIT;
-    }
     static void SetSiteActive(std::int32_t id, std::uint8_t active) {
         data::Dict().SIT.ID = id;
         ASSERT_EQ(data::Access(TableId::Sites).Fetch(data::SIT_KeyId), ui::Benign);
@@ -137,8 +93,6 @@ class ConfigureTest : public FrameTest {
         ASSERT_TRUE(display->Press(window, "?TOGGLEACTIVE"));
         ASSERT_TRUE(display->WaitForMessage(expectedMessages)) << name;
     }
-
-    runtime::ThreadNo thread_ = 0;
 };
 
 TEST_F(ConfigureTest, RefusesWhileACountedWindowIsOpen) {

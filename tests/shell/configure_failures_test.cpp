@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "configure_fixture.h"
 #include "data/dictionary.h"
-#include "frame_fixture.h"
 #include "platform/store/errors.h"
 #include "platform/ui/ini_manager.h"
 #include "shell/configure_application.h"
@@ -17,43 +17,9 @@ namespace {
 
 using data::TableId;
 
-// The configuration window on its own thread over a fresh data file; this thread keeps a
-// dictionary of its own to change rows behind the window's back and read them afterwards.
-class ConfigureFailureTest : public FrameTest {
+// The configuration window with the helpers that break its save behind its back.
+class ConfigureFailureTest : public ConfigureWindowTest {
   protected:
-    void SetUp() override {
-        FrameTest::SetUp();
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        ui::IniManager::Global().Init(shell::kIniFileName);
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-    }
-    void TearDown() override {
-        FrameTest::TearDown();
-        if (data::HasDictionary()) data::KillDictionary();
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-    }
-
-    ui::WindowId Open() {
-        thread_ = runtime::Start(&shell::ConfigureApplication, shell::kStack25000);
-        const auto window = display->WaitForWindow("UpdateSysInfo");
-        EXPECT_TRUE(window);
-        if (window)
-            display->WaitForView(*window, [](const ui::HeadlessDisplay::WindowView& v) {
-                return v.window.props.caption == "Zembrola configuration manager";
-            });
-        return window.value_or(0);
-    }
-
-    static std::uint8_t SiteActive(std::int32_t id) {
-        data::Dict().SIT.ID = id;
-        EXPECT_EQ(data::Access(TableId::Sites).Fetch(data::SIT_KeyId), ui::Benign);
-        return data::Dict().SIT.ISACTIVE;
-    }
-
     // Removes the configuration record, so the window's save of it must fail.
     static void DeleteSysinfo() {
         data::TableManager& sys = data::Access(TableId::Sysinfo);
@@ -69,8 +35,6 @@ class ConfigureFailureTest : public FrameTest {
         data::Dict().SYS.CATALOGLEVEL = 3;
         ASSERT_EQ(sys.Insert(), ui::Benign);
     }
-
-    runtime::ThreadNo thread_ = 0;
 };
 
 // A failed save rolls the Sites transaction back but leaves the window open with none: what the
@@ -89,9 +53,7 @@ TEST_F(ConfigureFailureTest, AToggleAfterAFailedSaveIsStillUndoneByCancel) {
     ASSERT_TRUE(display->ClickCell(window, "?LIST", 1, 1, ui::key::MouseLeft));
     ASSERT_TRUE(display->WaitForControl(window, "?LIST",
                                         [](const ui::Control& l) { return l.rows.empty(); }));
-    ASSERT_TRUE(display->Press(window, "?CANCEL"));
-    ASSERT_TRUE(display->WaitForClose(window));
-    runtime::Join(thread_);
+    Finish(window, "?CANCEL");
 
     EXPECT_EQ(SiteActive(1), 1);
 }
@@ -103,9 +65,7 @@ TEST_F(ConfigureFailureTest, TheUserAgentListFillsWithoutMisalignedAccess) {
     const auto agents = display->ControlOf(window, "?BRO:NAME");
     ASSERT_TRUE(agents);
     EXPECT_FALSE(agents->rows.empty());
-    ASSERT_TRUE(display->Press(window, "?CANCEL"));
-    ASSERT_TRUE(display->WaitForClose(window));
-    runtime::Join(thread_);
+    Finish(window, "?CANCEL");
 }
 
 }  // namespace

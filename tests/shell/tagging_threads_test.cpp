@@ -12,6 +12,7 @@
 #include "data/dictionary.h"
 #include "shell/tagging.h"
 #include "shell_fixture.h"
+#include "support/table_lock_holder.h"
 #include "tag_rows.h"
 
 namespace zem::test {
@@ -46,41 +47,6 @@ bool AnotherThreadCanLock(TableId id) {
 std::vector<TagRow> RowsSeenByAnotherThread(TableId id) {
     return OnAnotherThread([id] { return StoredRows(id); });
 }
-
-// Another thread holding a table's lock until Release or the end of the scope.
-class LockHolder {
-  public:
-    explicit LockHolder(TableId id) {
-        auto locked = locked_.get_future();
-        thread_ = std::thread([this, id] {
-            {
-                std::vector<std::byte> buffer(data::Def(id).recordSize);
-                store::Table table(*data::ZembrolaFile(), data::Def(id), buffer.data());
-                locked_.set_value(table.Open() == store::NoError &&
-                                  table.Lock(0) == store::NoError);
-                release_.get_future().wait();
-            }
-            data::ZembrolaFile()->ReleaseThreadConnection();
-        });
-        ok_ = locked.get();
-    }
-    ~LockHolder() { Release(); }
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-
-    bool Ok() const { return ok_; }
-    void Release() {
-        if (!thread_.joinable()) return;
-        release_.set_value();
-        thread_.join();
-    }
-
-  private:
-    std::promise<bool> locked_;
-    std::promise<void> release_;
-    std::thread thread_;
-    bool ok_ = false;
-};
 
 class TaggingThreadsTest : public ShellTest {};
 
@@ -132,7 +98,7 @@ constexpr double kShortWait = 0.2;
 TEST_F(TaggingThreadsTest, AFailedToggleDeleteIsReportedAndTheTagStays) {
     ToggleTag(5, 1, "a");
     data::Access(TableId::TagFile_).File().SetWriteWait(kShortWait);
-    LockHolder holder(TableId::TagFile_);
+    TableLockHolder holder(TableId::TagFile_);
     ASSERT_TRUE(holder.Ok());
 
     ToggleTag(5, 1, "a");
@@ -172,7 +138,7 @@ TEST_P(ClearUnderAnothersLockTest, ReportsEveryFailedDeleteAndGoesOn) {
     }
     manager.File().SetWriteWait(kShortWait);
     WatchBusy();
-    LockHolder holder(id);
+    TableLockHolder holder(id);
     ASSERT_TRUE(holder.Ok());
 
     if (id == TableId::TagFile_) {

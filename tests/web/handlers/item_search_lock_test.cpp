@@ -8,43 +8,13 @@
 #include "data/data_fixture.h"
 #include "item_search_reply.h"
 #include "parse_text.h"
+#include "support/table_lock_holder.h"
 #include "web/item_search_handler.h"
 
 namespace zem::test {
 namespace {
 
 using data::TableId;
-
-// Another thread holding a table's write lock for the life of the object.
-class LockHolder {
-  public:
-    explicit LockHolder(TableId id) {
-        std::promise<bool> locked;
-        auto result = locked.get_future();
-        thread_ = std::thread([this, id, &locked] {
-            {
-                std::vector<std::byte> buffer(data::Def(id).recordSize);
-                store::Table table(*data::ZembrolaFile(), data::Def(id), buffer.data());
-                locked.set_value(table.Open() == store::NoError && table.Lock(0) == store::NoError);
-                release_.get_future().wait();
-            }
-            data::ZembrolaFile()->ReleaseThreadConnection();
-        });
-        ok_ = result.get();
-    }
-    ~LockHolder() {
-        release_.set_value();
-        thread_.join();
-    }
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-    bool Ok() const { return ok_; }
-
-  private:
-    std::promise<void> release_;
-    std::thread thread_;
-    bool ok_ = false;
-};
 
 constexpr double kShortWait = 0.2;
 
@@ -72,7 +42,7 @@ ReplyItem Item(std::string asin, std::string brand) {
 TEST_F(ItemSearchLockTest, AGoodsRowThatCantBePrimedStopsThePage) {
     ASSERT_EQ(Add(TableId::Brands, [] { data::SetString(D().BRA.NAME, "Acme"); }), ui::Benign);
     {
-        LockHolder lock(TableId::Goods);
+        TableLockHolder lock(TableId::Goods);
         ASSERT_TRUE(lock.Ok());
         ParseText(handler, Reply("2", "1", {Item("B1", "Acme"), Item("B2", "Acme")}));
     }
@@ -91,7 +61,7 @@ TEST_F(ItemSearchLockTest, AGoodsRowThatCantBePrimedStopsThePage) {
 TEST_F(ItemSearchLockTest, ABrandThatCantBeAddedStopsThePage) {
     const int brands = Count(TableId::Brands);
     {
-        LockHolder lock(TableId::Brands);
+        TableLockHolder lock(TableId::Brands);
         ASSERT_TRUE(lock.Ok());
         ParseText(handler, Reply("2", "1", {Item("B1", "NewCo"), Item("B2", "NewCo")}));
     }
