@@ -44,7 +44,7 @@ class CatalogBrowse final : public ui::WindowManager {
         browse_.SetList(list_);
         select_ = window_.Feq("?SELECT:2");
         close_ = window_.Feq("?CLOSE");
-        help_feq_ = window_.Feq("?HELP");
+        HelpControl = window_.Feq("?HELP");
         window_.SetHide(select_, !Selecting());
         RestoreSort();
         ui::RestoreListFormat(window_, list_, "zembrola", kProcedure);
@@ -60,10 +60,6 @@ class CatalogBrowse final : public ui::WindowManager {
 
     ui::Level TakeAccepted() override {
         const int field = Field();
-        if (field == help_feq_) {
-            help_.ShowTopic();
-            return ui::Benign;
-        }
         if ((field == select_ || field == ui::navigation::kSelect ||
              (field == list_ && Selecting())) &&
             Selecting()) {
@@ -88,8 +84,6 @@ class CatalogBrowse final : public ui::WindowManager {
                                                     : browse_.SortColumn()));
         return ui::Benign;
     }
-
-    void TakeHelp() override { help_.ShowTopic(); }
 
     ui::Level Kill() override {
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
@@ -144,8 +138,7 @@ class CatalogBrowse final : public ui::WindowManager {
     }
 
     ui::BrowseList browse_{window_, 0};
-    ui::Help help_;
-    int list_ = 0, select_ = 0, close_ = 0, help_feq_ = 0;
+    int list_ = 0, select_ = 0, close_ = 0;
     bool tablesOpen_ = false;
 };
 

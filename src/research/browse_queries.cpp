@@ -98,9 +98,7 @@ class QueryBrowse final : public ui::WindowManager {
 
     ui::Level TakeAccepted() override {
         const int field = Field();
-        if (field == help_feq_ || field == ui::navigation::kHelp) {
-            help_.ShowTopic();
-        } else if (field == insert_ || field == ui::navigation::kInsert) {
+        if (field == insert_ || field == ui::navigation::kInsert) {
             Insert();
         } else if (field == change_ || field == list_ || field == ui::navigation::kChange) {
             // The list's own acceptance (a double click) changes the query too.
@@ -129,8 +127,6 @@ class QueryBrowse final : public ui::WindowManager {
         return ui::Benign;
     }
 
-    void TakeHelp() override { help_.ShowTopic(); }
-
     ui::Level Kill() override {
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
         for (const TableId id : opened_) data::Relate(id).Close();
@@ -156,7 +152,7 @@ class QueryBrowse final : public ui::WindowManager {
         selectCatalog_ = window_.Feq("?SELECT:3");
         selectNode_ = window_.Feq("?SELECT:4");
         close_ = window_.Feq("?CLOSE");
-        help_feq_ = window_.Feq("?HELP");
+        HelpControl = window_.Feq("?HELP");
     }
 
     bool ViewOnly() const { return Request == request::kView; }
@@ -300,12 +296,11 @@ class QueryBrowse final : public ui::WindowManager {
 
     const Variant& variant_;
     ui::BrowseList browse_{window_, 0};
-    ui::Help help_;
     std::vector<TableId> opened_;
     std::vector<int> layoutWidths_;
     int tab_ = 1;
     int list_ = 0, select_ = 0, insert_ = 0, change_ = 0, delete_ = 0, sheet_ = 0,
-        selectCatalog_ = 0, selectNode_ = 0, close_ = 0, help_feq_ = 0;
+        selectCatalog_ = 0, selectNode_ = 0, close_ = 0;
 };
 
 void RunQueryBrowse(const Variant& variant) {

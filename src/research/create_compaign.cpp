@@ -98,10 +98,6 @@ class CampaignWindow final : public ui::WindowManager {
             win::SetClipboardText(field == copyKeywords_ ? keywords_ : textAds_);
             return ui::Benign;
         }
-        if (field == helpButton_) {
-            help_.ShowTopic();
-            return ui::Benign;
-        }
         return WindowManager::TakeAccepted();
     }
 
@@ -110,8 +106,6 @@ class CampaignWindow final : public ui::WindowManager {
         if (Field() == name_) Rebuild();
         return ui::Benign;
     }
-
-    void TakeHelp() override { help_.ShowTopic(); }
 
     ui::Level Kill() override {
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
@@ -154,7 +148,7 @@ class CampaignWindow final : public ui::WindowManager {
         textAdsText_ = window_.Feq("?SSTR");
         copyTextAds_ = window_.Feq("?COPY:2");
         cancel_ = window_.Feq("?CANCEL");
-        helpButton_ = window_.Feq("?HELP");
+        HelpControl = window_.Feq("?HELP");
     }
 
     void Bind() {
@@ -237,11 +231,10 @@ class CampaignWindow final : public ui::WindowManager {
     std::optional<data::GoodsRecord> goodsBefore_;
     std::optional<data::TagFileRecord> tagBefore_;
     bool tablesOpen_ = false;
-    ui::Help help_;
 
     int name_ = 0, exact_ = 0, broad_ = 0, phrase_ = 0;
     int keywordsText_ = 0, copyKeywords_ = 0, textAdsText_ = 0, copyTextAds_ = 0;
-    int cancel_ = 0, helpButton_ = 0;
+    int cancel_ = 0;
 };
 
 // The window answers nothing: the caller's request and response stay as they were.

@@ -130,10 +130,6 @@ ui::Level JobWindow::TakeAccepted() {
     return WindowManager::TakeAccepted();
 }
 
-void JobWindow::TakeHelp() {
-    help_.ShowTopic();
-}
-
 void JobWindow::OpenJob() {
     JobOpening();
     Pager().Start(Info());

@@ -53,7 +53,6 @@ class JobWindow : public ui::WindowManager {
     ui::Level TakeWindowEvent() override;
     ui::Level TakeCloseEvent() override;
     ui::Level TakeAccepted() override;
-    void TakeHelp() override;
 
     std::uint8_t JobStatus = kJobCompleted;
     std::uint8_t JobPhase = kPhaseSetUp;
@@ -105,7 +104,6 @@ class JobWindow : public ui::WindowManager {
     std::unique_ptr<HTTP::Pager> pager_;
     std::unique_ptr<HTTP::INFO> info_;
     std::vector<char> page_;
-    ui::Help help_;
     std::vector<data::TableId> opened_;
     bool sysinfoOpen_ = false;
     bool ended_ = false;

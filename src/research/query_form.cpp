@@ -208,7 +208,7 @@ void QueryForm::FindControls() {
     view_ = f("?VIEW");
     ok_ = f("?OK");
     cancel_ = f("?CANCEL");
-    helpButton_ = f("?HELP");
+    HelpControl = f("?HELP");
 }
 
 void QueryForm::BindFields() {
@@ -336,11 +336,6 @@ ui::Level QueryForm::TakeEvent() {
 ui::Level QueryForm::TakeAccepted() {
     const int field = Field();
     if (field == 0) return ui::Benign;
-    if (field == helpButton_) {
-        window_.Update();
-        help_.ShowTopic();
-        return ui::Benign;
-    }
     if (field == node_) {
         NodeAccepted();
         return ui::Benign;
@@ -440,10 +435,6 @@ ui::Level QueryForm::TakeWindowEvent() {
         Reset(true);
     }
     return result;
-}
-
-void QueryForm::TakeHelp() {
-    help_.ShowTopic();
 }
 
 void QueryForm::Reset(bool force) {

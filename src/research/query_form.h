@@ -42,7 +42,6 @@ class QueryForm final : public shell::FormManager {
     ui::Level TakeSelected() override;
     ui::Level TakeFieldEvent() override;
     ui::Level TakeWindowEvent() override;
-    void TakeHelp() override;
     // Re-evaluates the buttons that follow the tags, fetches the rows shown by name and shows
     // the fields; a forced reset reads the drop lists and the item list anew.
     void Reset(bool force = false) override;
@@ -89,7 +88,6 @@ class QueryForm final : public shell::FormManager {
     DropList sites_{window_, true};
     DropList catalogs_{window_, true};
     DropList brands_{window_, false};
-    ui::Help help_;
 
     // Values of one opening of the form.
     std::int32_t curSite_ = 0;
@@ -104,7 +102,7 @@ class QueryForm final : public shell::FormManager {
     int name_ = 0, buildDate_ = 0, buildTime_ = 0, site_ = 0, catalog_ = 0, node_ = 0,
         nodeName_ = 0, lookup_ = 0, brand_ = 0, minPrice_ = 0, maxPrice_ = 0, saving_ = 0,
         keywords_ = 0, buildList_ = 0, campaign_ = 0, change_ = 0, check_ = 0, view_ = 0, ok_ = 0,
-        cancel_ = 0, helpButton_ = 0;
+        cancel_ = 0;
 };
 
 }  // namespace zem::research

@@ -62,7 +62,7 @@ ui::Level TreeWindow::Init() {
     expandAll_ = window_.Feq("?EXPANDALL");
     contractAll_ = window_.Feq("?CONTRACTALL");
     close_ = window_.Feq("?CANCELBUTTON");
-    help_feq_ = window_.Feq("?HELPBUTTON");
+    HelpControl = window_.Feq("?HELPBUTTON");
     CancelControl = close_;
     // Outside select mode there is nothing to choose; in it, the highlighted entry decides.
     if (!SelectMode()) window_.SetHide(select_, true);
@@ -209,10 +209,6 @@ ui::Level TreeWindow::TakeAccepted() {
     // The list's own acceptance (Return, the end of a double click) chooses nothing: the
     // double click itself does, through its alerted key.
     if (field == treeList_) return ui::Benign;
-    if (field == help_feq_) {
-        help_.ShowTopic();
-        return ui::Benign;
-    }
     if (field == select_) {
         TakeSelect();
         return ui::Benign;
@@ -289,10 +285,6 @@ ui::Level TreeWindow::TakeWindowEvent() {
         default:
             return WindowManager::TakeWindowEvent();
     }
-}
-
-void TreeWindow::TakeHelp() {
-    help_.ShowTopic();
 }
 
 }  // namespace zem::research

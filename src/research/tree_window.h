@@ -55,7 +55,6 @@ class TreeWindow : public ui::WindowManager {
     ui::Level TakeNewSelection() override;
     ui::Level TakeFieldEvent() override;
     ui::Level TakeWindowEvent() override;
-    void TakeHelp() override;
     // Shows the tree and applies the button rules.
     void Reset(bool force = false) override;
 
@@ -107,7 +106,6 @@ class TreeWindow : public ui::WindowManager {
     int expandAll_ = 0;
     int contractAll_ = 0;
     int close_ = 0;
-    int help_feq_ = 0;
 
   private:
     void ShowTree();
@@ -120,7 +118,6 @@ class TreeWindow : public ui::WindowManager {
     int choice_ = 1;
     bool tablesOpen_ = false;
     std::optional<BusyWindowCount> counted_;
-    ui::Help help_;
 };
 
 }  // namespace zem::research

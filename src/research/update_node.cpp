@@ -71,7 +71,7 @@ class NodeForm final : public shell::FormManager {
         window_.ChangeProps([&](ui::WindowProps& p) { p.charset = variant_.charset; });
         OkControl = window_.Feq("?OK");
         CancelControl = window_.Feq("?CANCEL");
-        helpButton_ = window_.Feq("?HELP");
+        HelpControl = window_.Feq("?HELP");
         name_ = window_.Feq("?NOD:NAME");
         window_.Change(name_, [](ui::Control& c) {
             c.tip = kNameTip;
@@ -96,16 +96,7 @@ class NodeForm final : public shell::FormManager {
         FormManager::Ask();
     }
 
-    ui::Level TakeAccepted() override {
-        if (helpButton_ != 0 && Field() == helpButton_) {
-            window_.Update();
-            help_.ShowTopic();
-            return ui::Benign;
-        }
-        return FormManager::TakeAccepted();
-    }
-
-    void TakeHelp() override { help_.ShowTopic(); }
+    ui::Level TakeAccepted() override { return FormManager::TakeAccepted(); }
 
     ui::Level Kill() override {
         if (const ui::Level r = FormManager::Kill(); r != ui::Benign) return r;
@@ -136,10 +127,8 @@ class NodeForm final : public shell::FormManager {
 
     const Variant& variant_;
     std::optional<data::NodesRecord> before_;
-    int helpButton_ = 0;
     int name_ = 0;
     bool nodesOpen_ = false;
-    ui::Help help_;
 };
 
 void RunNodeForm(const Variant& variant) {

@@ -26,8 +26,6 @@ class AboutManager final : public ui::WindowManager {
         return ui::Benign;
     }
 
-    void TakeHelp() override { help_.ShowTopic(); }
-
     ui::Level Kill() override {
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
         if (Opened) SavePlacement("AboutForm");
@@ -37,7 +35,6 @@ class AboutManager final : public ui::WindowManager {
     }
 
   private:
-    ui::Help help_;
 };
 
 }  // namespace

@@ -118,11 +118,6 @@ class SysInfoForm final : public FormManager {
 
     ui::Level TakeAccepted() override {
         const int field = Field();
-        if (field == help_feq_) {
-            window_.Update();
-            help_.ShowTopic();
-            return ui::Benign;
-        }
         if (field == usePassword_ || field == useAccount_ || field == manual_) {
             if (field == usePassword_) ApplyPasswordRule();
             if (field == useAccount_) ApplyAccountRule();
@@ -165,8 +160,6 @@ class SysInfoForm final : public FormManager {
         if (e.control == list_ && e.code == ev::kHeaderPressed) SortBy(e.column);
         return ui::Benign;
     }
-
-    void TakeHelp() override { help_.ShowTopic(); }
 
     ui::Level TakeCompleted() override {
         window_.Update();
@@ -230,7 +223,7 @@ class SysInfoForm final : public FormManager {
         change_ = f("?CHANGE");
         ok_ = f("?OK");
         cancel_ = f("?CANCEL");
-        help_feq_ = f("?HELP");
+        HelpControl = f("?HELP");
     }
 
     void Bind() {
@@ -502,7 +495,6 @@ class SysInfoForm final : public FormManager {
         return !commit || committed;
     }
 
-    ui::Help help_;
     std::string showActive_ = "A";
     std::vector<std::int32_t> browserIds_;
     std::vector<SiteRow> sites_;
@@ -513,7 +505,7 @@ class SysInfoForm final : public FormManager {
     int userAgent_ = 0, browsers_ = 0, proxyPrompt_ = 0, proxy_ = 0, group_ = 0, user_ = 0,
         passwordPrompt_ = 0, password_ = 0, usePassword_ = 0, useAccount_ = 0, manual_ = 0,
         autoload_ = 0, level_ = 0, list_ = 0, option_ = 0, toggle_ = 0, change_ = 0, ok_ = 0,
-        cancel_ = 0, help_feq_ = 0;
+        cancel_ = 0;
 };
 
 }  // namespace

@@ -144,8 +144,6 @@ class FrameManager final : public ui::WindowManager {
         return result;
     }
 
-    void TakeHelp() override { help_.ShowTopic(); }
-
     ui::Level Kill() override {
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
         if (tablesOpen_) {
@@ -180,7 +178,6 @@ class FrameManager final : public ui::WindowManager {
         window_.SetStatus(2, FrameTimeText(now.time));
     }
 
-    ui::Help help_;
     runtime::ThreadNo splashThread_ = 0;
     bool tablesOpen_ = false;
 };

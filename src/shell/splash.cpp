@@ -67,7 +67,6 @@ class SplashManager final : public ui::WindowManager {
     }
 
   private:
-    ui::Help help_;
 };
 
 }  // namespace

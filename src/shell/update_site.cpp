@@ -128,7 +128,7 @@ class SiteFormManager final : public FormManager {
         window_.ChangeProps([&](ui::WindowProps& p) { p.charset = variant_.charset; });
         OkControl = window_.Feq("?OK");
         CancelControl = window_.Feq("?CANCEL");
-        helpButton_ = window_.Feq("?HELP");
+        HelpControl = window_.Feq("?HELP");
         BindFields(site);
         if (!window_.Open(variant_.procedure)) return ui::Fatal;
         Opened = true;
@@ -163,16 +163,7 @@ class SiteFormManager final : public FormManager {
         return result;
     }
 
-    ui::Level TakeAccepted() override {
-        if (helpButton_ != 0 && Field() == helpButton_) {
-            window_.Update();
-            help_.ShowTopic();
-            return ui::Benign;
-        }
-        return FormManager::TakeAccepted();
-    }
-
-    void TakeHelp() override { help_.ShowTopic(); }
+    ui::Level TakeAccepted() override { return FormManager::TakeAccepted(); }
 
     ui::Level Kill() override {
         if (const ui::Level r = FormManager::Kill(); r != ui::Benign) return r;
@@ -253,9 +244,7 @@ class SiteFormManager final : public FormManager {
     std::vector<std::pair<int, ui::Binding>> edited_;
     std::vector<int> previews_;
     std::optional<data::SitesRecord> before_;
-    int helpButton_ = 0;
     bool sitesOpen_ = false;
-    ui::Help help_;
 };
 
 void RunSiteForm(const Variant& variant) {

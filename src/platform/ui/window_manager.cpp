@@ -7,6 +7,7 @@ namespace zem::ui {
 namespace {
 
 constexpr std::string_view kDefaultIcon = "~gendict.ico";
+constexpr int kHelpButton = 3013;  // the frame's navigation button "Get Help"
 
 bool IsClose(runtime::EventCode code) {
     return code == runtime::event::kCloseWindow || code == runtime::event::kCloseDown;
@@ -75,6 +76,11 @@ Level WindowManager::TakeAccepted() {
         SetResponse(runtime::response::kCancelled);
         return Benign;
     }
+    if (field == HelpControl || field == kHelpButton) {
+        window_.Update();
+        TakeHelp();
+        return Benign;
+    }
     const Control* control = window_.Find(field);
     if (!control) return Benign;
     switch (control->action) {
@@ -117,6 +123,10 @@ Level WindowManager::TakeCloseEvent() {
 Level WindowManager::TakeCompleted() {
     SetResponse(runtime::response::kCompleted);
     return Benign;
+}
+
+void WindowManager::TakeHelp() {
+    help_.ShowTopic();
 }
 
 void WindowManager::Reset(bool) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/ui/error_manager.h"
+#include "platform/ui/help.h"
 #include "platform/ui/window.h"
 
 namespace zem::ui {
@@ -41,8 +42,9 @@ class WindowManager {
     virtual Level TakeCloseEvent();
     // OK pressed: answers completed and closes. Forms override it to save first.
     virtual Level TakeCompleted();
-    // F1, the Help button and the help menu: the window's help topic. Base does nothing.
-    virtual void TakeHelp() {}
+    // F1, the help control, the frame's "Get Help" button and the help menu: the window's help
+    // topic.
+    virtual void TakeHelp();
     // Shows the bound fields again.
     virtual void Reset(bool force = false);
 
@@ -63,10 +65,12 @@ class WindowManager {
     int Response = 0;
     int OkControl = 0;
     int CancelControl = 0;
+    int HelpControl = 0;  // takes the screen values, then shows the help topic
     bool Opened = false;
 
   protected:
     Window window_;
+    Help help_;  // each procedure's own: Init with the help file, SetTopic, Kill
 
   private:
     bool dead_ = false;
