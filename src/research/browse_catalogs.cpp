@@ -92,8 +92,7 @@ class CatalogBrowse final : public ui::WindowManager {
             ui::SaveListFormat(window_, list_, "zembrola", kProcedure);
             SavePlacement(kProcedure);
         }
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure({});
         return ui::Benign;
     }
 

@@ -135,8 +135,7 @@ class QueryBrowse final : public ui::WindowManager {
             ui::SaveListFormat(window_, list_, kApplication, FormatName(tab_));
             SavePlacement(variant_.procedure);
         }
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure({});
         return ui::Benign;
     }
 

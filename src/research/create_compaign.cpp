@@ -114,9 +114,7 @@ class CampaignWindow final : public ui::WindowManager {
             if (goodsBefore_) data::Dict().GOO = *goodsBefore_;
             if (tagBefore_) data::Dict().TF_ = *tagBefore_;
         }
-        if (Opened) SavePlacement(variant_.procedure);
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure(variant_.procedure);
         return ui::Benign;
     }
 

@@ -77,9 +77,7 @@ ui::Level JobWindow::Init() {
 ui::Level JobWindow::Kill() {
     if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
     CloseTables();
-    if (Opened) SavePlacement(spec_.procedure);
-    ui::ErrorManager::Global().RemoveProcedureName();
-    help_.Kill();
+    EndProcedure(spec_.procedure);
     return ui::Benign;
 }
 

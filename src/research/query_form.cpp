@@ -181,8 +181,7 @@ ui::Level QueryForm::Kill() {
         ui::SaveListFormat(window_, items_.List(), kApplication, variant_.procedure);
         SavePlacement(variant_.procedure);
     }
-    ui::ErrorManager::Global().RemoveProcedureName();
-    help_.Kill();
+    EndProcedure({});
     return ui::Benign;
 }
 

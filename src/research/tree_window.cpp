@@ -89,9 +89,7 @@ ui::Level TreeWindow::Kill() {
         CloseTables();
         tablesOpen_ = false;
     }
-    if (Opened) SavePlacement(setup_.procedure);
-    ui::ErrorManager::Global().RemoveProcedureName();
-    help_.Kill();
+    EndProcedure(setup_.procedure);
     return ui::Benign;
 }
 

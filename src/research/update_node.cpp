@@ -106,9 +106,7 @@ class NodeForm final : public shell::FormManager {
             data::Relate(TableId::Nodes).Close();
             nodesOpen_ = false;
         }
-        if (Opened) SavePlacement(variant_.procedure);
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure(variant_.procedure);
         return ui::Benign;
     }
 

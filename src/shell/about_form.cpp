@@ -28,9 +28,7 @@ class AboutManager final : public ui::WindowManager {
 
     ui::Level Kill() override {
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
-        if (Opened) SavePlacement("AboutForm");
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure("AboutForm");
         return ui::Benign;
     }
 

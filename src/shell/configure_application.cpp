@@ -196,8 +196,7 @@ class SysInfoForm final : public FormManager {
             ui::SaveListFormat(window_, list_, "zembrola", kProcedure);
             SavePlacement(kProcedure);
         }
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure({});
         return ui::Benign;
     }
 

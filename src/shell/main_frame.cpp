@@ -152,8 +152,7 @@ class FrameManager final : public ui::WindowManager {
         }
         if (Opened) SavePlacement("Main");
         g_frameThread = 0;
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure({});
         return ui::Benign;
     }
 

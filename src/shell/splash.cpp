@@ -59,9 +59,7 @@ class SplashManager final : public ui::WindowManager {
 
     ui::Level Kill() override {
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
-        if (Opened) SavePlacement("Splash");
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure("Splash");
         if (const runtime::ThreadNo frame = FrameThread()) runtime::Notify(kSplashEnded, frame);
         return ui::Benign;
     }

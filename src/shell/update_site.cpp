@@ -172,9 +172,7 @@ class SiteFormManager final : public FormManager {
             data::Relate(TableId::Sites).Close();
             sitesOpen_ = false;
         }
-        if (Opened) SavePlacement(variant_.procedure);
-        ui::ErrorManager::Global().RemoveProcedureName();
-        help_.Kill();
+        EndProcedure(variant_.procedure);
         return ui::Benign;
     }
 

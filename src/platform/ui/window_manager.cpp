@@ -125,6 +125,12 @@ Level WindowManager::TakeCompleted() {
     return Benign;
 }
 
+void WindowManager::EndProcedure(std::string_view placement) {
+    if (Opened && !placement.empty()) SavePlacement(placement);
+    ErrorManager::Global().RemoveProcedureName();
+    help_.Kill();
+}
+
 void WindowManager::TakeHelp() {
     help_.ShowTopic();
 }

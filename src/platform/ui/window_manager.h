@@ -60,6 +60,9 @@ class WindowManager {
     void ApplyDefaultIcon();
     void RestorePlacement(std::string_view name);
     void SavePlacement(std::string_view name);
+    // The end of a procedure's Kill: its position kept under placement (when the window was
+    // opened and placement is not empty), its name taken off the error manager, its help gone.
+    void EndProcedure(std::string_view placement);
 
     int Request = 0;
     int Response = 0;
