@@ -76,6 +76,7 @@ struct ListColumn {
     int width = 0;
     bool icon = false;  // the cell holds an icon number (1-based into the control's icons)
     bool sortable = true;
+    std::string picture;  // how the cells show their values ("n_10", "d17", "s255")
     friend bool operator==(const ListColumn&, const ListColumn&) = default;
 };
 
