@@ -33,14 +33,6 @@ std::string KeyOrder(int order) {
     return text;
 }
 
-// A text field of the edit, cut to what its Goods field holds.
-ui::Binding EditField(std::string* text, std::size_t length) {
-    return ui::Binding{[text] { return *text; },
-                       [text, length](std::string_view screen) {
-                           text->assign(screen.substr(0, std::min(screen.size(), length)));
-                       }};
-}
-
 }  // namespace
 
 void QueryItemList::SetUp(bool viewOnly) {
@@ -54,20 +46,11 @@ void QueryItemList::SetUp(bool viewOnly) {
         items_[i] = window_.Feq(kTagCommandNames[i].item);
     }
     view_ = window_.Feq("?VIEW");
-    titlePrompt_ = window_.Feq("?GOO:TITLE:PROMPT");
-    title_ = window_.Feq("?GOO:TITLE");
-    keywordsPrompt_ = window_.Feq("?GOO:KEYWORDS:PROMPT");
-    keywords_ = window_.Feq("?GOO:KEYWORDS");
-    const data::GoodsRecord& goods = data::Dict().GOO;
-    window_.Bind(title_, EditField(&editTitle_, sizeof goods.TITLE));
-    window_.Bind(keywords_, EditField(&editKeywords_, sizeof goods.KEYWORDS - 1));
 }
 
 void QueryItemList::Opened() {
     // The commands are reached through the list's menu; their buttons never show.
     for (const int button : buttons_) window_.SetHide(button, true);
-    for (const int feq : {titlePrompt_, title_, keywordsPrompt_, keywords_})
-        window_.SetHide(feq, true);
     window_.Alert(ui::key::MouseLeft);
 }
 
@@ -313,32 +296,52 @@ void QueryItemList::StartEdit() {
     const std::int32_t id = IdAt(row);
     if (id == 0) return;
     editId_ = id;
-    editTitle_ = CellAt(row, cell::kTitle);
-    editKeywords_ = CellAt(row, cell::kKeywords);
-    for (const int feq : {titlePrompt_, title_, keywordsPrompt_, keywords_})
-        window_.SetHide(feq, false);
-    window_.DisplayFields(title_);
-    window_.DisplayFields(keywords_);
-    window_.Select(title_);
+    EditCell(row, cell::kTitle);
+    window_.Select(list_);
 }
 
-bool QueryItemList::IsEditField(int feq) const {
-    return feq != 0 && (feq == title_ || feq == keywords_);
+void QueryItemList::EditCell(int row, int column) {
+    window_.Change(list_, [&](ui::Control& c) {
+        c.editRow = row;
+        c.editColumn = column;
+    });
 }
 
-void QueryItemList::TakeEdit(int feq) {
-    if (editId_ == 0 || !IsEditField(feq)) return;
+bool QueryItemList::TakeCellEdit(const runtime::Event& event) {
+    if (event.code != runtime::event::kCellEdited || event.control != list_) return false;
+    const int column = event.column;
+    if (editId_ == 0 || (column != cell::kTitle && column != cell::kKeywords)) {
+        EndEdit();
+        return true;
+    }
+    if (event.key == ui::key::Escape) {
+        EndEdit();
+        return true;
+    }
+    WriteCell(column, window_.Screen(list_));
+    if (editId_ == 0) return true;  // the item is gone
+    const int row = RowOfId(editId_);
+    if (event.key == ui::key::Tab && row != 0)
+        EditCell(row, column == cell::kTitle ? cell::kKeywords : cell::kTitle);
+    else
+        EndEdit();
+    return true;
+}
+
+void QueryItemList::WriteCell(int column, std::string_view text) {
     data::GoodsRecord& goods = data::Dict().GOO;
     data::TableManager& manager = data::Access(TableId::Goods);
     goods.ID = editId_;
     if (manager.TryFetch(data::GOO_KeyId) != ui::Benign) {
-        EndEdit();  // the item is gone
+        EndEdit();
         return;
     }
-    if (feq == title_)
-        data::SetString(goods.TITLE, editTitle_);
+    // Cut to what the field holds.
+    if (column == cell::kTitle)
+        data::SetString(goods.TITLE, text.substr(0, std::min(text.size(), sizeof goods.TITLE)));
     else
-        data::SetCString(goods.KEYWORDS, editKeywords_);
+        data::SetCString(goods.KEYWORDS,
+                         text.substr(0, std::min(text.size(), sizeof goods.KEYWORDS - 1)));
     if (manager.Update() != ui::Benign) return;
     // The row shows the stored text; the rest of the list is not read again.
     const int row = RowOfId(editId_);
@@ -353,8 +356,7 @@ void QueryItemList::TakeEdit(int feq) {
 
 void QueryItemList::EndEdit() {
     editId_ = 0;
-    for (const int feq : {titlePrompt_, title_, keywordsPrompt_, keywords_})
-        window_.SetHide(feq, true);
+    EditCell(0, 0);
 }
 
 }  // namespace zem::research

@@ -88,11 +88,12 @@ class QueryItemList {
     // The list moved to another row: an edit of the row left behind ends.
     void TakeNewSelection();
 
-    // In-place edit of the current row's title and keywords; each accepted field is written to
-    // the item's Goods row at once.
+    // In-place edit of the current row's Title and Keywords cells, from the Title cell. Each
+    // cell the user ends with Enter or Tab is written to the item's Goods row at once; Tab goes
+    // on to the other cell, Enter and Escape end the edit.
     void StartEdit();
-    bool IsEditField(int feq) const;
-    void TakeEdit(int feq);
+    // A cell-edited event of the list; false for any other event.
+    bool TakeCellEdit(const runtime::Event& event);
     void EndEdit();
     bool Editing() const { return editId_ != 0; }
 
@@ -113,6 +114,9 @@ class QueryItemList {
     void ApplyStates();
     // Shows the row's tag, as its icon and its value, without reading the list anew.
     void ShowTag(int row, bool tagged);
+    void EditCell(int row, int column);
+    // Writes an edited cell's text to the item's Goods row and shows what was stored.
+    void WriteCell(int column, std::string_view text);
     void TagCurrent(TagCommand command);
     void TagAll(TagCommand command);
     void JumpToTagged(bool forward);
@@ -126,13 +130,10 @@ class QueryItemList {
     std::array<int, kTagCommands> buttons_{};
     std::array<int, kTagCommands> items_{};
     int view_ = 0;
-    int titlePrompt_ = 0, title_ = 0, keywordsPrompt_ = 0, keywords_ = 0;
     bool viewOnly_ = false;
     std::int32_t query_ = 0;
     std::uint32_t walked_ = 0;
     std::int32_t editId_ = 0;
-    std::string editTitle_;
-    std::string editKeywords_;
 };
 
 }  // namespace zem::research

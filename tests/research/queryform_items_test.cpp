@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -260,23 +261,43 @@ struct EditCase {
 class QueryItemEditTest : public QueryItemListTest,
                           public ::testing::WithParamInterface<EditCase> {};
 
+// The edit cell the list shows: {row, column}, {0, 0} for none.
+std::pair<int, int> EditCellOf(const std::optional<ui::Control>& list) {
+    return list ? std::pair{list->editRow, list->editColumn} : std::pair{0, 0};
+}
+
 TEST_P(QueryItemEditTest, AnInPlaceEditIsWrittenAtOnceAndLastsOnlyThroughOk) {
     const EditCase& c = GetParam();
     const ui::WindowId w = Open(request::kChange);
-    EXPECT_FALSE(Enabled(w, "?GOO:TITLE"));
+    auto editing = [&](int row, int column) {
+        return display->WaitForControl(w, "?LIST", [&](const ui::Control& l) {
+            return l.editRow == row && l.editColumn == column;
+        });
+    };
+    EXPECT_EQ(EditCellOf(display->ControlOf(w, "?LIST")), (std::pair{0, 0}));
     ChooseRow(w, "?LIST", 2);
     Press(w, "?CHANGE");
-    ASSERT_TRUE(Enabled(w, "?GOO:TITLE"));
-    EXPECT_EQ(display->Shown(w, "?GOO:TITLE"), "Beta camera");
-    EXPECT_EQ(display->Shown(w, "?GOO:KEYWORDS"), "Beta camera deals");
-    Type(w, "?GOO:TITLE", "Beta camera II");
-    Type(w, "?GOO:KEYWORDS", "beta camera");
+    ASSERT_TRUE(editing(2, cell::kTitle));
+    // Tab writes the title and goes on to the keywords; Enter writes them and ends the edit,
+    // and the form stays open.
+    ASSERT_TRUE(display->EditCell(w, "?LIST", "Beta camera II", ui::key::Tab));
+    ASSERT_TRUE(editing(2, cell::kKeywords));
     EXPECT_EQ(Column(w, cell::kTitle)[1], "Beta camera II");
+    ASSERT_TRUE(display->EditCell(w, "?LIST", "beta camera", ui::key::Enter));
+    ASSERT_TRUE(editing(0, 0));
     EXPECT_EQ(Column(w, cell::kKeywords)[1], "beta camera");
     EXPECT_EQ(StoredItems()[1].title, "Beta camera II");
-    // Leaving the row ends the edit.
+    EXPECT_TRUE(display->IsOpen(w));
+    // Escape ends an edit without writing it; leaving the row ends it too.
+    Press(w, "?CHANGE");
+    ASSERT_TRUE(editing(2, cell::kTitle));
+    ASSERT_TRUE(display->EditCell(w, "?LIST", "thrown away", ui::key::Escape));
+    ASSERT_TRUE(editing(0, 0));
+    Press(w, "?CHANGE");
+    ASSERT_TRUE(editing(2, cell::kTitle));
     ChooseRow(w, "?LIST", 3);
-    EXPECT_FALSE(Enabled(w, "?GOO:TITLE"));
+    ASSERT_TRUE(editing(0, 0));
+    EXPECT_EQ(Column(w, cell::kTitle)[1], "Beta camera II");
     Close(w, c.button);
     const StoredItem beta = StoredItems()[1];
     EXPECT_EQ(beta.title, c.kept ? "Beta camera II" : "Beta camera");

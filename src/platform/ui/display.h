@@ -64,6 +64,9 @@ class Display {
     virtual unsigned Ask(WindowId window, const MessageRequest& request) = 0;
     // The window that is active in the process now; 0 when none.
     virtual WindowId ActiveWindow() = 0;
+    // Shows a pop-up menu at the pointer and returns at once. A display without menus shows
+    // nothing, which is a menu closed without a choice.
+    virtual void PopUp(WindowId /*window*/, const PopupMenu& /*menu*/) {}
 };
 
 // The display windows report to. Until one is set, a display that shows nothing and answers

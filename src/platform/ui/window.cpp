@@ -339,6 +339,10 @@ void Window::Standard(StdAction action) {
     if (id_ != 0) display_->Standard(id_, action);
 }
 
+void Window::PopUp(PopupMenu menu) {
+    if (id_ != 0) display_->PopUp(id_, menu);
+}
+
 void InstallWindowBusyHooks() {
     BusyHooks hooks;
     hooks.cursor = [](bool busy) {

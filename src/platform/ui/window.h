@@ -102,6 +102,8 @@ class Window {
 
     // Has the display carry out one of its standard actions for this window.
     void Standard(StdAction action);
+    // Shows a pop-up menu for a control at the pointer; the choice comes back as an event.
+    void PopUp(PopupMenu menu);
 
   private:
     void Show(const Control& control);

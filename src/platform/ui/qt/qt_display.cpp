@@ -55,6 +55,10 @@ void QtDisplay::Busy(WindowId window, bool busy) {
     Post([window, busy](WindowHost& host) { host.Busy(window, busy); });
 }
 
+void QtDisplay::PopUp(WindowId window, const PopupMenu& menu) {
+    Post([window, menu](WindowHost& host) { host.PopUp(window, menu); });
+}
+
 void QtDisplay::Standard(WindowId window, StdAction action) {
     Post([window, action](WindowHost& host) { host.Standard(window, action); });
 }

@@ -40,6 +40,7 @@ class QtDisplay final : public Display {
     void Standard(WindowId window, StdAction action) override;
     unsigned Ask(WindowId window, const MessageRequest& request) override;
     WindowId ActiveWindow() override;
+    void PopUp(WindowId window, const PopupMenu& menu) override;
 
     // Closes every window and message box and stops taking calls; calls after it are ignored
     // and Ask answers the default button. On the GUI thread, before the QApplication goes.

@@ -24,6 +24,7 @@
 #include "platform/ui/qt/control_factory.h"
 #include "platform/ui/qt/input_wiring.h"
 #include "platform/ui/qt/message_box.h"
+#include "platform/ui/qt/popup_menu.h"
 #include "platform/ui/qt/text_codec.h"
 #include "platform/ui/qt/window_builder.h"
 
@@ -179,6 +180,10 @@ void WindowHost::Busy(WindowId window, bool busy) {
 
 void WindowHost::Standard(WindowId window, StdAction action) {
     if (WindowView* view = Find(window)) standard_.Run(*view, Frame(), action);
+}
+
+void WindowHost::PopUp(WindowId window, const PopupMenu& menu) {
+    if (WindowView* view = Find(window); view && !view->coveredByNested) ShowPopupMenu(*view, menu);
 }
 
 void WindowHost::Ask(WindowId window, const MessageRequest& request,

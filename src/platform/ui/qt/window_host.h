@@ -38,6 +38,7 @@ class WindowHost final : public ActivationListener {
     void Focus(WindowId window, int feq);
     void Busy(WindowId window, bool busy);
     void Standard(WindowId window, StdAction action);
+    void PopUp(WindowId window, const PopupMenu& menu);
     void Ask(WindowId window, const MessageRequest& request,
              std::shared_ptr<PendingResult<unsigned>> answer);
     // Closes every window and message box (shut-down).

@@ -35,6 +35,8 @@ struct ControlView {
     QPointer<QWidget> inside;       // where the controls within it sit: tab pages, groups, options
     QPointer<QButtonGroup> radios;
     std::vector<QTreeWidgetItem*> rows;  // lists and trees, in row order; the widget owns them
+    QPointer<QWidget> cellEditor;        // the list cell edited in place, while one is open
+    int editRow = 0, editColumn = 0;     // which cell that is
 };
 
 struct WindowView {
@@ -71,6 +73,10 @@ struct WindowView {
     bool applying = false;  // the program is changing widgets: nothing is the user's input
     bool closing = false;
     std::vector<QPointer<QWidget>> coveredParts;  // disabled while a nested window runs
+    // Where the last mouse button went down on a control, on the screen: pop-up menus open
+    // there. Invalid until a press.
+    QPoint pointer{-1, -1};
+    QPointer<QMenu> popup;  // the pop-up menu showing now
 
     int Charset() const { return props.charset; }
 };
