@@ -409,12 +409,12 @@ ui::Level QueryForm::TakeSelected() {
 ui::Level QueryForm::TakeFieldEvent() {
     const runtime::Event& e = Event();
     if (e.control != items_.List()) return ui::Benign;
-    if (e.code == ev::kAlertKey && items_.TakeClick(e)) {
-        Reset();
-    } else if (items_.TakeCellEdit(e)) {
+    if ((e.code == ev::kAlertKey && items_.TakeClick(e)) || items_.TakeCellEdit(e)) {
         Reset();
     } else if (e.code == ev::kHeaderPressed) {
         items_.SortBy(e.column);
+    } else {
+        items_.TakeMenu(e, kApplication, variant_.procedure);
     }
     return ui::Benign;
 }

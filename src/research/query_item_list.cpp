@@ -12,6 +12,7 @@
 #include "platform/store/errors.h"
 #include "platform/ui/busy.h"
 #include "platform/ui/field_binding.h"
+#include "platform/ui/list_format.h"
 #include "platform/ui/message_sink.h"
 #include "research/query_items.h"
 #include "shell/tagging.h"
@@ -41,17 +42,16 @@ void QueryItemList::SetUp(bool viewOnly) {
     browse_.SetList(list_);
     // Until a header is clicked the rows stay in GOO:KeyQuery order.
     browse_.SetSort(cell::kKeyOrder, false);
-    for (std::size_t i = 0; i < kTagCommands; ++i) {
-        buttons_[i] = window_.Feq(kTagCommandNames[i].button);
-        items_[i] = window_.Feq(kTagCommandNames[i].item);
-    }
+    for (std::size_t i = 0; i < kTagCommands; ++i) buttons_[i] = window_.Feq(kTagCommandButtons[i]);
     view_ = window_.Feq("?VIEW");
+    change_ = window_.Feq("?CHANGE");
 }
 
 void QueryItemList::Opened() {
     // The commands are reached through the list's menu; their buttons never show.
     for (const int button : buttons_) window_.SetHide(button, true);
     window_.Alert(ui::key::MouseLeft);
+    window_.Alert(ui::key::MouseRight);
 }
 
 const ui::ListRow* QueryItemList::RowAt(int row) const {
@@ -137,16 +137,13 @@ void QueryItemList::Load(std::int32_t query) {
 void QueryItemList::ApplyStates() {
     const bool off = viewOnly_ || Rows() == 0;
     window_.SetDisable(view_, Rows() == 0 || viewOnly_);
-    for (std::size_t i = 0; i < kTagCommands; ++i) {
-        window_.SetDisable(buttons_[i], off);
-        window_.SetDisable(items_[i], off);
-    }
+    for (const int button : buttons_) window_.SetDisable(button, off);
 }
 
 std::optional<TagCommand> QueryItemList::CommandOf(int feq) const {
     if (feq == 0) return std::nullopt;
     for (std::size_t i = 0; i < kTagCommands; ++i)
-        if (feq == buttons_[i] || feq == items_[i]) return static_cast<TagCommand>(i);
+        if (feq == buttons_[i]) return static_cast<TagCommand>(i);
     return std::nullopt;
 }
 
@@ -270,6 +267,43 @@ bool QueryItemList::TakeClick(const runtime::Event& event) {
     browse_.Select(event.row);
     TakeNewSelection();
     TagCurrent(TagCommand::FlipOne);
+    return true;
+}
+
+bool QueryItemList::TakeMenu(const runtime::Event& event, std::string_view application,
+                             std::string_view procedure) {
+    if (event.control != list_) return false;
+    if (menu_.Take(event)) return true;
+    if (event.code != runtime::event::kAlertKey || event.key != ui::key::MouseRight) return false;
+    if (event.row >= 1 && event.row <= Rows() && event.row != browse_.Current()) {
+        browse_.Select(event.row);
+        TakeNewSelection();
+    }
+    menu_.Clear();
+    auto press = [this](int button) {
+        const ui::Control* c = window_.Find(button);
+        if (!c) return;
+        // The tag buttons never show; what counts is whether they are enabled.
+        const bool enabled = !c->disable && (!c->hide || CommandOf(button));
+        menu_.Add(ui::PopupItem{c->text, c->icon, enabled, false}, [this, button] {
+            const ui::Control* now = window_.Find(button);
+            if (now && !now->disable) window_.Post(runtime::event::kAccepted, button);
+        });
+    };
+    press(view_);
+    press(change_);
+    // The commands in three groups: one item, all items, the jumps.
+    constexpr std::size_t kGroups[] = {0, 1, 2, 99, 4, 5, 6, 99, 3, 7};
+    menu_.AddSeparator();
+    for (const std::size_t i : kGroups) {
+        if (i == 99)
+            menu_.AddSeparator();
+        else
+            press(buttons_[i]);
+    }
+    menu_.AddSeparator();
+    ui::AddListFormatItems(menu_, window_, list_, application, procedure);
+    menu_.Show(window_, list_);
     return true;
 }
 

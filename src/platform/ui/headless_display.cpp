@@ -312,13 +312,14 @@ bool HeadlessDisplay::ClickCell(WindowId window, std::string_view use, int row, 
                                 int key) {
     std::lock_guard lock(mutex_);
     Control* c = Actionable(window, use);
-    if (!c || row < 1 || row > static_cast<int>(c->rows.size())) return false;
+    if (!c || row < 0 || row > static_cast<int>(c->rows.size())) return false;
     Input click{c->feq, ev::kAlertKey};
     click.key = key;
     click.row = row;
     click.column = column;
     // The click reaches the window before the list moves to the row, as with a mouse-down.
     const bool sent = SendInput(window, click);
+    if (row == 0) return sent;  // below the rows: nothing to move to
     c->selected = row;
     Input select{c->feq, ev::kNewSelection, std::nullopt, row};
     select.row = row;

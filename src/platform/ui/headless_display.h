@@ -79,6 +79,7 @@ class HeadlessDisplay final : public Display {
     bool Check(WindowId window, std::string_view use, bool on);
     bool ChooseRadio(WindowId window, std::string_view optionUse, std::string_view radioUse);
     bool ChooseRow(WindowId window, std::string_view use, int row);  // lists and drop lists
+    // Row 0 is the list's area below its rows.
     bool ClickCell(WindowId window, std::string_view use, int row, int column, int key);
     bool ClickHeader(WindowId window, std::string_view use, int column);
     // Ends the edit of the list cell open in place with a key: Enter or Tab with the text

@@ -40,6 +40,17 @@ void Window::Load(WindowLayout layout) {
     props_ = std::move(layout.props);
     controls_ = std::move(layout.controls);
     layoutTimer_ = layout.timer;
+    layoutWidths_.clear();
+    for (const Control& c : controls_) {
+        if (c.columns.empty()) continue;
+        std::vector<int>& widths = layoutWidths_[c.feq];
+        for (const ListColumn& column : c.columns) widths.push_back(column.width);
+    }
+}
+
+std::vector<int> Window::LayoutWidths(int feq) const {
+    const auto found = layoutWidths_.find(feq);
+    return found != layoutWidths_.end() ? found->second : std::vector<int>{};
 }
 
 bool Window::Open(std::string_view procedure) {

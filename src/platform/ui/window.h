@@ -50,6 +50,8 @@ class Window {
     const std::vector<Control>& Controls() const { return controls_; }
     // The controls whose parent is feq, in equate order.
     std::vector<int> Children(int feq) const;
+    // A list's column widths as its layout gave them, before any change.
+    std::vector<int> LayoutWidths(int feq) const;
 
     // Changes a control and shows the change. Unknown numbers are ignored.
     void Change(int feq, const std::function<void(Control&)>& edit);
@@ -115,6 +117,7 @@ class Window {
     std::string procedure_;
     WindowProps props_;
     std::vector<Control> controls_;
+    std::map<int, std::vector<int>> layoutWidths_;
     std::map<int, Binding> bindings_;
     std::set<int> alerts_;
     runtime::Ticks layoutTimer_ = 0;

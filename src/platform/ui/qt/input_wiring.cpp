@@ -135,7 +135,8 @@ class ListMouseWatcher : public QObject {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         input_.NotePointer(mouse->globalPosition().toPoint());
         QTreeWidgetItem* item = list_->itemAt(mouse->position().toPoint());
-        if (!item) return false;
+        // Below the rows only the right button means anything (the list's menu).
+        if (!item && mouse->button() != Qt::RightButton) return false;
         const int row = RowOf(item);
         const int column = list_->header()->logicalIndexAt(mouse->position().toPoint().x()) + 1;
         int key = 0;
