@@ -180,4 +180,17 @@ bool QtDisplay::AnswerNextMessage(unsigned button) {
         false);
 }
 
+bool QtDisplay::Inspect(WindowId window, std::function<void(WindowView*)> inspect) {
+    return Call<bool>(
+        [window, inspect = std::move(inspect)](WindowHost& host) {
+            inspect(host.View(window));
+            return true;
+        },
+        false);
+}
+
+std::vector<WindowId> QtDisplay::OpenWindows() {
+    return Call<std::vector<WindowId>>([](WindowHost& host) { return host.OpenWindows(); }, {});
+}
+
 }  // namespace zem::ui::qt

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/display.h"
 
@@ -20,6 +21,7 @@ namespace zem::ui::qt {
 
 class GuiChannel;
 class WindowHost;
+struct WindowView;
 
 class QtDisplay final : public Display {
   public:
@@ -74,6 +76,12 @@ class QtDisplay final : public Display {
     // The next message box is answered with this button as soon as it shows (or the one showing
     // now, when it is not answered yet).
     bool AnswerNextMessage(unsigned button);
+    // Runs inspect on the GUI thread with the window's widgets (nullptr when it is not open) and
+    // waits for it: for tests that send input events to the widgets themselves and read what
+    // they show.
+    bool Inspect(WindowId window, std::function<void(WindowView*)> inspect);
+    // The open windows' ids, oldest first.
+    std::vector<WindowId> OpenWindows();
 
   private:
     void Post(std::function<void(WindowHost&)> work);

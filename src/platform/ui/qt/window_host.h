@@ -59,6 +59,8 @@ class WindowHost final : public ActivationListener {
     bool Screenshot(WindowId window, const std::filesystem::path& png);
     void SetChangeObserver(std::function<void(WindowId, int)> observer);
     void AnswerNextMessage(unsigned button);
+    WindowView* View(WindowId window);
+    std::vector<WindowId> OpenWindows() const { return order_; }
 
   private:
     WindowView* Find(WindowId window);

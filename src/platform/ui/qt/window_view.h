@@ -11,9 +11,11 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QTreeWidgetItem>
 #include <map>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -90,5 +92,10 @@ bool EffectivelyDisabled(WindowView& view, const ControlView& control);
 bool SitsIn(WindowView& view, const ControlView& control, int ancestor);
 // The widget a control's own widget sits on: its container's, else the client area.
 QWidget* ContainerOf(WindowView& view, const ControlView& control);
+// The tab sheet a tab sits on.
+QTabWidget* SheetOf(WindowView& view, const ControlView& tab);
+// What the control's widget shows, decoded: an entry's text, a check box's "1"/"0", a label's
+// or button's text, a list's current row's first cell, a tab's or menu's caption.
+std::optional<QString> ShownText(WindowView& view, ControlView& control);
 
 }  // namespace zem::ui::qt
