@@ -10,7 +10,9 @@
 namespace zem::test {
 namespace {
 
-TEST(CrashTest, NextOpenRollsBackWhatADeadProcessLeft) {
+// batchCommitted: the transaction's writes go in batch mode, and some of them were committed
+// (with their journal entries) before the process died.
+void DieInsideATransaction(bool batchCommitted) {
     TempDir dir;
     const auto path = dir / "crash.cfg";
     int ready[2];
@@ -29,9 +31,12 @@ TEST(CrashTest, NextOpenRollsBackWhatADeadProcessLeft) {
         }
         store::Table* tables[] = {&t};
         ok = ok && file->Logout(1, tables) == store::NoError;
+        if (batchCommitted) ok = ok && t.Stream() == store::NoError;
         for (int i = 0; ok && i < 100; ++i) {
             Fill(p, 0, "uncommitted" + std::to_string(i), "X");
             ok = t.Add() == store::NoError;
+            // A batch commits at the first write after it has been open a second.
+            if (batchCommitted && i == 50) ::usleep(1'100'000);
         }
         Fill(p, 0, "committed3", "X");
         ok = ok && t.Fetch(PER_KeyName) == store::NoError && t.Delete() == store::NoError;
@@ -72,6 +77,14 @@ TEST(CrashTest, NextOpenRollsBackWhatADeadProcessLeft) {
     ASSERT_TRUE(count.Ok());
     ASSERT_EQ(count.Step(), SQLITE_ROW);
     EXPECT_EQ(count.Int(0), 0);
+}
+
+TEST(CrashTest, NextOpenRollsBackWhatADeadProcessLeft) {
+    DieInsideATransaction(false);
+}
+
+TEST(CrashTest, NextOpenRollsBackABatchThatDiedPartlyCommitted) {
+    DieInsideATransaction(true);
 }
 
 }  // namespace
