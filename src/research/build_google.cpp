@@ -29,10 +29,6 @@ constexpr JobWindowSpec kCheckWindow{
     .pageBufferSize = 65'536,
 };
 
-std::string CanceledWithErrors(std::string_view reason) {
-    return std::string(kCanceledWithErrors) + " (" + std::string(reason) + ").";
-}
-
 class CompetitionCheck final : public JobWindow {
   public:
     CompetitionCheck() : JobWindow(kCheckWindow) {}
@@ -65,9 +61,8 @@ class CompetitionCheck final : public JobWindow {
             if (row == 0 || Pager().GetState(index) != HTTP::Loader::Done) continue;
             const std::int32_t id = row;
             row = 0;
-            Pager().GetPage(index, PageBuffer());
             // A failed load leaves nothing to read; the pager's error ends the job.
-            if (Pager().M_ERRORCODE != 0) continue;
+            if (!TakePage(index)) continue;
             CheckRow(id);
         }
     }

@@ -219,9 +219,13 @@ bool CatalogTree::ReadEntry(int row) {
     if (!entry) return false;
     data::TableManager& nodes = data::Access(TableId::Nodes);
     bool read = false;
-    if (entry->position != 0 && nodes.UseFile() == ui::Benign)
-        read = nodes.File().Reget(entry->position) == store::NoError;
     data::NodesRecord& nod = data::Dict().NOD;
+    if (entry->position != 0 && nodes.UseFile() == ui::Benign) {
+        read = nodes.File().Reget(entry->position) == store::NoError && nod.ID == entry->id;
+        // The position may have gone to another row since the tree was read: that row is not
+        // the entry's, and none of it stays in the buffer.
+        if (!read) nodes.File().ClearBuffer();
+    }
     nod.NODE = entry->node;
     nod.FLAGS = entry->flags;
     nod.ID = entry->id;

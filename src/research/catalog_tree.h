@@ -88,7 +88,8 @@ class CatalogTree {
 
     // Re-reads the row's Nodes row by its position into the thread's buffer, then sets the
     // buffer's node, store, id and parent from the entry. False when the row could not be read
-    // (the buffer then holds the entry's values over whatever it held).
+    // or the row at that position is another node's (the buffer then holds the entry's values
+    // over a cleared record).
     bool ReadEntry(int row);
 
     // The entry and every visible descendant, in tree order, all shown expanded.

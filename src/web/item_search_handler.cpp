@@ -80,6 +80,7 @@ void ItemSearchHandler::Reset() {
     TOTALITEMS = 0;
     PARSEDITEMS = 0;
     ONLYOFFER = 0;
+    inItem_ = false;
     listAmount_ = 0;
     newAmount_ = 0;
 }
@@ -89,7 +90,10 @@ void ItemSearchHandler::OnStartElement(const HTML::Element& element, std::uint32
     for (const Move& move : kStartMoves) {
         if (move.state != STATE || move.tag != tag) continue;
         STATE = move.next;
-        if (STATE == 5) data::Access(TableId::Goods).File().ClearBuffer(0);
+        if (STATE == 5) {
+            data::Access(TableId::Goods).File().ClearBuffer(0);
+            inItem_ = true;
+        }
         // Until a new offer's price is taken the offers decide, so an item whose offers are all
         // used is dropped; once one is taken, later offers keep it.
         if (STATE == 100 && ONLYOFFER == 1) data::Dict().GOO.AMAZONREAL = 0;
@@ -103,7 +107,8 @@ void ItemSearchHandler::OnEndElement(const HTML::Element& element, std::uint32_t
     if (tag == "Offer") {
         STATE = 99;
     } else if (tag == "Item") {
-        StoreItem(stop);
+        // A stray end tag would store whatever the buffer holds and pass for an item list.
+        if (inItem_) StoreItem(stop);
     } else if (tag == "Items") {
         Stop(stop);
     } else if (tag == "ItemAttributes" && STATE == 12) {
@@ -244,6 +249,7 @@ void ItemSearchHandler::StoreItem(std::uint8_t& stop) {
     data::SetCString(d.GOO.AMAZONPRICE, "0");
     d.GOO.RANK = 0;
     STATE = 4;
+    inItem_ = false;
 }
 
 }  // namespace zem::web

@@ -121,6 +121,7 @@ int Table::Fetch(std::size_t key) {
     TableInfo* info = Ready();
     if (!info) return ErrorCode();
     if (key >= def_.keys.size()) return SetError(InvalidRecordDeclaration, 0, "no such key");
+    if (int rc = conn_->BeforeRead(*info); rc != NoError) return rc;
     const auto columns = KeyColumns(def_, key);
     std::string where;
     for (const std::string& c : columns) where += (where.empty() ? "" : " AND ") + Quoted(c) + "=?";
@@ -145,6 +146,7 @@ int Table::Fetch(std::size_t key) {
 int Table::Reget(store::Position position) {
     TableInfo* info = Ready();
     if (!info) return ErrorCode();
+    if (int rc = conn_->BeforeRead(*info); rc != NoError) return rc;
     Statement* st = conn_->Prepare("SELECT " + info->selectList + " FROM " + Quoted(info->sqlName) +
                                    " WHERE rowid=?");
     if (!st) return ErrorCode();
@@ -218,6 +220,9 @@ int Table::Walk(bool forward) {
     if (!info) return ErrorCode();
     if (!cursor_) return SetError(RecordNotAvailable, 0, "no sequence has been set");
     Cursor& c = *cursor_;
+    // Rows the read-ahead holds were read as they stood; new ones come from a settled table.
+    if (c.next >= c.rows.size() || c.forward != forward)
+        if (int rc = conn_->BeforeRead(*info); rc != NoError) return rc;
     const bool stale = c.generation != info->generation;
     auto settleTuple = [&] {
         if (!c.tupleFromCache) return;
@@ -318,7 +323,7 @@ int Table::Fill(Cursor& c) {
 
 std::int64_t Table::Records() {
     TableInfo* info = Ready();
-    if (!info) return -1;
+    if (!info || conn_->BeforeRead(*info) != NoError) return -1;
     Statement* st = conn_->Prepare("SELECT count(*) FROM " + Quoted(info->sqlName));
     if (!st) return -1;
     std::int64_t n = st->Step() == SQLITE_ROW ? st->Int(0) : -1;

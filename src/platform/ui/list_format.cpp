@@ -53,4 +53,17 @@ void SaveListFormat(const Window& window, int feq, std::string_view application,
     IniManager::Global().Update(Section(application, procedure), list->use, text);
 }
 
+void AddListFormatItems(PopupActions& menu, Window& window, int feq, std::string_view application,
+                        std::string_view procedure) {
+    menu.Add(PopupItem{"&Restore Original Format", {}, true, false},
+             [&window, feq, app = std::string(application), proc = std::string(procedure)] {
+                 const std::vector<int> widths = window.LayoutWidths(feq);
+                 window.Change(feq, [&](Control& c) {
+                     for (std::size_t i = 0; i < widths.size() && i < c.columns.size(); ++i)
+                         c.columns[i].width = widths[i];
+                 });
+                 SaveListFormat(window, feq, app, proc);
+             });
+}
+
 }  // namespace zem::ui

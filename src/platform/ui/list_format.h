@@ -3,6 +3,7 @@
 // application and procedure name, and put back when the window opens again.
 #include <string_view>
 
+#include "platform/ui/popup_actions.h"
 #include "platform/ui/window.h"
 
 namespace zem::ui {
@@ -12,5 +13,10 @@ bool RestoreListFormat(Window& window, int feq, std::string_view application,
                        std::string_view procedure);
 void SaveListFormat(const Window& window, int feq, std::string_view application,
                     std::string_view procedure);
+
+// The list-format entries of a list's pop-up menu: "&Restore Original Format" gives the columns
+// back the widths of the layout and keeps those as the list's format.
+void AddListFormatItems(PopupActions& menu, Window& window, int feq, std::string_view application,
+                        std::string_view procedure);
 
 }  // namespace zem::ui
