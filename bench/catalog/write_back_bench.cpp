@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "crawl.h"
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
@@ -23,81 +24,17 @@
 
 namespace {
 
+using zem::bench::CloseFile;
+using zem::bench::Crawl;
+using zem::bench::kAllStores;
+using zem::bench::MakeCrawl;
+using zem::bench::OpenFile;
 using zem::bench::Seconds;
 constexpr zem::bench::Sizes kSizes = {1000, 10000, 100000};
-constexpr std::uint8_t kAllStores = 63;
-constexpr int kStores = 6;
-constexpr int kIndexesPerStore = 20;
 constexpr const char* kPassword = "qorv lantis  u mepr";
 
 int RunsAt(int nodes) {
     return nodes >= 100000 ? 3 : nodes >= 10000 ? 5 : 9;
-}
-
-// A tree of six stores where every node has eight children, as a crawl leaves it in the queues.
-struct Crawl {
-    zem::web::SearchIndexQueue catalogs;
-    zem::web::BrowseNodeQueue nodes;
-};
-Crawl MakeCrawl(int nodeCount) {
-    Crawl crawl;
-    std::vector<std::uint8_t> site(static_cast<std::size_t>(nodeCount) + 1);
-    for (int i = 1; i <= nodeCount; ++i) {
-        zem::web::BrowseNodeRow row;
-        row.ID = i;
-        row.PARENT = i <= kStores ? 0 : (i - kStores - 1) / 8 + 1;
-        row.NODE = i <= kStores ? 0 : 1000000 + i;
-        site[static_cast<std::size_t>(i)] = i <= kStores
-                                                ? static_cast<std::uint8_t>(1u << (i - 1))
-                                                : site[static_cast<std::size_t>(row.PARENT)];
-        row.BSITE = site[static_cast<std::size_t>(i)];
-        row.BSTATE = 1;
-        row.LEVEL = i <= kStores ? 0 : 2;
-        const std::string name = i <= kStores ? "Amazon store " + std::to_string(i)
-                                              : "Category " + std::to_string(i) + " and Things";
-        zem::data::SetCString(row.NAME, name);
-        crawl.nodes.Add(row);
-    }
-    int id = 0;
-    for (int s = 0; s < kStores; ++s) {
-        zem::web::SearchIndexRow root;
-        root.ID = ++id;
-        const int rootId = root.ID;
-        root.BSITE = static_cast<std::uint8_t>(1u << s);
-        zem::data::SetCString(root.NAME, "Amazon store " + std::to_string(s + 1));
-        crawl.catalogs.Add(root);
-        for (int k = 0; k < kIndexesPerStore; ++k) {
-            zem::web::SearchIndexRow index;
-            index.ID = ++id;
-            index.PARENT = rootId;
-            index.NODE = 2000 + id;
-            index.BSITE = root.BSITE;
-            index.LEVEL = 1;
-            zem::data::SetCString(index.NAME, "Index " + std::to_string(k));
-            zem::data::SetCString(index.CATALOG, "Index" + std::to_string(k));
-            crawl.catalogs.Add(index);
-        }
-    }
-    return crawl;
-}
-
-bool OpenFile(const std::filesystem::path& path) {
-    zem::store::OpenStatus status;
-    if (!zem::data::OpenZembrolaFile(path, status)) {
-        std::fprintf(stderr, "open: %s\n", status.text.c_str());
-        return false;
-    }
-    zem::data::InitDictionary(zem::data::ZembrolaFile());
-    zem::data::Access(zem::data::TableId::Catalogs).Open();
-    zem::data::Access(zem::data::TableId::Nodes).Open();
-    return true;
-}
-
-void CloseFile() {
-    zem::data::Access(zem::data::TableId::Catalogs).Close();
-    zem::data::Access(zem::data::TableId::Nodes).Close();
-    zem::data::KillDictionary();
-    zem::data::CloseZembrolaFile();
 }
 
 // Per run: the fresh write, then the rewrite.
@@ -138,8 +75,8 @@ class RawWriteBack {
         Exec("DELETE FROM Catalogs WHERE FLAGS & 63; DELETE FROM Nodes WHERE FLAGS & 63");
         const std::int64_t catalogBase = Highest("Catalogs");
         const std::int64_t nodeBase = Highest("Nodes");
-        Statement catalog(db_.get(), "INSERT INTO Catalogs(" + Columns("Catalogs") +
-                                         ") VALUES(?,?,?,?,?,?,?,?)");
+        Statement catalog(
+            db_.get(), "INSERT INTO Catalogs(" + Columns("Catalogs") + ") VALUES(?,?,?,?,?,?,?,?)");
         for (const zem::web::SearchIndexRow& row : crawl.catalogs.Rows()) {
             const std::string_view name = zem::data::CStringOf(row.NAME);
             const std::string_view index = zem::data::CStringOf(row.CATALOG);
