@@ -345,17 +345,24 @@ int Connection::EndAtomic(bool ok) {
 }
 
 void Connection::StreamOn() {
-    if (streams_++ == 0) SetSynchronous(false);
+    if (streams_++ > 0) return;
+    SetSynchronous(false);
+    // A batch commits often; copying the log back into the file after every commit would copy
+    // the pages the batch keeps changing again and again. The batch copies it once at its end.
+    Exec("PRAGMA wal_autocheckpoint=0");
 }
 
 int Connection::StreamOff() {
     if (streams_ == 0) return NoError;
-    if (--streams_ > 0 || atomic_ > 0) return NoError;
+    if (--streams_ > 0) return NoError;
+    Exec("PRAGMA wal_autocheckpoint=1000");  // SQLite's default
+    if (atomic_ > 0) return NoError;
     int rc = NoError;
     if (outerOpen_) {
         // The closing commit of a batch is a durable one.
         rc = CommitOuter();
     }
+    if (rc == NoError) Exec("PRAGMA wal_checkpoint(PASSIVE)");
     if (!logout_) SetSynchronous(true);
     return rc;
 }
@@ -513,7 +520,10 @@ int Connection::RestoreJournal(TableInfo& info) {
 int Connection::EndLogout(bool commit) {
     if (!logout_) return SetError(NoLogoutActive);
     int rc = NoError;
-    if (outerOpen_ && atomic_ == 0) CommitOuter();
+    // A batch's writes of the tables go before the journal does; when they can't be committed
+    // they are gone, and the caller must roll back what the journal holds.
+    if (outerOpen_ && atomic_ == 0)
+        if (int crc = CommitOuter(); crc != NoError && commit) return crc;
     if (depth_ == 0 && !outerOpen_) SetSynchronous(true);
     if ((rc = BeginUnit()) == NoError) {
         for (TableInfo* info : enlistedInfo_) {

@@ -56,7 +56,9 @@ void MakeFile(const std::filesystem::path& path, const std::vector<std::string>&
 // connection must not cross a fork.
 class Writer {
   public:
-    explicit Writer(const std::filesystem::path& path) {
+    // batched: the changes go in batch mode, and the first of them commit (with their journal
+    // entries) before the rest are made.
+    explicit Writer(const std::filesystem::path& path, bool batched = false) : batched_(batched) {
         if (::pipe(go_) != 0 || ::pipe(ready_) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) Run(path);
@@ -91,9 +93,12 @@ class Writer {
         }
         store::Table* tables[] = {t.get()};
         ok = ok && file->Logout(1, tables) == store::NoError;
+        if (batched_) ok = ok && t->Stream() == store::NoError;
         for (int i = 0; ok && i < 200; ++i) {
             Fill(p, 0, "uncommitted" + std::to_string(i), "X");
             ok = t->Add() == store::NoError;
+            // A batch commits at the first write after it has been open a second.
+            if (batched_ && i == 100) ::usleep(1'100'000);
         }
         Fill(p, 0, "committed3", "X");
         ok = ok && t->Fetch(PER_KeyName) == store::NoError && t->Delete() == store::NoError;
@@ -109,6 +114,7 @@ class Writer {
     int go_[2] = {-1, -1};
     int ready_[2] = {-1, -1};
     pid_t pid_ = -1;
+    bool batched_ = false;
 };
 
 TEST(CrashTest, NextOpenRollsBackWhatADeadProcessLeft) {
@@ -117,6 +123,36 @@ TEST(CrashTest, NextOpenRollsBackWhatADeadProcessLeft) {
     ASSERT_NO_FATAL_FAILURE(MakeFile(path, Numbered("committed", 10)));
     Writer writer(path);
     ASSERT_TRUE(writer.Start());
+    writer.Kill();
+
+    store::OpenStatus status;
+    auto file = store::DataFile::Open(path, kPassword, status);
+    ASSERT_TRUE(file) << status.text;
+    Person p{};
+    store::Table t(*file, kPeople, &p);
+    ASSERT_EQ(t.Open(), store::NoError);
+    EXPECT_EQ(Names(t, p), Numbered("committed", 10));
+    EXPECT_EQ(JournalRows(path), 0);
+}
+
+TEST(CrashTest, NextOpenRollsBackABatchThatDiedPartlyCommitted) {
+    TempDir dir;
+    const auto path = dir / "crash.cfg";
+    ASSERT_NO_FATAL_FAILURE(MakeFile(path, Numbered("committed", 10)));
+    Writer writer(path, true);
+    ASSERT_TRUE(writer.Start());
+    {
+        // The batch's first commit is there for others to read until the kill.
+        store::OpenStatus status;
+        auto file = store::DataFile::Open(path, kPassword, status);
+        ASSERT_TRUE(file) << status.text;
+        Person p{};
+        store::Table t(*file, kPeople, &p);
+        ASSERT_EQ(t.Open(), store::NoError);
+        EXPECT_GT(t.Records(), 10);
+        t.Close();
+        file->ReleaseThreadConnection();
+    }
     writer.Kill();
 
     store::OpenStatus status;
