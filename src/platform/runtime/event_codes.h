@@ -31,6 +31,8 @@ inline constexpr EventCode kNotify = 0x20A;
 inline constexpr EventCode kTimer = 0x20B;
 inline constexpr EventCode kMaximize = 0x223;
 inline constexpr EventCode kIconized = 0x234;
+// A message for a window handle: the event loop runs it through the handle's procedure.
+inline constexpr EventCode kWindowMessage = 0x4F0;
 }  // namespace event
 
 }  // namespace zem::runtime

@@ -33,6 +33,7 @@ struct WindowProps {
     Rect at;
     bool maximized = false;
     bool iconized = false;
+    bool hidden = false;  // off the screen and the task bar (the frame on the tray)
     bool resizable = true;
     std::vector<int> statusWidths;  // one per status bar zone; -1 takes the rest
     std::vector<std::string> statusTexts;

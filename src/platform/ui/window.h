@@ -19,6 +19,7 @@
 #include "platform/ui/display.h"
 #include "platform/ui/field_binding.h"
 #include "platform/ui/layout.h"
+#include "platform/win/window_handles.h"
 
 namespace zem::ui {
 
@@ -43,6 +44,10 @@ class Window {
     bool IsOpen() const { return id_ != 0; }
     WindowId Id() const { return id_; }
     const std::string& Procedure() const { return procedure_; }
+    // The window's handle while it is open, and the handles of its controls that have a window
+    // of their own (0 for the others).
+    win::Hwnd Handle() const { return handle_; }
+    win::Hwnd ControlHandle(int feq) const;
 
     // Controls, by number or use name (0 / nullptr when there is none).
     int Feq(std::string_view use) const;
@@ -110,8 +115,13 @@ class Window {
     void TakeScreenChanges();
     Control* Mutable(int feq);
 
+    void MakeHandles(runtime::ThreadNo thread);
+    void DestroyHandles();
+
     WindowId id_ = 0;
     WindowId outer_ = 0;
+    win::Hwnd handle_ = 0;
+    std::map<int, win::Hwnd> controlHandles_;
     std::string procedure_;
     WindowProps props_;
     std::vector<Control> controls_;

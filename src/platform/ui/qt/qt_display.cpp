@@ -93,6 +93,14 @@ void QtDisplay::Shutdown() {
     active_ = 0;
 }
 
+void QtDisplay::EndSession() {
+    Post([](WindowHost& host) { host.EndSession(); });
+}
+
+void QtDisplay::ApplicationActivation(bool active) {
+    Post([active](WindowHost& host) { host.ApplicationActivation(active); });
+}
+
 std::optional<WindowId> QtDisplay::WaitForWindow(std::string_view procedure, Timeout timeout) {
     const std::string name(procedure);
     const auto deadline = std::chrono::steady_clock::now() + timeout;

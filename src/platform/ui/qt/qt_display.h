@@ -46,6 +46,12 @@ class QtDisplay final : public Display {
     // and Ask answers the default button. On the GUI thread, before the QApplication goes.
     void Shutdown();
 
+    // The desktop session ends (the session manager asks, or the program is told to terminate):
+    // every window closes, the frames last. Callable from any thread.
+    void EndSession();
+    // The program gained or lost the desktop's activation.
+    void ApplicationActivation(bool active);
+
     // Test seams, for a thread other than the GUI thread while the event loop runs.
     using Timeout = std::chrono::milliseconds;
     // The newest open window of the procedure, once its widgets exist.

@@ -17,8 +17,10 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "platform/runtime/event_codes.h"
+#include "platform/runtime/events.h"
 #include "platform/ui/app_settings.h"
 #include "platform/ui/input.h"
 #include "platform/ui/qt/control_factory.h"
@@ -27,6 +29,7 @@
 #include "platform/ui/qt/popup_menu.h"
 #include "platform/ui/qt/text_codec.h"
 #include "platform/ui/qt/window_builder.h"
+#include "platform/win/window_handles.h"
 
 namespace zem::ui::qt {
 namespace {
@@ -93,6 +96,7 @@ void WindowHost::Open(const WindowSnapshot& window) {
     // The newest window is the active one from the moment it opens, as the desktop makes it.
     active_ = window.id;
     ShowWindow(view);
+    if (endingSession_ && !view.main) TellSessionEnds(window.id);
 }
 
 void WindowHost::Cover(WindowView& outer, const WindowView& nested) {
@@ -160,6 +164,41 @@ void WindowHost::Close(WindowId window) {
     closing->owner.Reset();  // deletes the widgets
     if (WindowView* o = Find(outer)) Uncover(*o);
     if (active_ == window) active_ = order_.empty() ? 0 : order_.back();
+    if (endingSession_) EndSessionOfFrames();
+}
+
+void WindowHost::TellSessionEnds(WindowId window) {
+    // The window's handle exists once its thread has opened it; a window whose handle is not
+    // there yet hears it through its thread's close-down all the same, as the guard posts it.
+    const win::Hwnd hwnd = win::FindHandle(window);
+    if (hwnd != 0) {
+        win::PostMessage(hwnd, win::WM_QUERYENDSESSION, 0, 0);
+        win::PostMessage(hwnd, win::WM_ENDSESSION, 1, 0);
+    } else if (const runtime::ThreadNo thread = WindowThread(window)) {
+        runtime::Post(thread, runtime::event::kCloseDown);
+    }
+}
+
+void WindowHost::EndSession() {
+    if (std::exchange(endingSession_, true)) return;
+    for (auto id = order_.rbegin(); id != order_.rend(); ++id)
+        if (WindowView* view = Find(*id); view && !view->main) TellSessionEnds(*id);
+    EndSessionOfFrames();
+}
+
+void WindowHost::EndSessionOfFrames() {
+    if (framesTold_) return;
+    for (const auto& [id, view] : views_)
+        if (!view->main) return;
+    framesTold_ = true;
+    for (auto id = order_.rbegin(); id != order_.rend(); ++id) TellSessionEnds(*id);
+}
+
+void WindowHost::ApplicationActivation(bool active) {
+    for (const WindowId id : order_)
+        if (WindowView* view = Find(id); view && view->main)
+            if (const win::Hwnd hwnd = win::FindHandle(id))
+                win::PostMessage(hwnd, win::WM_ACTIVATEAPP, active ? 1 : 0, 0);
 }
 
 void WindowHost::Focus(WindowId window, int feq) {

@@ -46,6 +46,13 @@ class WindowHost final : public ActivationListener {
 
     void ActivationChanged() override;
 
+    // Ends the desktop session in order: every window hears WM_QUERYENDSESSION and
+    // WM_ENDSESSION, the application frames only once all other windows have closed, and a
+    // window that opens meanwhile hears it as it opens.
+    void EndSession();
+    // The program gained or lost the activation: the frames hear WM_ACTIVATEAPP.
+    void ApplicationActivation(bool active);
+
     // Test seams.
     std::optional<WindowId> FindWindow(std::string_view procedure) const;
     bool IsOpen(WindowId window) const { return views_.contains(window); }
@@ -72,7 +79,12 @@ class WindowHost final : public ActivationListener {
     void Uncover(WindowView& outer);
     void DetachChildrenOf(WindowView& frame);
 
+    void TellSessionEnds(WindowId window);
+    void EndSessionOfFrames();
+
     std::atomic<WindowId>& active_;
+    bool endingSession_ = false;
+    bool framesTold_ = false;
     std::map<WindowId, std::unique_ptr<WindowView>> views_;
     std::vector<WindowId> order_;  // opening order
     std::vector<QPointer<QMessageBox>> boxes_;
