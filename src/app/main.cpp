@@ -3,6 +3,8 @@
 #include <iostream>
 #include <string>
 
+#include "addons/frame_addons.h"
+#include "addons/layout_guard.h"
 #include "platform/runtime/threads.h"
 #include "platform/ui/error_manager.h"
 #include "platform/ui/qt/display_server.h"
@@ -24,6 +26,10 @@ int main(int argc, char** argv) {
     zem::shell::InstallDictionaryHooks();
     zem::shell::RegisterShellProcedures();
     zem::research::RegisterResearchProcedures();
+    // Before any window opens: every window and control of the program is guarded from the
+    // first, and the frame finds its menu painter and tray icon.
+    const zem::addons::LayoutGuard guard;
+    zem::addons::InstallFrameAddOns();
     return zem::ui::qt::RunDisplayServer(
         argc, argv, [] { zem::runtime::Start([] { zem::shell::StartApplication(); }); });
 }

@@ -1,11 +1,14 @@
 #include "research/browse_tree.h"
 
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "data/dictionary.h"
 #include "platform/runtime/requests.h"
+#include "platform/store/data_file.h"
 #include "platform/store/errors.h"
+#include "platform/ui/error_manager.h"
 #include "platform/ui/message_sink.h"
 #include "research/tree_window.h"
 #include "research/update_node.h"
@@ -22,6 +25,9 @@ namespace response = runtime::response;
 
 // The catalog update another module provides; the Update button waits for it.
 constexpr std::string_view kBuildCatalog = "BuildCatalog";
+
+// How long a subtree's delete waits for another window's hold on Nodes.
+constexpr double kSubtreeLockTimeout = 5.0;  // seconds
 
 struct Variant {
     TreeWindowSetup setup;
@@ -135,6 +141,10 @@ class BrowseTreeWindow final : public TreeWindow {
         if (Enabled(change_)) PostAccepted(change_);
     }
 
+    std::vector<int> PopupButtons() const override {
+        return {select_, 0, change_, delete_, 0, expandAll_, contractAll_};
+    }
+
     bool TakeTreeKey(int key) override {
         if (key == tree_key::CtrlEnter) {
             if (Enabled(change_)) PostAccepted(change_);
@@ -201,20 +211,48 @@ class BrowseTreeWindow final : public TreeWindow {
     }
 
     // Deletes the highlighted node and its visible descendants as plain rows, without the
-    // relation rules; the first row that can't be read again or deleted ends it.
+    // relation rules, all or nothing: a row that can't be read again or deleted undoes the rows
+    // deleted before it and is reported, so no part of the subtree is left unreachable.
     void DeleteSubtree() {
         const unsigned answer = ui::Message(kSubtreeQuestion, kSubtreeCaption, ui::Icon::Question,
                                             ui::ButtonOk | ui::ButtonCancel, ui::ButtonCancel);
         if (answer != ui::ButtonOk) return;
         const std::vector<TreeEntry> subtree = tree_.CollectSubtree(Choice());
         data::TableManager& nodes = data::Access(TableId::Nodes);
+        ui::ErrorManager& errors = ui::ErrorManager::Global();
+        auto report = [&] {
+            errors.SetErrors();
+            errors.ThrowFile(ui::msg::DeleteFailed, "Nodes");
+        };
         if (nodes.UseFile() != ui::Benign) return;
         store::Table& table = nodes.File();
-        for (const TreeEntry& entry : subtree) {
-            if (table.Reget(entry.position) != store::NoError || table.Delete() != store::NoError)
-                break;
-            tree_.Forget(entry.id);
+        store::DataFile& file = data::Dict().File();
+        store::Table* enlisted = &table;
+        if (file.Logout(kSubtreeLockTimeout, std::span<store::Table* const>(&enlisted, 1)) !=
+            store::NoError) {
+            report();
+            return;
         }
+        const data::NodesRecord& nod = data::Dict().NOD;
+        for (const TreeEntry& entry : subtree) {
+            const bool same = table.Reget(entry.position) == store::NoError && nod.ID == entry.id;
+            if (!same) {
+                // A row another window took away or replaced: the subtree is no longer the one
+                // the user was asked about.
+                store::SetError(store::RecordNotFound);
+            }
+            if (!same || table.Delete() != store::NoError) {
+                report();
+                file.Rollback();
+                return;
+            }
+        }
+        if (file.Commit() != store::NoError) {
+            report();
+            file.Rollback();
+            return;
+        }
+        for (const TreeEntry& entry : subtree) tree_.Forget(entry.id);
     }
 
     void UpdateCatalogs() {

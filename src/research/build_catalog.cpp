@@ -9,6 +9,8 @@
 
 #include "data/dictionary.h"
 #include "data/text_fields.h"
+#include "platform/net/request.h"
+#include "platform/runtime/clock.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "research/catalog_write_back.h"
@@ -16,6 +18,8 @@
 #include "research/service_request.h"
 #include "web/browse_node_loader.h"
 #include "web/http_loader.h"
+#include "web/log_writer.h"
+#include "web/service_error_code.h"
 #include "web/stores.h"
 
 namespace zem::research {
@@ -35,6 +39,12 @@ constexpr JobWindowSpec kWindow{
 
 // Every node has been asked for; the last page is still on its way.
 constexpr std::uint8_t kPhaseLastPage = 2;
+
+// A crawl makes thousands of requests: one that fails in passing (a server error, the service
+// throttling, a dropped or cut connection) is asked again this many times, after a pause that
+// doubles from the first, before it fails the crawl. The pauses run on the window's timer.
+constexpr int kRetries = 3;
+constexpr runtime::Ticks kFirstRetryPause = 100;
 
 // A request the pager has taken: the node row it asks about and the loader serving it.
 struct RequestSlot {
@@ -103,6 +113,7 @@ class CatalogUpdater final : public JobWindow {
     // When no node is left to ask for, only the last page is awaited.
     void HandOut() {
         if (JobPhase != kPhaseRunning || Pager().Busy() != 0) return;
+        if (retry_.waiting && runtime::MonotonicTicks() < retry_.due) return;
         bool tried = false;
         for (const web::BrowseNodeRow& row : loader_.N.Rows()) {
             if (Pager().Busy() != 0) break;
@@ -113,9 +124,12 @@ class CatalogUpdater final : public JobWindow {
             if (!slot) break;
             const std::string url = BrowseNodeLookupUrl(row.BSITE, row.NODE);
             if (url.empty()) {
-                FailJob(std::string(kCanceledWithErrors) + " (a node names no known store).");
+                FailJob(CanceledWithErrors("a node names no known store"));
                 return;
             }
+            const bool retrying = retry_.waiting && retry_.rowId == row.ID;
+            if (retrying) log_.WriteLog("Retry " + std::to_string(retry_.count) + " on " + url);
+            retry_.waiting = false;
             const int index = Pager().Connect(url);
             // A request the pager could not prepare leaves the reason in the pager.
             if (index == 0) {
@@ -127,21 +141,45 @@ class CatalogUpdater final : public JobWindow {
         if (!tried) JobPhase = kPhaseLastPage;
     }
 
-    // Parses every page that is in. A page that failed to load leaves the pager's error, which
-    // ends the job: a node without its children would pass for a leaf.
+    // Parses every page that is in. A page that failed for good ends the job: a node without
+    // its children would pass for a leaf. One that failed in passing is asked for again.
     void Collect() {
         if (JobPhase != kPhaseRunning && JobPhase != kPhaseLastPage) return;
         for (RequestSlot& slot : slots_) {
+            if (Ended()) return;
             if (slot.loader == 0 || Pager().GetState(slot.loader) != HTTP::Loader::Done) continue;
-            Pager().GetPage(slot.loader, PageBuffer());
             const RequestSlot done = slot;
             slot = {};
-            if (Pager().M_ERRORCODE != 0) return;
-            const std::size_t before = loader_.N.Records();
-            if (!ParseReply(done.rowId)) {
-                FailJob(std::string(kCanceledWithErrors) + " (the reply holds no browse node).");
+            if (!TakePage(done.loader)) {
+                // A failed load leaves the pager's error, which ends the job unless it passes.
+                if (Pager().M_ERRORCODE != 0 && net::IsTransientFailure(Pager().M_ERRORCODE)) {
+                    const std::string reason(data::CStringOf(Pager().M_ERROR));
+                    ForgetPagerError();
+                    RetryLater(done.rowId, reason);
+                }
                 return;
             }
+            if (const std::int32_t status = Pager().M_STATUS; status >= 500 && status <= 599) {
+                const std::string code = std::to_string(status);
+                RetryLater(done.rowId, Throttled()
+                                           ? "the service throttled the requests: HTTP " + code
+                                           : "the service answered HTTP " + code);
+                return;
+            }
+            const std::size_t before = loader_.N.Records();
+            if (!ParseReply(done.rowId)) {
+                if (Throttled()) {
+                    RetryLater(done.rowId, "the service throttled the requests");
+                } else {
+                    FailJob(CanceledWithErrors("the reply holds no browse node"));
+                }
+                return;
+            }
+            if (!loader_.RD.ReplyEnded()) {
+                FailJob(CanceledWithErrors("the reply is incomplete"));
+                return;
+            }
+            if (retry_.rowId == done.rowId) retry_ = {};
             const std::size_t after = loader_.N.Records();
             // Children at the depth limit are never asked for: they count as loaded at once.
             const double loaded =
@@ -159,6 +197,35 @@ class CatalogUpdater final : public JobWindow {
         if (!NameOf(rowId).empty()) return true;
         SetName(rowId, name);
         return false;
+    }
+
+    // Whether the reply in the page buffer tells the program to ask more slowly.
+    bool Throttled() { return web::IsThrottled(web::ServiceErrorCode(PageBuffer())); }
+
+    // The node is asked for again after a pause, or, when its retries are used up, the crawl
+    // fails with reason.
+    void RetryLater(std::int32_t rowId, const std::string& reason) {
+        if (retry_.rowId != rowId) retry_ = {.rowId = rowId};
+        if (retry_.count >= kRetries) {
+            FailJob(
+                CanceledWithErrors(reason + ", after " + std::to_string(kRetries) + " retries"));
+            return;
+        }
+        ++retry_.count;
+        retry_.due = runtime::MonotonicTicks() + (kFirstRetryPause << (retry_.count - 1));
+        retry_.waiting = true;
+        MarkToFetch(rowId);
+        JobPhase = kPhaseRunning;  // the walk may have found nothing else left to ask for
+    }
+
+    // A reply that was read marked its node fetched.
+    void MarkToFetch(std::int32_t rowId) {
+        const std::lock_guard lock(loader_.C);
+        const web::BrowseNodeRow* found = loader_.N.Get(rowId);
+        if (!found) return;
+        web::BrowseNodeRow row = *found;
+        row.BSTATE = 0;
+        loader_.N.Put(row);
     }
 
     std::string NameOf(std::int32_t rowId) {
@@ -200,6 +267,16 @@ class CatalogUpdater final : public JobWindow {
     int depthLimit_ = 0;
     std::array<RequestSlot, HTTP::Pager::kLoaders> slots_{};
     bool rewritten_ = false;
+
+    // The node whose request failed in passing, and when it is to be asked for again.
+    struct Retry {
+        std::int32_t rowId = 0;
+        int count = 0;  // retries made or due for it
+        runtime::Ticks due = 0;
+        bool waiting = false;  // the pause is running
+    };
+    Retry retry_;
+    HTTP::LogWriter log_;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "research/result_page_reader.h"
 #include "research/tagged_goods.h"
 #include "web/http_loader.h"
+#include "web/stores.h"
 
 namespace zem::research {
 namespace {
@@ -28,10 +29,6 @@ constexpr JobWindowSpec kCheckWindow{
     .tables = kTables,
     .pageBufferSize = 65'536,
 };
-
-std::string CanceledWithErrors(std::string_view reason) {
-    return std::string(kCanceledWithErrors) + " (" + std::string(reason) + ").";
-}
 
 class CompetitionCheck final : public JobWindow {
   public:
@@ -65,9 +62,8 @@ class CompetitionCheck final : public JobWindow {
             if (row == 0 || Pager().GetState(index) != HTTP::Loader::Done) continue;
             const std::int32_t id = row;
             row = 0;
-            Pager().GetPage(index, PageBuffer());
             // A failed load leaves nothing to read; the pager's error ends the job.
-            if (Pager().M_ERRORCODE != 0) continue;
+            if (!TakePage(index)) continue;
             CheckRow(id);
         }
     }
@@ -108,8 +104,9 @@ class CompetitionCheck final : public JobWindow {
             FailJob(CanceledWithErrors("record not found"), "Error");
             return;
         }
-        const std::string url =
-            ResultPageUrl(d.QUE.SITE, EncodedPhrase(data::CStringOf(d.GOO.KEYWORDS)));
+        const std::string url = ResultPageUrl(
+            d.QUE.SITE,
+            EncodedPhrase(data::CStringOf(d.GOO.KEYWORDS), web::CodePageOf(d.QUE.SITE)));
         if (url.empty()) {
             FailJob(CanceledWithErrors("the query names no known store"));
             return;

@@ -14,6 +14,7 @@
 #include "web/html_parser.h"
 #include "web/http_loader.h"
 #include "web/item_search_handler.h"
+#include "web/stores.h"
 
 namespace zem::research {
 namespace {
@@ -31,6 +32,23 @@ constexpr JobWindowSpec kSpec{
     .pageBufferSize = 262'144,
 };
 
+// The item-search handler, watching for the end of the item list on the way: a reply that
+// stops before it was cut, and the items after the cut would be missing without a word.
+class ItemPageHandler final : public web::ItemSearchHandler {
+  public:
+    void Begin() {
+        Reset();
+        listEnded = false;
+    }
+    void OnEndElement(const HTML::Element& element, std::uint32_t appData,
+                      std::uint8_t& stop) override {
+        if (element.GetName() == "Items") listEnded = true;
+        ItemSearchHandler::OnEndElement(element, appData, stop);
+    }
+
+    bool listEnded = false;
+};
+
 class ItemListLoader final : public JobWindow {
   public:
     ItemListLoader() : JobWindow(kSpec), pageSlots_(kMaxItemPages + 1, 0) {
@@ -39,7 +57,8 @@ class ItemListLoader final : public JobWindow {
 
   protected:
     bool TakeSettings() override {
-        encodedKeywords_ = URLEncode(data::Dict().QUE.KEYWORDS);
+        data::QueriesRecord& query = data::Dict().QUE;
+        encodedKeywords_ = URLEncode(query.KEYWORDS, web::CodePageOf(query.SITE));
         return true;
     }
 
@@ -71,7 +90,7 @@ class ItemListLoader final : public JobWindow {
         ++pagesRequested_;
         const std::string url = ItemSearchUrl(Search(), pagesRequested_);
         if (url.empty()) {
-            FailJob(std::string(kCanceledWithErrors) + " (the query names no known store).");
+            FailJob(CanceledWithErrors("the query names no known store"));
             return;
         }
         // A request that is not taken leaves its slot empty; the pager holds the reason.
@@ -83,16 +102,16 @@ class ItemListLoader final : public JobWindow {
         for (std::int32_t page = 1; page <= pagesRequested_ && !Ended(); ++page) {
             int& slot = pageSlots_[static_cast<std::size_t>(page)];
             if (slot == 0 || Pager().GetState(slot) != HTTP::Loader::Done) continue;
-            Pager().GetPage(slot, PageBuffer());
+            const int index = slot;
             slot = 0;
             // A failed load leaves nothing to read; the pager's error ends the job.
-            if (Pager().M_ERRORCODE != 0) continue;
+            if (!TakePage(index)) continue;
             ParsePage();
         }
     }
 
     void ParsePage() {
-        handler_.Reset();
+        handler_.Begin();
         parser_.Parse(PageBuffer());
         if (handler_.M_ERRORCODE != 0) {
             FailJob(std::string(kCanceledWithErrors) + ".");
@@ -101,7 +120,11 @@ class ItemListLoader final : public JobWindow {
         // Every reply of the service counts its results, none or many; a page without the
         // count (a proxy's refusal, a server error page, an error reply) is no item list.
         if (handler_.STATE == 0) {
-            FailJob(std::string(kCanceledWithErrors) + " (the reply holds no item list).");
+            FailJob(CanceledWithErrors("the reply holds no item list"));
+            return;
+        }
+        if (!handler_.listEnded) {
+            FailJob(CanceledWithErrors("the reply is incomplete"));
             return;
         }
         if (handler_.TOTALPAGES > pageLimit_)
@@ -121,7 +144,7 @@ class ItemListLoader final : public JobWindow {
         return search;
     }
 
-    web::ItemSearchHandler handler_;
+    ItemPageHandler handler_;
     HTML::Parser parser_;
     std::string encodedKeywords_;
     std::int32_t pagesRequested_ = 0;

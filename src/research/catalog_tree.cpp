@@ -57,22 +57,22 @@ void CatalogTree::AddRootEntry() {
 
 void CatalogTree::Refresh() {
     AddRootEntry();
-    std::size_t at = 1;
-    LoadLevel(entries_, memory_, at, 0, 0, false);
+    const CatalogNames names = ReadCatalogNames();
+    LoadLevel(entries_, memory_, names, ListedChildren(0), 0, false);
 }
 
 void CatalogTree::ExpandAll() {
     memory_.clear();
     AddRootEntry();
-    std::size_t at = 1;
-    LoadLevel(entries_, memory_, at, 0, 0, true);
+    const CatalogNames names = ReadCatalogNames();
+    LoadLevel(entries_, memory_, names, ListedChildren(0), 0, true);
 }
 
 void CatalogTree::ContractAll() {
     memory_.clear();
     AddRootEntry();
-    std::size_t at = 1;
-    LoadLevel(entries_, memory_, at, 0, 0, false);
+    const CatalogNames names = ReadCatalogNames();
+    LoadLevel(entries_, memory_, names, ListedChildren(0), 0, false);
 }
 
 bool CatalogTree::Listed() {
@@ -97,25 +97,25 @@ bool CatalogTree::HasVisibleChildren(std::int32_t parent) {
     return false;
 }
 
-std::string CatalogTree::LabelOfBufferedNode() {
-    const data::NodesRecord& nod = data::Dict().NOD;
-    const std::int32_t node = nod.NODE;
-    const std::int32_t flags = nod.FLAGS;
+CatalogTree::CatalogNames CatalogTree::ReadCatalogNames() {
+    CatalogNames names;
     data::TableManager& catalogs = data::Access(TableId::Catalogs);
-    data::CatalogsRecord& cat = data::Dict().CAT;
-    std::string names;
-    if (catalogs.UseFile() == ui::Benign) {
-        store::Table& table = catalogs.File();
-        table.ClearBuffer();
-        cat.NODE = node;
-        cat.FLAGS = flags;
-        if (table.SetAt(data::CAT_KeyNode) == store::NoError) {
-            while (catalogs.TryNext() == ui::Benign && cat.NODE == node && cat.FLAGS == flags) {
-                if (!names.empty()) AppendCut(names, ", ", kCatalogNamesLength);
-                AppendCut(names, data::CStringOf(cat.NAME), kCatalogNamesLength);
-            }
-        }
+    if (catalogs.UseFile() != ui::Benign) return names;
+    store::Table& table = catalogs.File();
+    const data::CatalogsRecord& cat = data::Dict().CAT;
+    if (table.Set(data::CAT_KeyNode) != store::NoError) return names;
+    while (catalogs.TryNext() == ui::Benign) {
+        std::string& joined = names[{cat.NODE, cat.FLAGS}];
+        if (!joined.empty()) AppendCut(joined, ", ", kCatalogNamesLength);
+        AppendCut(joined, data::CStringOf(cat.NAME), kCatalogNamesLength);
     }
+    return names;
+}
+
+std::string CatalogTree::LabelOf(const data::NodesRecord& nod, const CatalogNames& catalogNames) {
+    const auto found = catalogNames.find({nod.NODE, nod.FLAGS});
+    const std::string_view names =
+        found == catalogNames.end() ? std::string_view() : std::string_view(found->second);
     const std::string_view name = data::CStringOf(nod.NAME);
     std::string label;
     if (names.empty()) {
@@ -129,55 +129,64 @@ std::string CatalogTree::LabelOfBufferedNode() {
     return label;
 }
 
-void CatalogTree::LoadLevel(std::vector<TreeEntry>& queue, ExpandMemory& memory, std::size_t& at,
-                            std::int32_t parent, std::int32_t level, bool expandAll) {
+std::vector<CatalogTree::Child> CatalogTree::ListedChildren(std::int32_t parent) {
+    std::vector<Child> children;
     data::TableManager& nodes = data::Access(TableId::Nodes);
-    if (nodes.UseFile() != ui::Benign) return;
+    if (nodes.UseFile() != ui::Benign) return children;
     store::Table& table = nodes.File();
     data::NodesRecord& nod = data::Dict().NOD;
     table.ClearBuffer();
     nod.PARENT = parent;
-    if (table.SetAt(data::NOD_KeyParent) != store::NoError) return;
+    if (table.SetAt(data::NOD_KeyParent) != store::NoError) return children;
     while (nodes.TryNext() == ui::Benign) {
         if (nod.PARENT != parent) break;
         // A row numbered like the root would list the first level again under itself.
         if (nod.ID == 0 || !Listed()) continue;
-        // The walk resumes after this row once its own subtree has been loaded.
-        const data::NodesRecord row = nod;
-        const store::Position position = table.CurrentPosition();
+        children.push_back({nod, table.CurrentPosition()});
+    }
+    return children;
+}
 
+void CatalogTree::LoadLevel(std::vector<TreeEntry>& out, ExpandMemory& memory,
+                            const CatalogNames& catalogNames, const std::vector<Child>& children,
+                            std::int32_t level, bool expandAll) {
+    data::NodesRecord& nod = data::Dict().NOD;
+    for (const Child& child : children) {
+        const data::NodesRecord& row = child.row;
         TreeEntry entry;
-        entry.display = LabelOfBufferedNode();
+        entry.display = LabelOf(row, catalogNames);
         entry.id = row.ID;
         entry.parent = row.PARENT;
-        entry.position = position;
+        entry.position = child.position;
         entry.node = row.NODE;
         entry.flags = row.FLAGS;
-        const bool children = HasVisibleChildren(row.ID);
-        nod = row;
 
         const std::int32_t depth = level + 1;
         const auto remembered = memory.find(row.ID);
+        // The children of an entry shown expanded are read once, to list them; of any other
+        // entry only whether it has one.
+        const bool openIfAny = expandAll || (remembered != memory.end() && remembered->second > 0);
+        const std::vector<Child> grandchildren =
+            openIfAny ? ListedChildren(row.ID) : std::vector<Child>{};
+        const bool hasChildren = openIfAny ? !grandchildren.empty() : HasVisibleChildren(row.ID);
+        nod = row;
+
         if (expandAll)
             entry.level = depth;
         else if (remembered != memory.end())
             entry.level = remembered->second > 0 ? depth : -depth;
         else
-            entry.level = children ? -depth : depth;
+            entry.level = hasChildren ? -depth : depth;
         const int mark = entry.level > 0 ? 1 : -1;
         if (remembered == memory.end() || expandAll) memory[row.ID] = mark;
         const bool expanded = memory[row.ID] >= 1;
-        entry.loaded = children && expanded;
+        entry.loaded = hasChildren && expanded;
         entry.icon = entry.loaded ? kOpenIcon : kClosedIcon;
 
-        queue.insert(queue.begin() + static_cast<std::ptrdiff_t>(at), entry);
-        ++at;
-        // A node without listed children has nothing to descend into.
-        if (children && (expandAll || expanded))
-            LoadLevel(queue, memory, at, row.ID, depth, expandAll);
-
+        const bool descend = entry.loaded;
+        out.push_back(std::move(entry));
+        if (descend) LoadLevel(out, memory, catalogNames, grandchildren, depth, expandAll);
         nod = row;
-        if (table.SetAfter(data::NOD_KeyParent, position) != store::NoError) break;
     }
 }
 
@@ -192,8 +201,10 @@ bool CatalogTree::Expand(int row) {
     memory_[entry.id] = 1;
     const std::int32_t id = entry.id;
     const std::int32_t depth = entry.level;
-    std::size_t at = static_cast<std::size_t>(row);
-    LoadLevel(entries_, memory_, at, id, depth, false);
+    std::vector<TreeEntry> listed;
+    LoadLevel(listed, memory_, ReadCatalogNames(), ListedChildren(id), depth, false);
+    entries_.insert(entries_.begin() + row, std::make_move_iterator(listed.begin()),
+                    std::make_move_iterator(listed.end()));
     return true;
 }
 
@@ -219,9 +230,13 @@ bool CatalogTree::ReadEntry(int row) {
     if (!entry) return false;
     data::TableManager& nodes = data::Access(TableId::Nodes);
     bool read = false;
-    if (entry->position != 0 && nodes.UseFile() == ui::Benign)
-        read = nodes.File().Reget(entry->position) == store::NoError;
     data::NodesRecord& nod = data::Dict().NOD;
+    if (entry->position != 0 && nodes.UseFile() == ui::Benign) {
+        read = nodes.File().Reget(entry->position) == store::NoError && nod.ID == entry->id;
+        // The position may have gone to another row since the tree was read: that row is not
+        // the entry's, and none of it stays in the buffer.
+        if (!read) nodes.File().ClearBuffer();
+    }
     nod.NODE = entry->node;
     nod.FLAGS = entry->flags;
     nod.ID = entry->id;
@@ -234,8 +249,9 @@ std::vector<TreeEntry> CatalogTree::CollectSubtree(int row) {
     if (!entry) return {};
     std::vector<TreeEntry> subtree{*entry};
     ExpandMemory memory;
-    std::size_t at = 1;
-    LoadLevel(subtree, memory, at, entry->id, Depth(entry->level), true);
+    const std::int32_t id = entry->id;
+    const std::int32_t depth = Depth(entry->level);
+    LoadLevel(subtree, memory, ReadCatalogNames(), ListedChildren(id), depth, true);
     return subtree;
 }
 

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/records.h"
 #include "platform/store/table.h"
 
 namespace zem::research {
@@ -88,7 +89,8 @@ class CatalogTree {
 
     // Re-reads the row's Nodes row by its position into the thread's buffer, then sets the
     // buffer's node, store, id and parent from the entry. False when the row could not be read
-    // (the buffer then holds the entry's values over whatever it held).
+    // or the row at that position is another node's (the buffer then holds the entry's values
+    // over a cleared record).
     bool ReadEntry(int row);
 
     // The entry and every visible descendant, in tree order, all shown expanded.
@@ -97,14 +99,27 @@ class CatalogTree {
     void Forget(std::int32_t id) { memory_.erase(id); }
 
   private:
+    // A listed Nodes row and its position.
+    struct Child {
+        data::NodesRecord row;
+        store::Position position;
+    };
+    // The names of the catalogs by their browse node and store, joined in CAT:KeyNode order:
+    // read once for a whole rebuild instead of once per entry.
+    using CatalogNames = std::map<std::pair<std::int32_t, std::int32_t>, std::string>;
+
     void AddRootEntry();
-    // Inserts the listed children of parent at `at` (moving it past each insert) and descends
-    // into those to be shown expanded.
-    void LoadLevel(std::vector<TreeEntry>& queue, ExpandMemory& memory, std::size_t& at,
-                   std::int32_t parent, std::int32_t level, bool expandAll);
+    static CatalogNames ReadCatalogNames();
+    static std::string LabelOf(const data::NodesRecord& nod, const CatalogNames& catalogNames);
+    // The listed children of parent, in NOD:KeyParent order, read in one walk.
+    std::vector<Child> ListedChildren(std::int32_t parent);
+    // Appends the entries of children (the listed children of one node, at level) to out and
+    // descends into those to be shown expanded.
+    void LoadLevel(std::vector<TreeEntry>& out, ExpandMemory& memory,
+                   const CatalogNames& catalogNames, const std::vector<Child>& children,
+                   std::int32_t level, bool expandAll);
     // The site mask and the filter, for the Nodes row in the buffer.
     bool Listed();
-    std::string LabelOfBufferedNode();
 
     NodeFilter filter_;
     std::uint8_t siteMask_ = 0;

@@ -110,9 +110,9 @@ std::optional<Failure> AddNodes(store::Table& table, const web::BrowseNodeQueue&
 
 // The rewrite inside the transaction. Each table's base is read after the deletions, so the
 // new rows sit above whatever the other stores keep.
-std::optional<Failure> Rewrite(store::Table& catalogs, store::Table& nodes, std::uint8_t mask,
-                               const web::SearchIndexQueue& catalogQueue,
-                               const web::BrowseNodeQueue& nodeQueue) {
+std::optional<Failure> RewriteRows(store::Table& catalogs, store::Table& nodes, std::uint8_t mask,
+                                   const web::SearchIndexQueue& catalogQueue,
+                                   const web::BrowseNodeQueue& nodeQueue) {
     data::Dictionary& d = data::Dict();
     const auto catalogFlags = [&] { return std::int32_t{d.CAT.FLAGS}; };
     const auto nodeFlags = [&] { return std::int32_t{d.NOD.FLAGS}; };
@@ -127,6 +127,24 @@ std::optional<Failure> Rewrite(store::Table& catalogs, store::Table& nodes, std:
 
     if (auto f = AddCatalogs(catalogs, catalogQueue, *catalogBase)) return f;
     return AddNodes(nodes, nodeQueue, *nodeBase);
+}
+
+// The rows go in batch mode: a few commits instead of one per row, each commit holding the
+// journal entries of its rows, so the journal still restores the old rows after any failure or
+// crash.
+std::optional<Failure> Rewrite(store::Table& catalogs, store::Table& nodes, std::uint8_t mask,
+                               const web::SearchIndexQueue& catalogQueue,
+                               const web::BrowseNodeQueue& nodeQueue) {
+    if (catalogs.Stream() != store::NoError) return StoreFailure(kCatalogsError);
+    if (nodes.Stream() != store::NoError) {
+        const auto failure = StoreFailure(kNodesError);
+        catalogs.Flush();
+        return failure;
+    }
+    auto failure = RewriteRows(catalogs, nodes, mask, catalogQueue, nodeQueue);
+    if (nodes.Flush() != store::NoError && !failure) failure = StoreFailure(kNodesError);
+    if (catalogs.Flush() != store::NoError && !failure) failure = StoreFailure(kCatalogsError);
+    return failure;
 }
 
 bool Replace(std::uint8_t siteMask, const web::SearchIndexQueue& catalogs,

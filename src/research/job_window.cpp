@@ -19,7 +19,14 @@ namespace ev = runtime::event;
 constexpr std::string_view kWindowName = "P1$QUICKWINDOW";
 constexpr std::string_view kHelpFile = "zembrola.chm";
 
+// A proxy answers 407 to a request without the credentials it wants, or with wrong ones.
+constexpr std::int32_t kProxyAuthenticationRequired = 407;
+
 }  // namespace
+
+std::string CanceledWithErrors(std::string_view reason) {
+    return std::string(kCanceledWithErrors) + " (" + std::string(reason) + ").";
+}
 
 JobWindow::JobWindow(const JobWindowSpec& setup)
     : spec_(setup),
@@ -157,8 +164,33 @@ void JobWindow::FailJob(std::string_view message, std::string_view caption) {
 
 bool JobWindow::ReportPagerError() {
     if (Pager().M_ERRORCODE == 0) return false;
-    FailJob(std::string(kCanceledWithErrors) + " (" +
-            std::string(data::CStringOf(Pager().M_ERROR)) + ").");
+    FailJob(CanceledWithErrors(data::CStringOf(Pager().M_ERROR)));
+    return true;
+}
+
+void JobWindow::ForgetPagerError() {
+    Pager().M_ERRORCODE = 0;
+    data::SetCString(Pager().M_ERROR, {});
+}
+
+bool JobWindow::TakePage(int index) {
+    const std::size_t total = Pager().GetPage(index, PageBuffer());
+    if (Pager().M_ERRORCODE != 0) return false;
+    const std::string status = std::to_string(Pager().M_STATUS);
+    if (Pager().M_STATUS == kProxyAuthenticationRequired) {
+        // The pager's settings keep only what the request sent.
+        const bool sent = !data::CStringOf(Pager().Info().USER).empty();
+        FailJob(CanceledWithErrors(sent ? "the proxy refused the credentials: HTTP " + status
+                                        : "the proxy asks for credentials: HTTP " + status));
+        return false;
+    }
+    // The buffer keeps its last byte for the NUL.
+    if (total >= page_.size()) {
+        FailJob(CanceledWithErrors("the reply of " + std::to_string(total) +
+                                   " bytes is longer than the page buffer of " +
+                                   std::to_string(page_.size() - 1)));
+        return false;
+    }
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,9 @@ inline constexpr std::uint8_t kPhaseFinished = 3;
 
 // The message texts of a job that ended on a failure begin with this.
 inline constexpr std::string_view kCanceledWithErrors = "Process canceled with errors";
+
+// "Process canceled with errors (<reason>)."
+std::string CanceledWithErrors(std::string_view reason);
 
 struct JobWindowSpec {
     std::string_view procedure;  // for the error manager, the INI file and the display
@@ -87,6 +91,14 @@ class JobWindow : public ui::WindowManager {
     // When the pager holds an error: "Process canceled with errors (<error>)." and the job
     // fails. Answers whether it did.
     bool ReportPagerError();
+    // The pager's error was dealt with (the page is asked for again): nothing to report.
+    void ForgetPagerError();
+
+    // Collects the page of the pager's loader `index` into the page buffer and answers whether
+    // it is there to be read. A failed load answers false and leaves the pager's error for
+    // ReportPagerError. A proxy's refusal (HTTP 407) and a reply longer than the page buffer
+    // (it would be read cut) end the job with their reason.
+    bool TakePage(int index);
     bool Ended() const { return ended_; }
 
     // Sets the counters, PERCENTS := loaded × 100 / total (0 while the total is 0) and shows

@@ -383,11 +383,6 @@ ui::Level QueryForm::TakeAccepted() {
         Reset();
         return ui::Benign;
     }
-    if (items_.IsEditField(field)) {
-        items_.TakeEdit(field);
-        Reset();
-        return ui::Benign;
-    }
     if (const auto command = items_.CommandOf(field)) {
         window_.Update();
         items_.Run(*command);
@@ -424,10 +419,12 @@ ui::Level QueryForm::TakeSelected() {
 ui::Level QueryForm::TakeFieldEvent() {
     const runtime::Event& e = Event();
     if (e.control != items_.List()) return ui::Benign;
-    if (e.code == ev::kAlertKey && items_.TakeClick(e)) {
+    if ((e.code == ev::kAlertKey && items_.TakeClick(e)) || items_.TakeCellEdit(e)) {
         Reset();
     } else if (e.code == ev::kHeaderPressed) {
         items_.SortBy(e.column);
+    } else {
+        items_.TakeMenu(e, kApplication, variant_.procedure);
     }
     return ui::Benign;
 }

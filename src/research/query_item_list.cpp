@@ -12,6 +12,7 @@
 #include "platform/store/errors.h"
 #include "platform/ui/busy.h"
 #include "platform/ui/field_binding.h"
+#include "platform/ui/list_format.h"
 #include "platform/ui/message_sink.h"
 #include "research/query_items.h"
 #include "shell/tagging.h"
@@ -33,14 +34,6 @@ std::string KeyOrder(int order) {
     return text;
 }
 
-// A text field of the edit, cut to what its Goods field holds.
-ui::Binding EditField(std::string* text, std::size_t length) {
-    return ui::Binding{[text] { return *text; },
-                       [text, length](std::string_view screen) {
-                           text->assign(screen.substr(0, std::min(screen.size(), length)));
-                       }};
-}
-
 }  // namespace
 
 void QueryItemList::SetUp(bool viewOnly) {
@@ -49,26 +42,16 @@ void QueryItemList::SetUp(bool viewOnly) {
     browse_.SetList(list_);
     // Until a header is clicked the rows stay in GOO:KeyQuery order.
     browse_.SetSort(cell::kKeyOrder, false);
-    for (std::size_t i = 0; i < kTagCommands; ++i) {
-        buttons_[i] = window_.Feq(kTagCommandNames[i].button);
-        items_[i] = window_.Feq(kTagCommandNames[i].item);
-    }
+    for (std::size_t i = 0; i < kTagCommands; ++i) buttons_[i] = window_.Feq(kTagCommandButtons[i]);
     view_ = window_.Feq("?VIEW");
-    titlePrompt_ = window_.Feq("?GOO:TITLE:PROMPT");
-    title_ = window_.Feq("?GOO:TITLE");
-    keywordsPrompt_ = window_.Feq("?GOO:KEYWORDS:PROMPT");
-    keywords_ = window_.Feq("?GOO:KEYWORDS");
-    const data::GoodsRecord& goods = data::Dict().GOO;
-    window_.Bind(title_, EditField(&editTitle_, sizeof goods.TITLE));
-    window_.Bind(keywords_, EditField(&editKeywords_, sizeof goods.KEYWORDS - 1));
+    change_ = window_.Feq("?CHANGE");
 }
 
 void QueryItemList::Opened() {
     // The commands are reached through the list's menu; their buttons never show.
     for (const int button : buttons_) window_.SetHide(button, true);
-    for (const int feq : {titlePrompt_, title_, keywordsPrompt_, keywords_})
-        window_.SetHide(feq, true);
     window_.Alert(ui::key::MouseLeft);
+    window_.Alert(ui::key::MouseRight);
 }
 
 const ui::ListRow* QueryItemList::RowAt(int row) const {
@@ -156,16 +139,13 @@ void QueryItemList::Load(std::int32_t query) {
 void QueryItemList::ApplyStates() {
     const bool off = viewOnly_ || Rows() == 0;
     window_.SetDisable(view_, Rows() == 0 || viewOnly_);
-    for (std::size_t i = 0; i < kTagCommands; ++i) {
-        window_.SetDisable(buttons_[i], off);
-        window_.SetDisable(items_[i], off);
-    }
+    for (const int button : buttons_) window_.SetDisable(button, off);
 }
 
 std::optional<TagCommand> QueryItemList::CommandOf(int feq) const {
     if (feq == 0) return std::nullopt;
     for (std::size_t i = 0; i < kTagCommands; ++i)
-        if (feq == buttons_[i] || feq == items_[i]) return static_cast<TagCommand>(i);
+        if (feq == buttons_[i]) return static_cast<TagCommand>(i);
     return std::nullopt;
 }
 
@@ -292,6 +272,33 @@ bool QueryItemList::TakeClick(const runtime::Event& event) {
     return true;
 }
 
+bool QueryItemList::TakeMenu(const runtime::Event& event, std::string_view application,
+                             std::string_view procedure) {
+    if (event.control != list_) return false;
+    if (menu_.Take(event)) return true;
+    if (event.code != runtime::event::kAlertKey || event.key != ui::key::MouseRight) return false;
+    if (event.row >= 1 && event.row <= Rows() && event.row != browse_.Current()) {
+        browse_.Select(event.row);
+        TakeNewSelection();
+    }
+    menu_.Clear();
+    menu_.AddButton(window_, view_);
+    menu_.AddButton(window_, change_);
+    // The commands in three groups: one item, all items, the jumps.
+    constexpr std::size_t kGroups[] = {0, 1, 2, 99, 4, 5, 6, 99, 3, 7};
+    menu_.AddSeparator();
+    for (const std::size_t i : kGroups) {
+        if (i == 99)
+            menu_.AddSeparator();
+        else
+            menu_.AddButton(window_, buttons_[i], true);  // the tag buttons never show
+    }
+    menu_.AddSeparator();
+    ui::AddListFormatItems(menu_, window_, list_, application, procedure);
+    menu_.Show(window_, list_);
+    return true;
+}
+
 bool QueryItemList::SortBy(int column) {
     if (!browse_.SortBy(column)) return false;
     ReadCurrent();
@@ -315,32 +322,52 @@ void QueryItemList::StartEdit() {
     const std::int32_t id = IdAt(row);
     if (id == 0) return;
     editId_ = id;
-    editTitle_ = CellAt(row, cell::kTitle);
-    editKeywords_ = CellAt(row, cell::kKeywords);
-    for (const int feq : {titlePrompt_, title_, keywordsPrompt_, keywords_})
-        window_.SetHide(feq, false);
-    window_.DisplayFields(title_);
-    window_.DisplayFields(keywords_);
-    window_.Select(title_);
+    EditCell(row, cell::kTitle);
+    window_.Select(list_);
 }
 
-bool QueryItemList::IsEditField(int feq) const {
-    return feq != 0 && (feq == title_ || feq == keywords_);
+void QueryItemList::EditCell(int row, int column) {
+    window_.Change(list_, [&](ui::Control& c) {
+        c.editRow = row;
+        c.editColumn = column;
+    });
 }
 
-void QueryItemList::TakeEdit(int feq) {
-    if (editId_ == 0 || !IsEditField(feq)) return;
+bool QueryItemList::TakeCellEdit(const runtime::Event& event) {
+    if (event.code != runtime::event::kCellEdited || event.control != list_) return false;
+    const int column = event.column;
+    if (editId_ == 0 || (column != cell::kTitle && column != cell::kKeywords)) {
+        EndEdit();
+        return true;
+    }
+    if (event.key == ui::key::Escape) {
+        EndEdit();
+        return true;
+    }
+    WriteCell(column, window_.Screen(list_));
+    if (editId_ == 0) return true;  // the item is gone
+    const int row = RowOfId(editId_);
+    if (event.key == ui::key::Tab && row != 0)
+        EditCell(row, column == cell::kTitle ? cell::kKeywords : cell::kTitle);
+    else
+        EndEdit();
+    return true;
+}
+
+void QueryItemList::WriteCell(int column, std::string_view text) {
     data::GoodsRecord& goods = data::Dict().GOO;
     data::TableManager& manager = data::Access(TableId::Goods);
     goods.ID = editId_;
     if (manager.TryFetch(data::GOO_KeyId) != ui::Benign) {
-        EndEdit();  // the item is gone
+        EndEdit();
         return;
     }
-    if (feq == title_)
-        data::SetString(goods.TITLE, editTitle_);
+    // Cut to what the field holds.
+    if (column == cell::kTitle)
+        data::SetString(goods.TITLE, text.substr(0, std::min(text.size(), sizeof goods.TITLE)));
     else
-        data::SetCString(goods.KEYWORDS, editKeywords_);
+        data::SetCString(goods.KEYWORDS,
+                         text.substr(0, std::min(text.size(), sizeof goods.KEYWORDS - 1)));
     if (manager.Update() != ui::Benign) return;
     // The row shows the stored text; the rest of the list is not read again.
     const int row = RowOfId(editId_);
@@ -355,8 +382,7 @@ void QueryItemList::TakeEdit(int feq) {
 
 void QueryItemList::EndEdit() {
     editId_ = 0;
-    for (const int feq : {titlePrompt_, title_, keywordsPrompt_, keywords_})
-        window_.SetHide(feq, true);
+    EditCell(0, 0);
 }
 
 }  // namespace zem::research

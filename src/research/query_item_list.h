@@ -14,6 +14,7 @@
 #include "data/records.h"
 #include "platform/runtime/events.h"
 #include "platform/ui/browse_list.h"
+#include "platform/ui/popup_actions.h"
 #include "platform/ui/window.h"
 
 namespace zem::research {
@@ -22,21 +23,10 @@ namespace zem::research {
 enum class TagCommand { TagOne, UntagOne, FlipOne, PrevTag, TagAll, UntagAll, FlipAll, NextTag };
 inline constexpr std::size_t kTagCommands = 8;
 
-// The button and the list-menu item of each command, by use name.
-struct TagCommandNames {
-    std::string_view button;
-    std::string_view item;
+// The button of each command, by use name.
+inline constexpr std::array<std::string_view, kTagCommands> kTagCommandButtons{
+    "?TAGONE", "?UNTAGONE", "?FLIPONE", "?PREVTAG", "?TAGALL", "?UNTAGALL", "?FLIPALL", "?NEXTTAG",
 };
-inline constexpr std::array<TagCommandNames, kTagCommands> kTagCommandNames{{
-    {"?TAGONE", "TagOne"},
-    {"?UNTAGONE", "UntagOne"},
-    {"?FLIPONE", "FlipOne"},
-    {"?PREVTAG", "PrevTag"},
-    {"?TAGALL", "TagAll"},
-    {"?UNTAGALL", "UntagAll"},
-    {"?FLIPALL", "FlipAll"},
-    {"?NEXTTAG", "NextTag"},
-}};
 
 // The list's cells, from 1: the ten shown columns, then the row's own values.
 namespace item_cell {
@@ -83,17 +73,23 @@ class QueryItemList {
 
     // A left click on a data row's Tag cell flips the row's tag; false for any other event.
     bool TakeClick(const runtime::Event& event);
+    // The right mouse button over the list: its menu, with the browse's View and Change, the
+    // tag commands and the list-format entries, each item enabled as its button is. A choice
+    // from it presses that button; false for any other event.
+    bool TakeMenu(const runtime::Event& event, std::string_view application,
+                  std::string_view procedure);
     bool SortBy(int column);
     // The frame's record navigation; false for a button that does not move.
     bool Navigate(int button);
     // The list moved to another row: an edit of the row left behind ends.
     void TakeNewSelection();
 
-    // In-place edit of the current row's title and keywords; each accepted field is written to
-    // the item's Goods row at once.
+    // In-place edit of the current row's Title and Keywords cells, from the Title cell. Each
+    // cell the user ends with Enter or Tab is written to the item's Goods row at once; Tab goes
+    // on to the other cell, Enter and Escape end the edit.
     void StartEdit();
-    bool IsEditField(int feq) const;
-    void TakeEdit(int feq);
+    // A cell-edited event of the list; false for any other event.
+    bool TakeCellEdit(const runtime::Event& event);
     void EndEdit();
     bool Editing() const { return editId_ != 0; }
 
@@ -114,6 +110,9 @@ class QueryItemList {
     void ApplyStates();
     // Shows the row's tag, as its icon and its value, without reading the list anew.
     void ShowTag(int row, bool tagged);
+    void EditCell(int row, int column);
+    // Writes an edited cell's text to the item's Goods row and shows what was stored.
+    void WriteCell(int column, std::string_view text);
     void TagCurrent(TagCommand command);
     void TagAll(TagCommand command);
     void JumpToTagged(bool forward);
@@ -125,15 +124,13 @@ class QueryItemList {
     ui::BrowseList browse_{window_, 0};
     int list_ = 0;
     std::array<int, kTagCommands> buttons_{};
-    std::array<int, kTagCommands> items_{};
     int view_ = 0;
-    int titlePrompt_ = 0, title_ = 0, keywordsPrompt_ = 0, keywords_ = 0;
+    int change_ = 0;
+    ui::PopupActions menu_;
     bool viewOnly_ = false;
     std::int32_t query_ = 0;
     std::uint32_t walked_ = 0;
     std::int32_t editId_ = 0;
-    std::string editTitle_;
-    std::string editKeywords_;
 };
 
 }  // namespace zem::research

@@ -21,8 +21,8 @@ constexpr std::string_view kWindowName = "P1$WINDOW";
 constexpr std::string_view kHelpFile = "zembrola.chm";
 
 constexpr int kTreeKeys[] = {
-    ui::key::MouseLeft, ui::key::MouseLeft2, ui::key::MouseRight, tree_key::Right,
-    tree_key::Left,     tree_key::PadPlus,   tree_key::PadMinus,
+    ui::key::MouseLeft2, ui::key::MouseRight, tree_key::Right,
+    tree_key::Left,      tree_key::PadPlus,   tree_key::PadMinus,
 };
 
 }  // namespace
@@ -107,7 +107,8 @@ void TreeWindow::ShowTree() {
     rows.reserve(tree_.Entries().size());
     for (const TreeEntry& entry : tree_.Entries()) {
         const std::int32_t depth = entry.level < 0 ? -entry.level : entry.level;
-        rows.push_back(ui::ListRow{{std::to_string(entry.icon), entry.display}, depth + 1});
+        rows.push_back(
+            ui::ListRow{{std::to_string(entry.icon), entry.display}, depth + 1, entry.level < 0});
     }
     window_.SetRows(treeList_, std::move(rows));
 }
@@ -186,13 +187,30 @@ void TreeWindow::ContractRow(int row) {
     SelectionChanged();
 }
 
-void TreeWindow::ToggleRow(int row) {
-    const TreeEntry* entry = tree_.Entry(row);
-    if (!entry) return;
-    if (entry->level < 0)
-        ExpandRow(row);
-    else
-        ContractRow(row);
+std::vector<int> TreeWindow::PopupButtons() const {
+    return {select_, 0, expandAll_, contractAll_};
+}
+
+// Each item stands for its button: enabled as the button is, and chosen it presses the button.
+void TreeWindow::ShowPopup() {
+    popup_.Clear();
+    for (const int button : PopupButtons()) {
+        if (button == 0)
+            popup_.AddSeparator();
+        else
+            popup_.AddButton(window_, button);
+    }
+    popup_.Show(window_, treeList_);
+}
+
+void TreeWindow::RebuildAll(int button) {
+    ReadHighlightedRow();
+    {
+        ui::WaitCursor wait;
+        Rebuild(button == expandAll_ ? &CatalogTree::ExpandAll : &CatalogTree::ContractAll);
+    }
+    Reset();
+    window_.Select(treeList_);
 }
 
 void TreeWindow::ReloadWhenDue() {
@@ -212,13 +230,7 @@ ui::Level TreeWindow::TakeAccepted() {
         return ui::Benign;
     }
     if (field == expandAll_ || field == contractAll_) {
-        ReadHighlightedRow();
-        {
-            ui::WaitCursor wait;
-            Rebuild(field == expandAll_ ? &CatalogTree::ExpandAll : &CatalogTree::ContractAll);
-        }
-        Reset();
-        window_.Select(treeList_);
+        RebuildAll(field);
         return ui::Benign;
     }
     if (TakeButton(field)) return ui::Benign;
@@ -235,20 +247,33 @@ ui::Level TreeWindow::TakeNewSelection() {
 
 ui::Level TreeWindow::TakeFieldEvent() {
     const runtime::Event& e = Event();
-    if (e.control != treeList_ || e.code != ev::kAlertKey) return ui::Benign;
+    if (e.control != treeList_) return ui::Benign;
+    switch (e.code) {
+        case ev::kExpanded:
+            // The entry's expander: the display leaves the entry as it is until the tree
+            // itself says what to show.
+            if (e.row > 0) ExpandRow(e.row);
+            return ui::Benign;
+        case ev::kContracted:
+            if (e.row > 0) ContractRow(e.row);
+            return ui::Benign;
+        case ev::kPopupChosen:
+            popup_.Take(e);
+            return ui::Benign;
+        case ev::kAlertKey:
+            break;
+        default:
+            return ui::Benign;
+    }
     const int row = e.row > 0 ? e.row : window_.Selected(treeList_);
     // A key or click on a row acts on that row, whether or not the list has moved there yet.
-    const bool toggle = e.key == ui::key::MouseLeft && e.column == kFolderColumn;
-    if (e.row > 0 && e.row != choice_ && !toggle) {
+    if (e.row > 0 && e.row != choice_) {
         Highlight(e.row);
         SelectionChanged();
     }
     switch (e.key) {
-        case ui::key::MouseLeft:
-            if (toggle && e.row > 0) ToggleRow(e.row);
-            break;
         case ui::key::MouseRight:
-            // The display has no pop-up menus: a right click only highlights the entry.
+            ShowPopup();
             break;
         case ui::key::MouseLeft2:
             TakeDoubleClick();

@@ -7,25 +7,26 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/help.h"
+#include "platform/ui/popup_actions.h"
 #include "platform/ui/window_manager.h"
 #include "research/catalog_tree.h"
 
 namespace zem::research {
 
-// Keys the tree list alerts, in the framework's key codes (virtual-key code; Ctrl adds 0x200).
+// Keys the tree list alerts, in the framework's key codes.
 namespace tree_key {
-inline constexpr int Left = 0x25;
-inline constexpr int Right = 0x27;
-inline constexpr int Delete = 0x2E;
-inline constexpr int PadPlus = 0x6B;
-inline constexpr int PadMinus = 0x6D;
-inline constexpr int CtrlEnter = 0x20D;
+inline constexpr int Left = ui::key::Left;
+inline constexpr int Right = ui::key::Right;
+inline constexpr int Delete = ui::key::Delete;
+inline constexpr int PadPlus = ui::key::PadPlus;
+inline constexpr int PadMinus = ui::key::PadMinus;
+inline constexpr int CtrlEnter = ui::key::CtrlEnter;
 }  // namespace tree_key
 
-// The tree list's columns, from 1: the entry's folder (a click on it expands or contracts the
-// entry) and its label.
+// The tree list's columns, from 1: the entry's folder icon and its label.
 inline constexpr int kFolderColumn = 1;
 inline constexpr int kLabelColumn = 2;
 
@@ -80,6 +81,8 @@ class TreeWindow : public ui::WindowManager {
     // Whether the highlighted entry may be chosen in select mode (besides not being the root).
     virtual bool CanChoose(const TreeEntry&) const { return true; }
     virtual void TakeSelect() = 0;
+    // The buttons the tree's pop-up menu offers, in order; 0 stands for a separator.
+    virtual std::vector<int> PopupButtons() const;
     // The open-window event, after the framework's open step.
     virtual void TakeOpenWindow() {}
 
@@ -111,11 +114,13 @@ class TreeWindow : public ui::WindowManager {
     void ShowTree();
     void ExpandRow(int row);
     void ContractRow(int row);
-    void ToggleRow(int row);
     void ReloadWhenDue();
+    void ShowPopup();
+    void RebuildAll(int button);
 
     TreeWindowSetup setup_;
     int choice_ = 1;
+    ui::PopupActions popup_;  // the menu shown last
     bool tablesOpen_ = false;
     std::optional<BusyWindowCount> counted_;
 };

@@ -21,6 +21,7 @@ class AboutManager final : public ui::WindowManager {
         Opened = true;
         ApplyDefaultIcon();
         RestorePlacement("AboutForm");
+        window_.Alert(ui::key::CtrlH);  // the history key every window alerts
         help_.Init("zembrola.chm");
         help_.SetTopic("About.htm");
         return ui::Benign;

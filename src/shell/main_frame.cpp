@@ -2,8 +2,10 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "data/dictionary.h"
 #include "platform/runtime/clock.h"
@@ -15,6 +17,7 @@
 #include "platform/ui/input.h"
 #include "platform/ui/window_manager.h"
 #include "shell/about_form.h"
+#include "shell/frame_addons.h"
 #include "shell/procedures.h"
 #include "shell/splash.h"
 
@@ -86,7 +89,10 @@ class FrameManager final : public ui::WindowManager {
         g_frameThread = runtime::CurrentThread();
         ui::SetDefaultWindowIcon("~gendict.ico");
         ApplyDefaultIcon();
+        addOns_ = MakeFrameAddOns();
+        for (const auto& addOn : addOns_) addOn->Opened(window_);
         RestorePlacement("Main");
+        window_.Alert(ui::key::CtrlH);  // the history key every window alerts
         help_.Init("zembrola.chm");
         help_.SetTopic("MainFrame.htm");
         return ui::Benign;
@@ -100,6 +106,8 @@ class FrameManager final : public ui::WindowManager {
     }
 
     ui::Level TakeEvent() override {
+        if (Event().code != 0)
+            for (const auto& addOn : addOns_) addOn->TakeEvent(window_);
         const ui::Level result = WindowManager::TakeEvent();
         // A menu item or button was chosen: the splash gives way to it.
         if (Event().code == ev::kAccepted && splashThread_ != 0) {
@@ -145,6 +153,8 @@ class FrameManager final : public ui::WindowManager {
     }
 
     ui::Level Kill() override {
+        for (auto it = addOns_.rbegin(); it != addOns_.rend(); ++it) (*it)->Closing(window_);
+        addOns_.clear();
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
         if (tablesOpen_) {
             for (TableId id : kRelatedTables) data::Relate(id).Close();
@@ -179,6 +189,7 @@ class FrameManager final : public ui::WindowManager {
 
     runtime::ThreadNo splashThread_ = 0;
     bool tablesOpen_ = false;
+    std::vector<std::unique_ptr<FrameAddOn>> addOns_;
 };
 
 }  // namespace

@@ -4,8 +4,19 @@
 
 #include "data/text_fields.h"
 #include "web/numeric_text.h"
+#include "web/reply_fields.h"
+#include "web/stores.h"
 
 namespace zem::web {
+namespace {
+
+// Browse nodes are numbered from 1; a child whose id is 0, negative or beyond the queue's
+// NODE would be asked for in vain or, as 0, pass for a store's root.
+bool IsNodeId(std::int64_t value) {
+    return value > 0 && value <= std::numeric_limits<std::int32_t>::max();
+}
+
+}  // namespace
 
 void BrowseNodeHandler::Setup(BrowseNodeQueue& queue, std::mutex& lock, std::int32_t rowId,
                               std::uint8_t maxLevel) {
@@ -15,6 +26,11 @@ void BrowseNodeHandler::Setup(BrowseNodeQueue& queue, std::mutex& lock, std::int
     MAXLEVEL = maxLevel;
     STATE = 0;
     renamed_ = false;
+    ended_ = false;
+    // Names are kept in the code page of the requested node's store.
+    const std::lock_guard guard(lock);
+    const BrowseNodeRow* requested = queue.Get(rowId);
+    codePage_ = CodePageOf(requested ? requested->BSITE : 0);
 }
 
 void BrowseNodeHandler::OnStartElement(const HTML::Element& element, std::uint32_t, std::uint8_t&) {
@@ -46,7 +62,13 @@ void BrowseNodeHandler::OnStartElement(const HTML::Element& element, std::uint32
 
 void BrowseNodeHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
                                      std::uint8_t& stop) {
-    if (STATE == 1 && element.GetName() == "Children") Stop(stop);
+    const std::string_view tag = element.GetName();
+    if (STATE == 1 && tag == "Children") {
+        ended_ = true;
+        Stop(stop);
+    } else if (tag == "BrowseNodes") {
+        ended_ = true;  // a leaf's reply: no child list
+    }
 }
 
 void BrowseNodeHandler::OnCharacters(std::string_view text, std::uint32_t, std::uint8_t&) {
@@ -56,12 +78,13 @@ void BrowseNodeHandler::OnCharacters(std::string_view text, std::uint32_t, std::
             STATE = 0;
             break;
         case 3:
+            childIsNode_ = IsNodeId(NumericValue(text));
             NODEID = NumericValueAs<std::int32_t>(text);
             STATE = 4;
             break;
         case 5:
-            data::SetCString(NODENAME, text);
-            AddChild();
+            SetCStringFromReply(NODENAME, text, codePage_);
+            if (childIsNode_) AddChild();
             STATE = 1;
             break;
         default:
@@ -76,7 +99,7 @@ void BrowseNodeHandler::RenameRequested(std::string_view name) {
     const BrowseNodeRow* found = Q->Get(ID);
     if (!found) return;
     BrowseNodeRow row = *found;
-    data::SetCString(row.NAME, name);
+    SetCStringFromReply(row.NAME, name, codePage_);
     Q->Put(row);
 }
 

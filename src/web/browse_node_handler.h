@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/code_pages.h"
 #include "web/html_event_handler.h"
 
 namespace zem::web {
@@ -88,6 +89,10 @@ class BrowseNodeHandler : public HTML::EventHandler {
                       std::uint8_t& stop) override;
     void OnCharacters(std::string_view text, std::uint32_t appData, std::uint8_t& stop) override;
 
+    // Whether the reply came to the end of its child list, or of its nodes when it lists no
+    // children. One that stopped before was cut on its way, and children may be missing.
+    bool ReplyEnded() const { return ended_; }
+
     BrowseNodeQueue* Q = nullptr;  // the loader's node queue; not owned
     std::mutex* C = nullptr;       // guards every change of Q; not owned
     std::uint8_t STATE = 0;
@@ -102,6 +107,9 @@ class BrowseNodeHandler : public HTML::EventHandler {
 
     // A reply without children goes on to the node's ancestors, whose names are not its own.
     bool renamed_ = false;
+    bool childIsNode_ = false;  // the current child's id names a node
+    bool ended_ = false;
+    runtime::CodePage codePage_ = runtime::CodePage::Ansi;
 };
 
 }  // namespace zem::web

@@ -5,4 +5,5 @@ set(ZEM_WEB_HANDLER_SOURCES
     google_ads_handler.cpp
     browse_node_handler.cpp
     browse_node_loader.cpp
-    search_indexes.cpp)
+    search_indexes.cpp
+    service_error_code.cpp)

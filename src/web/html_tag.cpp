@@ -90,8 +90,10 @@ std::size_t Parser::ReadAttributes(std::size_t from) {
             i = close ? valueEnd + 1 : n;
         } else {
             valueEnd = chars::Skip(s, j, n, chars::kUnquoted);
-            // A "/" that closes an empty element is no part of the value before it.
-            if (valueEnd > j && s[valueEnd - 1] == '/') --valueEnd;
+            // A "/" right before the ">" closes an empty element and is no part of the value;
+            // one before white space ends the value, as in href=http://host/ class=l.
+            if (valueEnd > j && valueEnd < n && s[valueEnd] == '>' && s[valueEnd - 1] == '/')
+                --valueEnd;
             i = valueEnd;
         }
         attribute.SetValue({s + j, valueEnd - j});

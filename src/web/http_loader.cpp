@@ -124,6 +124,7 @@ Loader::Take Loader::TakeRequest(std::string_view url, INFO& info, std::int32_t&
             return Take::Failed;
         }
         M_STATE = Connect;
+        M_STATUS = 0;
         ++serial_;
     }
     changed_.notify_all();
@@ -157,12 +158,15 @@ void Loader::Disconnect() {
     LOG.WriteLog("Disconnected on " + Url());
 }
 
-std::size_t Loader::Collect(std::span<char> page, std::int32_t& code, char (&text)[256]) {
+std::size_t Loader::Collect(std::span<char> page, std::int32_t& code, char (&text)[256],
+                            std::int32_t& status) {
     std::size_t total = 0;
     {
         std::lock_guard lock(C);
         total = Fetch(page);
         code = M_ERRORCODE;
+        status = M_STATUS;
+        M_STATUS = 0;
         data::SetCString(text, data::CStringOf(M_ERROR));
         SetError(0, {});
         Disconnect();
@@ -265,6 +269,7 @@ void Loader::Serve() {
                 const bool current = Current(serial);
                 if (current && opened) {
                     LOG.WriteLog("Connected: " + request.M_URL);
+                    M_STATUS = request.M_STATUS;
                     M_STATE = Read;
                     served = serial;
                 } else {

@@ -84,9 +84,11 @@ class Loader {
     // failed Prepare: Failed, the loader's error moved into code and text.
     Take TakeRequest(std::string_view url, INFO& info, std::int32_t& code, char (&text)[256]);
 
-    // Fetch into page, move the loader's error into code and text, Disconnect, state Idle.
-    // Answers the page's byte count (0 for a failed request).
-    std::size_t Collect(std::span<char> page, std::int32_t& code, char (&text)[256]);
+    // Fetch into page, move the loader's error into code and text and the reply's HTTP status
+    // into status (0 when no reply came), Disconnect, state Idle. Answers the page's byte count
+    // (0 for a failed request).
+    std::size_t Collect(std::span<char> page, std::int32_t& code, char (&text)[256],
+                        std::int32_t& status);
 
     // State Kill: the worker ends after its current step (a wait in progress is cut short).
     void Stop();
@@ -122,6 +124,7 @@ class Loader {
     std::int32_t M_ERRORCODE = 0;
     char M_ERROR[256] = {};
     std::uint8_t M_STATE = Idle;
+    std::int32_t M_STATUS = 0;  // the HTTP status of the request's reply; 0 until it came
     std::deque<PageChunk> M_QUEUE;
 
     std::uint64_t serial_ = 0;        // counts hand-overs and collections: a stale step sees it

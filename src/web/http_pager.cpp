@@ -74,7 +74,7 @@ std::uint8_t Pager::GetState(int index) const {
 std::size_t Pager::GetPage(int index, std::span<char> page) {
     Loader* loader = LoaderAt(index);
     if (!loader) return 0;
-    return loader->Collect(page, M_ERRORCODE, M_ERROR);
+    return loader->Collect(page, M_ERRORCODE, M_ERROR, M_STATUS);
 }
 
 int Pager::Busy() const {

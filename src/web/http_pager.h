@@ -47,7 +47,7 @@ class Pager {
     // Collects the loader's page into `page`: at most page.size() - 1 bytes and a NUL. Answers
     // the page's full byte count (which may exceed what fits), 0 for a failed request or an
     // index without a loader. The pager's M_ERRORCODE and M_ERROR become the loader's (0 and
-    // empty after a good page); the loader goes back to Idle.
+    // empty after a good page), M_STATUS the reply's HTTP status; the loader goes back to Idle.
     std::size_t GetPage(int index, std::span<char> page);
 
     // How many loaders are not idle; a missing loader counts as busy.
@@ -58,6 +58,9 @@ class Pager {
 
     std::int32_t M_ERRORCODE = 0;  // code of the last failure, 0 = none
     char M_ERROR[256] = {};        // its text, NUL-terminated
+    // The HTTP status of the page GetPage collected last (a proxy's 407, a server's 503 come
+    // with a body like any page); 0 when no reply came.
+    std::int32_t M_STATUS = 0;
 
   private:
     Loader* LoaderAt(int index) const;

@@ -6,6 +6,7 @@
 #include "data/text_fields.h"
 #include "platform/runtime/pictures.h"
 #include "web/numeric_text.h"
+#include "web/reply_fields.h"
 #include "web/stores.h"
 
 namespace zem::web {
@@ -62,9 +63,14 @@ double PriceOf(std::int64_t amount, std::string_view currencyCode) {
 }
 
 std::string PriceText(std::string_view currencyCode, double price) {
-    std::string text(CurrencySignOf(currencyCode));
+    std::string text = CurrencySignOf(currencyCode, CodePageOf(data::Dict().QUE.SITE));
     text += runtime::FormatNumber(price, "n_14.2");
     return text;
+}
+
+// Texts are kept in the code page of the query's store.
+runtime::CodePage StoreCodePage() {
+    return CodePageOf(data::Dict().QUE.SITE);
 }
 
 // The title up to its first dash: the product without its variant, as an ad keyword.
@@ -80,6 +86,7 @@ void ItemSearchHandler::Reset() {
     TOTALITEMS = 0;
     PARSEDITEMS = 0;
     ONLYOFFER = 0;
+    inItem_ = false;
     listAmount_ = 0;
     newAmount_ = 0;
 }
@@ -89,7 +96,10 @@ void ItemSearchHandler::OnStartElement(const HTML::Element& element, std::uint32
     for (const Move& move : kStartMoves) {
         if (move.state != STATE || move.tag != tag) continue;
         STATE = move.next;
-        if (STATE == 5) data::Access(TableId::Goods).File().ClearBuffer(0);
+        if (STATE == 5) {
+            data::Access(TableId::Goods).File().ClearBuffer(0);
+            inItem_ = true;
+        }
         // Until a new offer's price is taken the offers decide, so an item whose offers are all
         // used is dropped; once one is taken, later offers keep it.
         if (STATE == 100 && ONLYOFFER == 1) data::Dict().GOO.AMAZONREAL = 0;
@@ -103,7 +113,8 @@ void ItemSearchHandler::OnEndElement(const HTML::Element& element, std::uint32_t
     if (tag == "Offer") {
         STATE = 99;
     } else if (tag == "Item") {
-        StoreItem(stop);
+        // A stray end tag would store whatever the buffer holds and pass for an item list.
+        if (inItem_) StoreItem(stop);
     } else if (tag == "Items") {
         Stop(stop);
     } else if (tag == "ItemAttributes" && STATE == 12) {
@@ -123,11 +134,11 @@ void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::
             STATE = 4;
             break;
         case 6:
-            data::SetCString(d.GOO.ASIN, text);
+            SetCStringFromReply(d.GOO.ASIN, text, StoreCodePage());
             STATE = 7;
             break;
         case 8:
-            data::SetCString(d.GOO.DETAILPAGE, text);
+            SetCStringFromReply(d.GOO.DETAILPAGE, text, StoreCodePage());
             STATE = 9;
             break;
         case 10:
@@ -138,7 +149,7 @@ void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::
             LookUpBrand(text, stop);
             break;
         case 14:
-            data::SetString(d.GOO.TITLE, text);
+            SetStringFromReply(d.GOO.TITLE, text, StoreCodePage());
             STATE = 12;
             break;
         case 58:
@@ -196,14 +207,14 @@ void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::
 void ItemSearchHandler::LookUpBrand(std::string_view name, std::uint8_t& stop) {
     data::Dictionary& d = data::Dict();
     data::TableManager& brands = data::Access(TableId::Brands);
-    data::SetString(d.BRA.NAME, name);
+    SetStringFromReply(d.BRA.NAME, name, StoreCodePage());
     if (brands.TryFetch(data::BRA_KeyName) != ui::Benign) {
         if (brands.PrimeRecord() != ui::Benign) {
             M_ERRORCODE = -1;
             Stop(stop);
             return;
         }
-        data::SetString(d.BRA.NAME, name);
+        SetStringFromReply(d.BRA.NAME, name, StoreCodePage());
         if (brands.Insert() != ui::Benign) {
             brands.CancelAutoInc();
             M_ERRORCODE = -1;
@@ -244,6 +255,7 @@ void ItemSearchHandler::StoreItem(std::uint8_t& stop) {
     data::SetCString(d.GOO.AMAZONPRICE, "0");
     d.GOO.RANK = 0;
     STATE = 4;
+    inItem_ = false;
 }
 
 }  // namespace zem::web

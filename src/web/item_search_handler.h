@@ -35,6 +35,7 @@ class ItemSearchHandler : public HTML::EventHandler {
     void StoreItem(std::uint8_t& stop);
 
     // Amounts as the reply gave them: their unit is known only when the currency code follows.
+    bool inItem_ = false;  // an "Item" start tag opened the item in the buffer
     std::int64_t listAmount_ = 0;
     std::int64_t newAmount_ = 0;
 };

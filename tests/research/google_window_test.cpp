@@ -173,8 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   " (the reply is no result page).", true},
                       FailureCase{"ServerErrorOnSecondPage", Failing(sim::Failure::Status500), 1,
                                   " (the reply is no result page).", true},
-                      FailureCase{"ProxyRefusal", ProxyAccount(), 0,
-                                  " (the reply is no result page).", true}),
+                      FailureCase{"ProxyWantsAnAccount", ProxyAccount(), 0,
+                                  " (the proxy asks for credentials: HTTP 407).", true}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 TEST_F(CompetitionCheckTest, AnItemDeletedWhileTheCheckRunsEndsItBeforeItsTurn) {

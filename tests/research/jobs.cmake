@@ -7,5 +7,5 @@ zem_test(research_jobs_unit_tests
     LABELS research)
 zem_test(research_jobs_window_tests
     SOURCES jobs_build_list_test.cpp jobs_window_test.cpp ../web/net/httplib_tsan.cpp
-    DEPS zem_research zem_testsupport zem_service_sim
+    DEPS zem_research zem_testsupport zem_service_sim PkgConfig::ZEM_TEST_HTTPLIB
     LABELS concurrency)

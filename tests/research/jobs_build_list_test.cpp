@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "fixed_reply_proxy.h"
 #include "jobs_fixture.h"
 #include "platform/runtime/pictures.h"
+#include "web/handlers/item_search_reply.h"
 
 namespace zem::test {
 namespace {
@@ -168,6 +170,18 @@ TEST_F(BuildListTest, CancelWhileAPageLoadsAnswersFailedAndKeepsTheRowsAlreadyAd
     EXPECT_EQ(ItemSearches().size(), 2u);
 }
 
+// The job ended failed, with one "Process canceled with errors" message (see
+// ExpectCanceledWithErrors).
+void ExpectFailed(const JobOutcome& out, const ui::HeadlessDisplay& display,
+                  const std::string& messageAfter, bool exact) {
+    EXPECT_EQ(out.status, 3);
+    EXPECT_EQ(out.response, runtime::response::kCancelled);
+    const auto messages = display.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].request.caption, "Attention");
+    ExpectCanceledWithErrors(messages[0].request.text, messageAfter, exact);
+}
+
 // How a page goes wrong, when, and what the user is told.
 struct FailureCase {
     const char* name;
@@ -194,14 +208,7 @@ TEST_P(BuildListFailureTest, TheJobEndsFailedWithAProcessCanceledMessage) {
     }
     ASSERT_TRUE(TickToEnd(w));
     const JobOutcome out = Outcome();
-    EXPECT_EQ(out.status, 3);
-    EXPECT_EQ(out.response, runtime::response::kCancelled);
-
-    const auto messages = display->Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    const ui::MessageRequest& m = messages[0].request;
-    EXPECT_EQ(m.caption, "Attention");
-    ExpectCanceledWithErrors(m.text, c.messageAfter, c.exactMessage);
+    ExpectFailed(out, *display, c.messageAfter, c.exactMessage);
     // Nothing was asked after the failing page.
     EXPECT_EQ(ItemSearches().size(), static_cast<std::size_t>(c.failingPage));
     if (c.failingPage == 1) {
@@ -225,6 +232,82 @@ INSTANTIATE_TEST_SUITE_P(
             "ServiceErrorReply", {}, 1, "NoSuchIndex", " (the reply holds no item list).", true}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
+// An item-search reply of ten items with product descriptions as long as many of the service's
+// are: the whole reply passes the page buffer of 262,144 bytes.
+std::string ReplyWithLongDescriptions() {
+    std::string description;
+    while (description.size() < 30'000)
+        description +=
+            "&lt;p&gt;Sturdy steel frame, powder-coated in blue; folds flat for "
+            "storage &amp; travel.&lt;/p&gt;";
+    std::vector<ReplyItem> items;
+    for (int i = 0; i < 10; ++i) {
+        ReplyItem item;
+        item.asin = "B00LONG00" + std::to_string(i);
+        items.push_back(item);
+    }
+    std::string reply = Reply("10", "1", items);
+    const std::string reviews =
+        "<EditorialReviews><EditorialReview><Source>Product Description</Source><Content>" +
+        description + "</Content></EditorialReview></EditorialReviews><OfferSummary>";
+    for (std::size_t at = reply.find("<OfferSummary>"); at != std::string::npos;
+         at = reply.find("<OfferSummary>", at + reviews.size()))
+        reply.replace(at, std::string("<OfferSummary>").size(), reviews);
+    return reply;
+}
+
+// A reply the simulator does not make, and what the user is told.
+struct OddReplyCase {
+    const char* name;
+    std::string reply;
+    std::string messageAfter;  // what follows "Process canceled with errors"
+    bool storesNothing;
+    friend void PrintTo(const OddReplyCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class BuildListOddReplyTest : public BuildListTest,
+                              public ::testing::WithParamInterface<OddReplyCase> {};
+
+TEST_P(BuildListOddReplyTest, AReplyThatCanNotBeReadWholeFailsThePage) {
+    const OddReplyCase& c = GetParam();
+    const FixedReplyProxy proxy(c.reply);
+    ConfigSetup config;
+    config.proxy = proxy.Address();
+    const ui::WindowId w = StartWindow(QueryWithPages(1), config);
+    ASSERT_TRUE(TickToEnd(w));
+    const JobOutcome out = Outcome();
+    ExpectFailed(out, *display, c.messageAfter, true);
+    if (c.storesNothing) {
+        EXPECT_TRUE(out.goods.empty());
+    }
+    EXPECT_EQ(proxy.Requests(), 1u);
+}
+
+const std::string kLongReply = ReplyWithLongDescriptions();
+const std::string kThreeItems =
+    Reply("3", "1",
+          {ReplyItem{.asin = "B000000001"}, ReplyItem{.asin = "B000000002"},
+           ReplyItem{.asin = "B000000003"}});
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BuildListOddReplyTest,
+    ::testing::Values(
+        OddReplyCase{"LongerThanThePageBuffer", kLongReply,
+                     " (the reply of " + std::to_string(kLongReply.size()) +
+                         " bytes is longer than the page buffer of 262143).",
+                     true},
+        // A proxy that lost the end of the reply and closed without a word.
+        OddReplyCase{"CutAfterTheFirstItem",
+                     kThreeItems.substr(0, kThreeItems.find("<Item><ASIN>B000000002")),
+                     " (the reply is incomplete).", false},
+        OddReplyCase{"StrayItemEndInAnErrorReply",
+                     ReplyHead() +
+                         "<Errors><Error><Code>AWS.InternalError</Code><Message>We were unable "
+                         "to process your request.</Message></Error></Errors></Item></Items>"
+                         "</ItemSearchResponse>",
+                     " (the reply holds no item list).", true}),
+    [](const auto& tc) { return std::string(tc.param.name); });
+
 // A proxy that wants credentials, and what the configuration sends it.
 struct ProxyAccountCase {
     const char* name;
@@ -233,6 +316,7 @@ struct ProxyAccountCase {
     std::uint8_t useAccount;
     std::uint8_t usePassword;
     bool admitted;
+    std::string refusal;  // what follows "Process canceled with errors" when not admitted
     friend void PrintTo(const ProxyAccountCase& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -260,18 +344,37 @@ TEST_P(BuildListProxyAccountTest, TheItemsLoadOnlyWithTheAccountTheProxyWants) {
         EXPECT_TRUE(out.goods.empty());
         const auto messages = display->Messages();
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].request.text,
-                  "Process canceled with errors (the reply holds no item list).");
+        ExpectCanceledWithErrors(messages[0].request.text, c.refusal, true);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BuildListProxyAccountTest,
-    ::testing::Values(ProxyAccountCase{"AccountAndPassword", "zem", "secret", 1, 1, true},
-                      ProxyAccountCase{"NoAccount", "zem", "secret", 0, 1, false},
-                      ProxyAccountCase{"AccountWithoutPassword", "zem", "secret", 1, 0, false},
-                      ProxyAccountCase{"WrongPassword", "zem", "guess", 1, 1, false}),
+    ::testing::Values(ProxyAccountCase{"AccountAndPassword", "zem", "secret", 1, 1, true, ""},
+                      ProxyAccountCase{"NoAccount", "zem", "secret", 0, 1, false,
+                                       " (the proxy asks for credentials: HTTP 407)."},
+                      ProxyAccountCase{"AccountWithoutPassword", "zem", "secret", 1, 0, false,
+                                       " (the proxy refused the credentials: HTTP 407)."},
+                      ProxyAccountCase{"WrongPassword", "zem", "guess", 1, 1, false,
+                                       " (the proxy refused the credentials: HTTP 407)."}),
     [](const auto& tc) { return std::string(tc.param.name); });
+
+TEST_F(BuildListTest, AJapaneseQueryAsksInUtf8) {
+    QuerySetup query;
+    query.site = 16;
+    query.searchIndex = "Books";
+    // "robot" in katakana as the J windows hold it: Shift-JIS, whose 0x7B is a trail byte.
+    query.keywords = "\x83\x8D\x83\x7B\x83\x62\x83\x67";
+    const ui::WindowId w = StartWindow(query);
+    ASSERT_TRUE(TickToEnd(w));
+    const std::vector<std::string> searches = ItemSearches();
+    ASSERT_FALSE(searches.empty());
+    EXPECT_EQ(searches[0],
+              "GET http://ecs.amazonaws.jp/onca/xml?Service=AWSECommerceService"
+              "&AWSAccessKeyId=0Q7ZK3T1W9M5B2X8C4NV&Version=2007-06-13&Operation=ItemSearch"
+              "&ResponseGroup=Large&SearchIndex=Books"
+              "&Keywords=%E3%83%AD%E3%83%9C%E3%83%83%E3%83%88");
+}
 
 TEST_F(BuildListTest, TheRequestCarriesTheNodeAndBothPriceBoundsInTheirPlace) {
     QuerySetup query;
@@ -293,7 +396,7 @@ TEST_F(BuildListTest, TheRequestCarriesTheNodeAndBothPriceBoundsInTheirPlace) {
     const std::string expected =
         "GET http://ecs.amazonaws.co.uk/onca/xml?Service=AWSECommerceService"
         "&AWSAccessKeyId=0Q7ZK3T1W9M5B2X8C4NV&Version=2007-06-13&Operation=ItemSearch"
-        "&ResponseGroup=Large&SearchIndex=Books&Keywords=caf%E9+" +
+        "&ResponseGroup=Large&SearchIndex=Books&Keywords=caf%C3%A9+" +
         number + "&BrowseNode=1025612&MinimumPrice=1998&MaximumPrice=0";
     EXPECT_EQ(ItemSearches(), (std::vector<std::string>{expected, expected + "&ItemPage=2"}));
 }

@@ -252,6 +252,30 @@ class QueryFormTest : public FrameTest {
             ids.push_back(std::stoi(id));
         return ids;
     }
+    // The list's pop-up menu, opened with the right button on a row (0: below the rows), as
+    // "text" or "-" with whether each item is enabled.
+    std::vector<std::pair<std::string, bool>> Menu(ui::WindowId w, int row) {
+        std::vector<std::pair<std::string, bool>> items;
+        EXPECT_TRUE(
+            display->ClickCell(w, "?LIST", row, research::item_cell::kTitle, ui::key::MouseRight));
+        const auto menu = display->WaitForPopup(w);
+        EXPECT_TRUE(menu);
+        if (menu)
+            for (const ui::PopupItem& item : menu->items)
+                items.emplace_back(item.separator ? "-" : item.text, item.enabled);
+        return items;
+    }
+    // Runs the command of a tag button from the list's menu on a row (0: wherever the list
+    // stands).
+    void Command(ui::WindowId w, int row, const char* button) {
+        if (row == 0) row = CurrentRow(w);
+        ASSERT_TRUE(
+            display->ClickCell(w, "?LIST", row, research::item_cell::kTitle, ui::key::MouseRight));
+        ASSERT_TRUE(display->WaitForPopup(w)) << button;
+        ASSERT_TRUE(display->ChoosePopup(w, display->ControlOf(w, button)->text)) << button;
+        ASSERT_TRUE(Sync(w)) << button;
+    }
+
     int CurrentRow(ui::WindowId w) const {
         const auto list = display->ControlOf(w, "?LIST");
         return list ? list->selected : 0;

@@ -353,7 +353,7 @@ TEST_F(QueryFormTest, TheViewRequestShowsTheQueryWithoutAnythingToChange) {
         EXPECT_TRUE(display->ControlOf(w, use)->readOnly) << use;
     for (const char* use :
          {"?SIT:NAME", "?CAT:NAME", "?BRA:NAME", "?CALLLOOKUP", "?BUILDLIST", "?CREATECAMPAIGN",
-          "?CHANGE", "?CHECKLIST", "?VIEW", "TagOne", "FlipAll", "NextTag"})
+          "?CHANGE", "?CHECKLIST", "?VIEW", "?TAGONE", "?FLIPALL", "?NEXTTAG"})
         EXPECT_FALSE(Enabled(w, use)) << use;
     EXPECT_EQ(ListedIds(w).size(), 5u);
     EXPECT_EQ(Close(w, "?OK").response, response::kCancelled);

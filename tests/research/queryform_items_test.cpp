@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -43,12 +44,6 @@ class QueryItemListTest : public QueryFormTest {
             if (icons[i] == "2") checked.insert(ids[i]);
         return checked;
     }
-    // Runs a command of the list's menu on a row (0: wherever the list stands).
-    void Command(ui::WindowId w, int row, const char* item) {
-        if (row != 0) ChooseRow(w, "?LIST", row);
-        ASSERT_TRUE(display->Choose(w, item)) << item;
-        ASSERT_TRUE(Sync(w)) << item;
-    }
 };
 
 TEST_F(QueryItemListTest, EachRowShowsItsItemInKeyOrderWithItsSaving) {
@@ -74,12 +69,19 @@ TEST_F(QueryItemListTest, EachRowShowsItsItemInKeyOrderWithItsSaving) {
     EXPECT_EQ(Column(w, cell::kTag), std::vector<std::string>(5, "1"));
     EXPECT_EQ(Column(w, cell::kQuery), std::vector<std::string>(5, std::to_string(kQuery)));
     EXPECT_EQ(CurrentRow(w), 1);
-    // The tag buttons never show; the list's menu carries their commands.
-    for (const auto& names : research::kTagCommandNames) {
-        EXPECT_TRUE(display->ControlOf(w, names.button)->hide) << names.button;
-        EXPECT_TRUE(Enabled(w, names.item)) << names.item;
-    }
+    // The tag buttons never show; the list's menu carries their commands in three groups,
+    // after the browse's own items and before the list format's.
+    for (const std::string_view button : research::kTagCommandButtons)
+        EXPECT_TRUE(display->ControlOf(w, button)->hide) << button;
     EXPECT_TRUE(Enabled(w, "?VIEW"));
+    const std::vector<std::pair<std::string, bool>> expected{
+        {"&View", true},     {"&Change", true},  {"-", false},
+        {"&Tag", true},      {"&Untag", true},   {"&Flip", true},
+        {"-", false},        {"Tag &All", true}, {"Unta&g All", true},
+        {"F&lip All", true}, {"-", false},       {"&Prev Tag", true},
+        {"&Next Tag", true}, {"-", false},       {"&Restore Original Format", true}};
+    EXPECT_EQ(Menu(w, 2), expected);
+    EXPECT_EQ(CurrentRow(w), 2);  // the right button also moves to the row
     Close(w, "?CANCEL");
 }
 
@@ -87,8 +89,11 @@ TEST_F(QueryItemListTest, AnEmptyListOffersNoTagCommandAndNoPage) {
     research::DeleteQueryItems(kQuery);
     const ui::WindowId w = Open(request::kChange);
     EXPECT_TRUE(ListedIds(w).empty());
-    for (const auto& names : research::kTagCommandNames)
-        EXPECT_FALSE(Enabled(w, names.item)) << names.item;
+    // Below the rows the menu opens too, with every tag command off.
+    const auto menu = Menu(w, 0);
+    ASSERT_EQ(menu.size(), 15u);
+    EXPECT_FALSE(menu[0].second);  // View
+    for (std::size_t i = 3; i < 13; ++i) EXPECT_FALSE(menu[i].second) << menu[i].first;
     EXPECT_FALSE(Enabled(w, "?VIEW"));
     EXPECT_FALSE(Enabled(w, "?CREATECAMPAIGN"));
     EXPECT_FALSE(Enabled(w, "?CHECKLIST"));
@@ -120,16 +125,16 @@ TEST_P(QueryItemTagTest, TheCommandsLeaveExactlyTheseItemsTaggedAndShowThem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, QueryItemTagTest,
-    ::testing::Values(TagCase{"TagOne", {{2, "TagOne"}}, {102}},
-                      TagCase{"TagTwiceChangesNothing", {{2, "TagOne"}, {2, "TagOne"}}, {102}},
-                      TagCase{"UntagAnUntaggedItem", {{2, "UntagOne"}}, {}},
-                      TagCase{"Untag", {{2, "TagOne"}, {3, "TagOne"}, {2, "UntagOne"}}, {103}},
+    ::testing::Values(TagCase{"TagOne", {{2, "?TAGONE"}}, {102}},
+                      TagCase{"TagTwiceChangesNothing", {{2, "?TAGONE"}, {2, "?TAGONE"}}, {102}},
+                      TagCase{"UntagAnUntaggedItem", {{2, "?UNTAGONE"}}, {}},
+                      TagCase{"Untag", {{2, "?TAGONE"}, {3, "?TAGONE"}, {2, "?UNTAGONE"}}, {103}},
                       TagCase{
-                          "FlipOneWay", {{1, "FlipOne"}, {3, "FlipOne"}, {1, "FlipOne"}}, {103}},
-                      TagCase{"TagAll", {{3, "TagAll"}}, {101, 102, 103, 104, 105}},
-                      TagCase{"UntagAll", {{0, "TagAll"}, {4, "UntagAll"}}, {}},
+                          "FlipOneWay", {{1, "?FLIPONE"}, {3, "?FLIPONE"}, {1, "?FLIPONE"}}, {103}},
+                      TagCase{"TagAll", {{3, "?TAGALL"}}, {101, 102, 103, 104, 105}},
+                      TagCase{"UntagAll", {{0, "?TAGALL"}, {4, "?UNTAGALL"}}, {}},
                       TagCase{"FlipAllLeavesTheOthers",
-                              {{1, "TagOne"}, {4, "TagOne"}, {0, "FlipAll"}},
+                              {{1, "?TAGONE"}, {4, "?TAGONE"}, {0, "?FLIPALL"}},
                               {102, 103, 105}}),
     [](const auto& param) { return std::string(param.param.name); });
 
@@ -150,8 +155,8 @@ TEST_P(QueryItemJumpTest, AJumpFindsTheNearestOtherTaggedRowOrSaysThereIsNone) {
     const JumpCase& c = GetParam();
     const ui::WindowId w = Open(request::kChange);
     if (c.tagSome) {
-        Command(w, 2, "TagOne");
-        Command(w, 4, "TagOne");
+        Command(w, 2, "?TAGONE");
+        Command(w, 4, "?TAGONE");
     }
     Command(w, c.from, c.command);
     if (c.to != 0) {
@@ -172,13 +177,13 @@ TEST_P(QueryItemJumpTest, AJumpFindsTheNearestOtherTaggedRowOrSaysThereIsNone) {
 
 INSTANTIATE_TEST_SUITE_P(
     Jumps, QueryItemJumpTest,
-    ::testing::Values(JumpCase{"NextFromAnUntaggedRow", true, 1, "NextTag", 2},
-                      JumpCase{"NextSkipsTheTaggedCurrentRow", true, 2, "NextTag", 4},
-                      JumpCase{"NextFromTheLastTagged", true, 4, "NextTag", 0},
-                      JumpCase{"NextWithNothingTagged", false, 1, "NextTag", 0},
-                      JumpCase{"PrevFromTheLastRow", true, 5, "PrevTag", 4},
-                      JumpCase{"PrevSkipsTheTaggedCurrentRow", true, 4, "PrevTag", 2},
-                      JumpCase{"PrevFromTheFirstRow", true, 1, "PrevTag", 0}),
+    ::testing::Values(JumpCase{"NextFromAnUntaggedRow", true, 1, "?NEXTTAG", 2},
+                      JumpCase{"NextSkipsTheTaggedCurrentRow", true, 2, "?NEXTTAG", 4},
+                      JumpCase{"NextFromTheLastTagged", true, 4, "?NEXTTAG", 0},
+                      JumpCase{"NextWithNothingTagged", false, 1, "?NEXTTAG", 0},
+                      JumpCase{"PrevFromTheLastRow", true, 5, "?PREVTAG", 4},
+                      JumpCase{"PrevSkipsTheTaggedCurrentRow", true, 4, "?PREVTAG", 2},
+                      JumpCase{"PrevFromTheFirstRow", true, 1, "?PREVTAG", 0}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(QueryItemListTest, OnlyAClickOnADataRowsTagCellFlipsItsTag) {
@@ -218,8 +223,8 @@ TEST_F(QueryItemListTest, AHeaderSortsByItsColumnAndAgainTheOtherWayKeepingTheCu
     EXPECT_EQ(ListedIds(w), (std::vector<std::int32_t>{103, 105, 104, 102, 101}));
     EXPECT_EQ(CurrentRow(w), 3);
     // The jumps walk the rows as the list shows them.
-    Command(w, 1, "TagOne");  // Gamma
-    Command(w, 5, "PrevTag");
+    Command(w, 1, "?TAGONE");  // Gamma
+    Command(w, 5, "?PREVTAG");
     EXPECT_EQ(CurrentRow(w), 1);
     Close(w, "?CANCEL");
 }
@@ -250,15 +255,15 @@ TEST_F(QueryItemListTest, WalksOverTheRowsShowTheWaitCursorAndYieldEveryTenthRow
                           if (busy) ++g_cursorShown;
                       },
                       [] { ++g_yields; }});
-    Command(w, 0, "TagAll");  // rows 1 to 5
+    Command(w, 0, "?TAGALL");  // rows 1 to 5
     EXPECT_EQ(g_yields.load(), 0);
     EXPECT_GE(g_cursorShown.load(), 1);
-    Command(w, 0, "FlipAll");  // rows 6 to 10: the tenth row yields
+    Command(w, 0, "?FLIPALL");  // rows 6 to 10: the tenth row yields
     EXPECT_EQ(g_yields.load(), 1);
-    Command(w, 1, "NextTag");  // nothing tagged: four rows walked, 11 to 14
-    Command(w, 0, "TagAll");   // 15 to 19
+    Command(w, 1, "?NEXTTAG");  // nothing tagged: four rows walked, 11 to 14
+    Command(w, 0, "?TAGALL");   // 15 to 19
     EXPECT_EQ(g_yields.load(), 1);
-    Command(w, 0, "UntagAll");  // 20 to 24
+    Command(w, 0, "?UNTAGALL");  // 20 to 24
     EXPECT_EQ(g_yields.load(), 2);
     ui::InstallWindowBusyHooks();
     Close(w, "?CANCEL");
@@ -274,23 +279,43 @@ struct EditCase {
 class QueryItemEditTest : public QueryItemListTest,
                           public ::testing::WithParamInterface<EditCase> {};
 
+// The edit cell the list shows: {row, column}, {0, 0} for none.
+std::pair<int, int> EditCellOf(const std::optional<ui::Control>& list) {
+    return list ? std::pair{list->editRow, list->editColumn} : std::pair{0, 0};
+}
+
 TEST_P(QueryItemEditTest, AnInPlaceEditIsWrittenAtOnceAndLastsOnlyThroughOk) {
     const EditCase& c = GetParam();
     const ui::WindowId w = Open(request::kChange);
-    EXPECT_FALSE(Enabled(w, "?GOO:TITLE"));
+    auto editing = [&](int row, int column) {
+        return display->WaitForControl(w, "?LIST", [&](const ui::Control& l) {
+            return l.editRow == row && l.editColumn == column;
+        });
+    };
+    EXPECT_EQ(EditCellOf(display->ControlOf(w, "?LIST")), (std::pair{0, 0}));
     ChooseRow(w, "?LIST", 2);
     Press(w, "?CHANGE");
-    ASSERT_TRUE(Enabled(w, "?GOO:TITLE"));
-    EXPECT_EQ(display->Shown(w, "?GOO:TITLE"), "Beta camera");
-    EXPECT_EQ(display->Shown(w, "?GOO:KEYWORDS"), "Beta camera deals");
-    Type(w, "?GOO:TITLE", "Beta camera II");
-    Type(w, "?GOO:KEYWORDS", "beta camera");
+    ASSERT_TRUE(editing(2, cell::kTitle));
+    // Tab writes the title and goes on to the keywords; Enter writes them and ends the edit,
+    // and the form stays open.
+    ASSERT_TRUE(display->EditCell(w, "?LIST", "Beta camera II", ui::key::Tab));
+    ASSERT_TRUE(editing(2, cell::kKeywords));
     EXPECT_EQ(Column(w, cell::kTitle)[1], "Beta camera II");
+    ASSERT_TRUE(display->EditCell(w, "?LIST", "beta camera", ui::key::Enter));
+    ASSERT_TRUE(editing(0, 0));
     EXPECT_EQ(Column(w, cell::kKeywords)[1], "beta camera");
     EXPECT_EQ(StoredItems()[1].title, "Beta camera II");
-    // Leaving the row ends the edit.
+    EXPECT_TRUE(display->IsOpen(w));
+    // Escape ends an edit without writing it; leaving the row ends it too.
+    Press(w, "?CHANGE");
+    ASSERT_TRUE(editing(2, cell::kTitle));
+    ASSERT_TRUE(display->EditCell(w, "?LIST", "thrown away", ui::key::Escape));
+    ASSERT_TRUE(editing(0, 0));
+    Press(w, "?CHANGE");
+    ASSERT_TRUE(editing(2, cell::kTitle));
     ChooseRow(w, "?LIST", 3);
-    EXPECT_FALSE(Enabled(w, "?GOO:TITLE"));
+    ASSERT_TRUE(editing(0, 0));
+    EXPECT_EQ(Column(w, cell::kTitle)[1], "Beta camera II");
     Close(w, c.button);
     const StoredItem beta = StoredItems()[1];
     EXPECT_EQ(beta.title, c.kept ? "Beta camera II" : "Beta camera");

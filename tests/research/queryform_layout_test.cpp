@@ -76,26 +76,6 @@ TEST(QueryFormLayoutTest, TheButtonsCarryTheirCaptionsHintsAndIcons) {
     EXPECT_TRUE(Find(form, "?OK")->isDefault);
 }
 
-TEST(QueryFormLayoutTest, TheListsMenuHoldsTheTagCommandsInTheirGroupsWithTheButtonsCaptions) {
-    const ui::WindowLayout form = Form();
-    const ui::Control* menu = Find(form, "?STAG:MENU");
-    ASSERT_TRUE(menu);
-    std::vector<std::string> entries;
-    for (const ui::Control& c : form.controls)
-        if (c.parent == menu->feq) entries.push_back(c.use);
-    EXPECT_EQ(entries,
-              (std::vector<std::string>{"STAG::Separator1", "TagOne", "UntagOne", "FlipOne",
-                                        "STAG::Separator2", "TagAll", "UntagAll", "FlipAll",
-                                        "STAG::Separator3", "PrevTag", "NextTag"}));
-    for (const auto& names : research::kTagCommandNames) {
-        SCOPED_TRACE(names.item);
-        const ui::Control* item = Find(form, names.item);
-        ASSERT_TRUE(item);
-        EXPECT_EQ(item->kind, K::Item);
-        EXPECT_EQ(item->text, Find(form, names.button)->text);
-    }
-}
-
 TEST(QueryFormLayoutTest, TheItemListHasItsTenColumnsAndTheTagIcons) {
     const ui::WindowLayout form = Form();
     const ui::Control* list = Find(form, "?LIST");

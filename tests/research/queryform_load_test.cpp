@@ -123,7 +123,7 @@ TEST_P(QueryFormLoadCloseTest, ALoadReplacesTheItemsKeepsThoseSavingEnoughAndLas
     ASSERT_FALSE(kept.empty());
     ASSERT_LT(kept.size(), KeptTitles(keywords, -1000).size()) << "the minimum drops nothing";
     const ui::WindowId w = OpenWithKeywords(keywords);
-    ASSERT_TRUE(display->Choose(w, "TagOne"));
+    Command(w, 0, "?TAGONE");
     Type(w, "?CURSAVING", "20");
     ASSERT_TRUE(Enabled(w, "?CREATECAMPAIGN"));
 
@@ -245,9 +245,7 @@ TEST_F(QueryFormLoadTest, ANewQuerySavedAfterALoadKeepsItsItems) {
 TEST_F(QueryFormLoadTest, CheckCountsTheCompetitionOfTheTaggedItemsAndShowsIt) {
     const ui::WindowId w = Open(request::kChange);
     ASSERT_FALSE(Enabled(w, "?CHECKLIST"));
-    ChooseRow(w, "?LIST", 2);
-    ASSERT_TRUE(display->Choose(w, "TagOne"));
-    ASSERT_TRUE(Sync(w));
+    Command(w, 2, "?TAGONE");
     ASSERT_TRUE(Enabled(w, "?CHECKLIST"));
     ASSERT_TRUE(display->Press(w, "?CHECKLIST"));
     ASSERT_TRUE(TickJobToEnd("BuildGoogle", kCheckPeriod));
@@ -266,8 +264,7 @@ TEST_F(QueryFormLoadTest, CheckCountsTheCompetitionOfTheTaggedItemsAndShowsIt) {
 
 TEST_F(QueryFormLoadTest, ACancelledCheckSaysSoAndKeepsItemsAndTags) {
     const ui::WindowId w = Open(request::kChange);
-    ASSERT_TRUE(display->Choose(w, "TagAll"));
-    ASSERT_TRUE(Sync(w));
+    Command(w, 0, "?TAGALL");
     sim::Modes slow;
     slow.delayMs = 3000;
     simulator.SetModes(slow);

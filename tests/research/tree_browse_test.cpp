@@ -4,12 +4,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/data_fixture.h"
 #include "research/tree_window.h"
+#include "support/table_lock_holder.h"
 #include "tree_window_fixture.h"
 
 namespace zem::test {
@@ -114,39 +120,108 @@ TEST_F(BrowseTreeTest, HelpButtonAndF1ShowTheTreesTopic) {
 
 struct ToggleWay {
     const char* name;
-    int expandKey;
-    int contractKey;
-    int column;
+    std::function<bool(ui::WindowId, int row, bool expand)> toggle;
 };
 
-TEST_F(BrowseTreeTest, AnEntryExpandsAndContractsByItsFolderOrByKeys) {
+std::vector<bool> Contracted(const std::optional<ui::Control>& tree) {
+    std::vector<bool> contracted;
+    if (tree)
+        for (const ui::ListRow& row : tree->rows) contracted.push_back(row.contracted);
+    return contracted;
+}
+
+TEST_F(BrowseTreeTest, AnEntryExpandsAndContractsByItsExpanderOrByKeys) {
+    auto keys = [this](int expandKey, int contractKey) {
+        return [this, expandKey, contractKey](ui::WindowId w, int row, bool expand) {
+            return Click(w, row, research::kLabelColumn, expand ? expandKey : contractKey);
+        };
+    };
     const ToggleWay ways[] = {
-        {"FolderClick", ui::key::MouseLeft, ui::key::MouseLeft, research::kFolderColumn},
-        {"Arrows", research::tree_key::Right, research::tree_key::Left, research::kLabelColumn},
-        {"PadKeys", research::tree_key::PadPlus, research::tree_key::PadMinus,
-         research::kLabelColumn},
+        {"Expander",
+         [this](ui::WindowId w, int row, bool expand) {
+             return display->ToggleExpander(w, "?FILETREE", row, expand);
+         }},
+        {"Arrows", keys(research::tree_key::Right, research::tree_key::Left)},
+        {"PadKeys", keys(research::tree_key::PadPlus, research::tree_key::PadMinus)},
     };
     for (const ToggleWay& way : ways) {
         SCOPED_TRACE(way.name);
         const ui::WindowId w = OpenTree();
-        ASSERT_TRUE(Click(w, 3, way.column, way.expandKey));
+        // Both stores' entries have children that are not listed yet.
+        EXPECT_EQ(Contracted(display->ControlOf(w, "?FILETREE")),
+                  (std::vector<bool>{false, true, true}));
+        ASSERT_TRUE(way.toggle(w, 3, true));
         ASSERT_TRUE(ShowsLabels(w, kUsExpanded));
         EXPECT_EQ(Icons(w), (std::vector<std::string>{"1", "3", "2", "3", "3", "3"}));
         EXPECT_EQ(Depths(w), (std::vector<int>{1, 2, 2, 3, 3, 3}));
+        // Books has children of its own; Electronics and Music are leaves.
+        EXPECT_EQ(Contracted(display->ControlOf(w, "?FILETREE")),
+                  (std::vector<bool>{false, true, false, true, false, false}));
         EXPECT_TRUE(Highlights(w, 3));
-        ASSERT_TRUE(Click(w, 3, way.column, way.contractKey));
+        ASSERT_TRUE(way.toggle(w, 3, false));
         ASSERT_TRUE(ShowsLabels(w, kFirstLevel));
         EXPECT_EQ(Icons(w), (std::vector<std::string>{"1", "3", "3"}));
         Close(w);
     }
 }
 
-TEST_F(BrowseTreeTest, AClickOnTheLabelOnlyHighlights) {
+TEST_F(BrowseTreeTest, AClickOnTheFolderOrTheLabelOnlyHighlights) {
     const ui::WindowId w = OpenTree();
-    ASSERT_TRUE(Click(w, 3, research::kLabelColumn, ui::key::MouseLeft));
-    SyncWith(w);
-    EXPECT_EQ(Labels(w), kFirstLevel);
-    EXPECT_TRUE(Highlights(w, 3));
+    for (const int column : {research::kFolderColumn, research::kLabelColumn}) {
+        SCOPED_TRACE(column);
+        const int row = column == research::kFolderColumn ? 3 : 2;
+        ASSERT_TRUE(Click(w, row, column, ui::key::MouseLeft));
+        SyncWith(w);
+        EXPECT_EQ(Labels(w), kFirstLevel);
+        EXPECT_TRUE(Highlights(w, row));
+    }
+    Close(w);
+}
+
+// The right button highlights the entry and offers the window's buttons, each as enabled as
+// its button; the choice does what the button does.
+TEST_F(BrowseTreeTest, TheRightButtonOffersTheButtonsInAPopUpMenu) {
+    const ui::WindowId w = OpenTree();
+    ASSERT_TRUE(Click(w, 1, research::kLabelColumn, ui::key::MouseRight));
+    auto menu = display->WaitForPopup(w);
+    ASSERT_TRUE(menu);
+    std::vector<std::pair<std::string, bool>> items;
+    for (const ui::PopupItem& item : menu->items)
+        items.emplace_back(item.separator ? "-" : item.text, item.enabled);
+    // On the root nothing but the whole tree can be acted on; Select stays off outside select
+    // mode.
+    EXPECT_EQ(items, (std::vector<std::pair<std::string, bool>>{{"&Select", false},
+                                                                {"-", false},
+                                                                {"&Change", false},
+                                                                {"&Delete", false},
+                                                                {"-", false},
+                                                                {"&Expand All", true},
+                                                                {"&Contract All", true}}));
+    EXPECT_EQ(menu->items[2].icon, "WACHANGE.ICO");
+    EXPECT_FALSE(display->ChoosePopup(w, "&Change"));  // a disabled item does nothing
+    ASSERT_TRUE(Click(w, 1, research::kLabelColumn, ui::key::MouseRight));
+    ASSERT_TRUE(display->WaitForPopup(w));
+    ASSERT_TRUE(display->ChoosePopup(w, "&Expand All"));
+    ASSERT_TRUE(ShowsLabels(w, kEverything));
+
+    const int fiction = RowOf(w, "Fiction");
+    ASSERT_TRUE(Click(w, fiction, research::kLabelColumn, ui::key::MouseRight));
+    EXPECT_TRUE(Highlights(w, fiction));
+    menu = display->WaitForPopup(w);
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->items[2].enabled);
+    EXPECT_TRUE(menu->items[3].enabled);
+    ASSERT_TRUE(display->ChoosePopup(w, "&Change"));
+    const auto form = display->WaitForWindow("UpdateNodeA");
+    ASSERT_TRUE(form);
+    EXPECT_EQ(display->Shown(*form, "?NOD:NAME"), "Fiction");
+    ASSERT_TRUE(display->Press(*form, "?CANCEL"));
+    ASSERT_TRUE(display->WaitForClose(*form));
+
+    ASSERT_TRUE(Click(w, fiction, research::kLabelColumn, ui::key::MouseRight));
+    ASSERT_TRUE(display->WaitForPopup(w));
+    ASSERT_TRUE(display->ChoosePopup(w, "&Contract All"));
+    ASSERT_TRUE(ShowsLabels(w, kFirstLevel));
     Close(w);
 }
 
@@ -162,7 +237,7 @@ TEST_F(BrowseTreeTest, ExpandAllAndContractAllRebuildTheWholeTree) {
 
 TEST_F(BrowseTreeTest, ARebuildKeepsWhatTheUserExpandedUntilExpandAllOrContractAll) {
     const ui::WindowId w = OpenTree();
-    ASSERT_TRUE(Click(w, 3, research::kFolderColumn, ui::key::MouseLeft));  // Amazon US
+    ASSERT_TRUE(display->ToggleExpander(w, "?FILETREE", 3, true));  // Amazon US
     ASSERT_TRUE(ShowsLabels(w, kUsExpanded));
     // Another window adds a node; coming back to the tree rebuilds it as the user left it.
     AddNode({50, nodes::kUsRoot, 6000, "Audio", kUs});
@@ -186,7 +261,7 @@ TEST_F(BrowseTreeTest, UpdateRunsTheCatalogUpdateOnTheWindowsThreadAndKeepsExpan
     });
     const ui::WindowId w = OpenTree();
     EXPECT_FALSE(Disabled(w, "?DOWNLOAD"));
-    ASSERT_TRUE(Click(w, 2, research::kFolderColumn, ui::key::MouseLeft));  // Amazon UK
+    ASSERT_TRUE(display->ToggleExpander(w, "?FILETREE", 2, true));  // Amazon UK
     ASSERT_TRUE(ShowsLabels(
         w, {"AMAZON root", "Amazon UK (Amazon UK)", "UK books (Books)", "Amazon US (Amazon US)"}));
     ASSERT_TRUE(display->Press(w, "?DOWNLOAD"));
@@ -373,6 +448,68 @@ TEST_F(BrowseTreeTest, ANodeGoneFromTheFileIsNeitherChangedNorDeletedButLeavesTh
         ASSERT_TRUE(stored) << row.name;
         EXPECT_EQ(data::CStringOf(stored->NAME), row.name);
     }
+    Close(w);
+}
+
+// Another window renumbers a node in place: its row is no longer the entry's.
+void RenumberStoredNode(std::int32_t id, std::int32_t to) {
+    ASSERT_TRUE(StoredNode(id));
+    data::Dict().NOD.ID = to;
+    ASSERT_EQ(data::Access(data::TableId::Nodes).File().Put(), store::NoError);
+}
+
+TEST_F(BrowseTreeTest, ASubtreeThatCannotBeDeletedWholeIsReportedAndLeftAsItWas) {
+    const ui::WindowId w = OpenExpanded();
+    Choose(w, RowOf(w, "Amazon US (Amazon US)"));
+    {
+        // Another user holds Nodes for longer than the delete waits.
+        TableLockHolder holder(data::TableId::Nodes);
+        ASSERT_TRUE(holder.Ok());
+        display->AnswerNext(ui::ButtonOk);
+        ASSERT_TRUE(display->Press(w, "?DELETE"));
+        const auto reported = display->WaitForMessage(2, std::chrono::seconds(15));
+        ASSERT_TRUE(reported);
+        EXPECT_EQ(reported->request.caption, "Record was not deleted");
+        EXPECT_NE(reported->request.text.find("Nodes"), std::string::npos)
+            << reported->request.text;
+    }
+    SyncWith(w);
+    EXPECT_EQ(StoredNodeCount(), std::size(kNodeRows));
+    EXPECT_EQ(Labels(w), kEverything);
+
+    // Once Nodes is free the same delete goes through as one.
+    display->AnswerNext(ui::ButtonOk);
+    ASSERT_TRUE(display->Press(w, "?DELETE"));
+    ASSERT_TRUE(
+        ShowsLabels(w, {"AMAZON root", "Amazon UK (Amazon UK)", "UK books (Books)", "Crime"}));
+    EXPECT_EQ(display->Messages().size(), 3u);
+    EXPECT_FALSE(StoredNode(nodes::kUsRoot));
+    EXPECT_FALSE(StoredNode(nodes::kMystery));
+    Close(w);
+}
+
+TEST_F(BrowseTreeTest, ARowThatIsNoLongerTheEntrysIsNeitherChangedNorDeleted) {
+    const ui::WindowId w = OpenExpanded();
+    struct Case {
+        const char* button;
+        const char* label;
+        std::int32_t id;
+    };
+    const Case cases[] = {{"?CHANGE", "Cooking", nodes::kCooking},
+                          {"?DELETE", "Crime", nodes::kCrime}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        Choose(w, RowOf(w, c.label));
+        RenumberStoredNode(c.id, c.id + 100);
+        ASSERT_TRUE(display->Press(w, c.button));
+        SyncWith(w);
+    }
+    // The tree was read again; no form opened and no row went.
+    EXPECT_FALSE(display->FindWindow("UpdateNodeA"));
+    EXPECT_TRUE(display->Messages().empty());
+    EXPECT_TRUE(StoredNode(nodes::kCooking + 100));
+    EXPECT_TRUE(StoredNode(nodes::kCrime + 100));
+    EXPECT_EQ(StoredNodeCount(), std::size(kNodeRows));
     Close(w);
 }
 

@@ -190,6 +190,12 @@ TEST_F(CatalogTreeTest, ReadEntryPutsTheEntrysRowInTheNodesBuffer) {
     EXPECT_EQ(D().NOD.ID, nodes::kFiction);
     EXPECT_EQ(data::CStringOf(D().NOD.NAME), "Fiction");
     EXPECT_EQ(M(data::TableId::Nodes).File().CurrentPosition(), tree.Entry(8)->position);
+    // A row renumbered in place is another node's now: it is not taken for the entry's.
+    D().NOD.ID = 99;
+    ASSERT_EQ(M(data::TableId::Nodes).File().Put(), store::NoError);
+    EXPECT_FALSE(tree.ReadEntry(8));
+    EXPECT_EQ(D().NOD.ID, nodes::kFiction);
+    EXPECT_EQ(data::CStringOf(D().NOD.NAME), "");
     // The root has no row: the buffer takes the root's numbers.
     EXPECT_FALSE(tree.ReadEntry(1));
     EXPECT_EQ(D().NOD.ID, 0);

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "research/tree_window.h"
@@ -175,7 +176,7 @@ TEST_F(SelectTreeTest, ExpandAllContractAllAndSingleEntries) {
     ASSERT_TRUE(ShowsLabels(w, kUsBooksBranch));
     ASSERT_TRUE(display->Press(w, "?CONTRACTALL"));
     ASSERT_TRUE(ShowsLabels(w, {"AMAZON root", "Amazon US (Amazon US)"}));
-    ASSERT_TRUE(Click(w, 2, research::kFolderColumn, ui::key::MouseLeft));
+    ASSERT_TRUE(display->ToggleExpander(w, "?FILETREE", 2, true));
     ASSERT_TRUE(
         ShowsLabels(w, {"AMAZON root", "Amazon US (Amazon US)", "All books, Books (Books)"}));
     EXPECT_EQ(Icons(w), (std::vector<std::string>{"1", "2", "3"}));
@@ -186,6 +187,39 @@ TEST_F(SelectTreeTest, ExpandAllContractAllAndSingleEntries) {
     ASSERT_TRUE(ShowsLabels(w, kUsBooksBranch));
     ASSERT_TRUE(display->Press(w, "?CANCELBUTTON"));
     Finish(w);
+}
+
+// The picker's menu has no editing items; a store's root offers nothing to choose.
+TEST_F(SelectTreeTest, TheRightButtonOffersSelectAndTheWholeTree) {
+    const ui::WindowId w = OpenPicker({.node = nodes::kFiction});
+    ASSERT_TRUE(ShowsLabels(w, kUsBooksBranch));
+    auto itemsOf = [](const ui::PopupMenu& menu) {
+        std::vector<std::pair<std::string, bool>> items;
+        for (const ui::PopupItem& item : menu.items)
+            items.emplace_back(item.separator ? "-" : item.text, item.enabled);
+        return items;
+    };
+    ASSERT_TRUE(Click(w, 2, research::kLabelColumn, ui::key::MouseRight));
+    auto menu = display->WaitForPopup(w);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(
+        itemsOf(*menu),
+        (std::vector<std::pair<std::string, bool>>{
+            {"&Select", false}, {"-", false}, {"&Expand All", true}, {"&Contract All", true}}));
+    ASSERT_TRUE(display->ChoosePopup(w, "&Contract All"));
+    ASSERT_TRUE(ShowsLabels(w, {"AMAZON root", "Amazon US (Amazon US)"}));
+    EXPECT_FALSE(display->ChoosePopup(w, "&Expand All"));  // the menu is gone
+    ASSERT_TRUE(display->ToggleExpander(w, "?FILETREE", 2, true));
+    ASSERT_TRUE(
+        ShowsLabels(w, {"AMAZON root", "Amazon US (Amazon US)", "All books, Books (Books)"}));
+    ASSERT_TRUE(Click(w, 3, research::kLabelColumn, ui::key::MouseRight));
+    menu = display->WaitForPopup(w);
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->items[0].enabled);
+    ASSERT_TRUE(display->ChoosePopup(w, "&Select"));
+    Finish(w);
+    EXPECT_EQ(response_, response::kCompleted);
+    EXPECT_EQ(aNodesAfter_.ID, nodes::kUsBooks);
 }
 
 TEST_F(SelectTreeTest, ASavedConfigurationReloadsThePickerOnItsTimer) {

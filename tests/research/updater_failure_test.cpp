@@ -2,8 +2,10 @@
 // they held, the deletions of the active stores' rows included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <fstream>
 #include <future>
 #include <limits>
 #include <ostream>
@@ -11,7 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "fixed_reply_proxy.h"
 #include "updater_fixture.h"
+#include "web/http_loader.h"
+#include "web/log_writer.h"
 
 namespace zem::test {
 namespace {
@@ -19,8 +24,8 @@ namespace {
 class CatalogUpdaterFailureTest : public CatalogUpdaterTest {
   protected:
     // CA is rewritten; its old rows must survive whatever goes wrong.
-    void SetUpTables(int catalogLevel) {
-        Configure(catalogLevel);
+    void SetUpTables(int catalogLevel, const std::string& proxy = {}) {
+        Configure(catalogLevel, proxy);
         SetActiveStores(kCA);
         AddCatalogs(OldCatalogs());
         AddNodes(OldNodes());
@@ -37,6 +42,13 @@ class CatalogUpdaterFailureTest : public CatalogUpdaterTest {
         const auto messages = display->Messages();
         EXPECT_EQ(messages.size(), 1u);
         return messages.empty() ? ui::MessageRequest{} : messages.front().request;
+    }
+
+    // How often the last lookup asked was asked.
+    std::size_t AsksOfTheLast() const {
+        const std::vector<std::string> lookups = Lookups();
+        if (lookups.empty()) return 0;
+        return static_cast<std::size_t>(std::count(lookups.begin(), lookups.end(), lookups.back()));
     }
 
     // Waits a while and answers whether any lookup went out in the meantime.
@@ -86,6 +98,7 @@ struct PageFailureCase {
     sim::Modes modes;
     bool afterFirstPage;  // otherwise the first page already fails
     std::string reason;   // empty: any reason in parentheses
+    std::size_t asks;     // how often the failing node was asked
     friend void PrintTo(const PageFailureCase& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -115,19 +128,156 @@ TEST_P(CatalogUpdaterPageFailureTest, AFailedPageEndsTheCrawlAndWritesNothing) {
         EXPECT_EQ(m.text.find("no browse node"), std::string::npos) << m.text;
     }
     EXPECT_FALSE(AsksMore());
+    EXPECT_EQ(AsksOfTheLast(), c.asks);
     ExpectTablesAsBefore();
 }
 
+// A failure in passing is asked again three times before it ends the crawl; a permanent one
+// ends it at once.
 INSTANTIATE_TEST_SUITE_P(
     Cases, CatalogUpdaterPageFailureTest,
-    ::testing::Values(PageFailureCase{"DroppedConnection", Failing(sim::Failure::Drop), false, ""},
-                      PageFailureCase{"CutLaterPage", Cut(200), true, ""},
-                      PageFailureCase{"ServerErrorPage", Failing(sim::Failure::Status500), false,
-                                      "the reply holds no browse node"},
-                      PageFailureCase{"ServerErrorOnLaterPage", Failing(sim::Failure::Status500),
-                                      true, "the reply holds no browse node"},
-                      PageFailureCase{"ProxyWantsAnAccount", ProxyAccount(), false,
-                                      "the reply holds no browse node"}),
+    ::testing::Values(
+        PageFailureCase{"DroppedConnection", Failing(sim::Failure::Drop), false, "", 4},
+        PageFailureCase{"CutLaterPage", Cut(200), true, "", 4},
+        PageFailureCase{"ServerErrorPage", Failing(sim::Failure::Status500), false,
+                        "the service answered HTTP 500, after 3 retries", 4},
+        PageFailureCase{"ServerErrorOnLaterPage", Failing(sim::Failure::Status500), true,
+                        "the service answered HTTP 500, after 3 retries", 4},
+        PageFailureCase{"Throttled", Failing(sim::Failure::Throttle), false,
+                        "the service throttled the requests: HTTP 503, after 3 retries", 4},
+        PageFailureCase{"ProxyWantsAnAccount", ProxyAccount(), false,
+                        "the proxy asks for credentials: HTTP 407", 1}),
+    [](const auto& tc) { return std::string(tc.param.name); });
+
+// How a page fails in passing.
+struct PassingFailureCase {
+    const char* name;
+    sim::Modes modes;
+    friend void PrintTo(const PassingFailureCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class CatalogUpdaterRetryTest : public CatalogUpdaterFailureTest,
+                                public ::testing::WithParamInterface<PassingFailureCase> {
+  protected:
+    static std::vector<std::string> LogLines() {
+        std::vector<std::string> lines;
+        std::ifstream in(HTTP::LogWriter::kFileName);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+};
+
+TEST_P(CatalogUpdaterRetryTest, APageThatFailsInPassingIsAskedAgainAfterAGrowingPause) {
+    SetUpTables(3);
+    sim::Modes modes = GetParam().modes;
+    modes.failTimes = 2;  // the first request and its first retry fail
+    simulator.SetModes(modes);
+    const ui::WindowId w = StartWindow();
+    // When the first three requests went out, on the window's clock.
+    std::vector<runtime::Ticks> sent;
+    ASSERT_TRUE(TickUntil(w, [&] {
+        while (sent.size() < 3 && Lookups().size() > sent.size())
+            sent.push_back(runtime::MonotonicTicks());
+        return sent.size() == 3;
+    }));
+    ASSERT_TRUE(TickToEnd(w));
+    EXPECT_EQ(Finish(), runtime::response::kCompleted);
+    EXPECT_TRUE(display->Messages().empty());
+    EXPECT_EQ(TreeOf(Nodes(), kCA), ExpectedTree(kCA, 3));
+
+    // The first node three times, every other node once.
+    const std::vector<std::string> lookups = Lookups();
+    ASSERT_GE(lookups.size(), 3u);
+    EXPECT_EQ(lookups[1], lookups[0]);
+    EXPECT_EQ(lookups[2], lookups[0]);
+    const std::set<std::string> distinct(lookups.begin(), lookups.end());
+    EXPECT_EQ(lookups.size(), distinct.size() + 2);
+    // Pauses of 1 s and then 2 s on the window's timer (less the ticks it took to see a
+    // request arrive).
+    EXPECT_GE(sent[1] - sent[0], 100 - 4 * kTimerPeriod);
+    EXPECT_GE(sent[2] - sent[1], 200 - 4 * kTimerPeriod);
+    EXPECT_LT(sent[1] - sent[0], sent[2] - sent[1]);
+
+    // Each retry is logged right before its request.
+    const std::string url = lookups[0].substr(std::string("GET ").size());
+    const std::vector<std::string> log = LogLines();
+    for (const int retry : {1, 2}) {
+        const std::string line = "Retry " + std::to_string(retry) + " on " + url;
+        const auto at = std::find(log.begin(), log.end(), line);
+        ASSERT_NE(at, log.end()) << line;
+        ASSERT_NE(at + 1, log.end());
+        EXPECT_EQ(*(at + 1), "Prepare connect: " + url);
+    }
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& l) { return l.starts_with("Retry "); }),
+              2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CatalogUpdaterRetryTest,
+    ::testing::Values(PassingFailureCase{"ServerError", Failing(sim::Failure::Status500)},
+                      PassingFailureCase{"Throttled", Failing(sim::Failure::Throttle)},
+                      PassingFailureCase{"DroppedConnection", Failing(sim::Failure::Drop)},
+                      PassingFailureCase{"CutConnection", Cut(200)}),
+    [](const auto& tc) { return std::string(tc.param.name); });
+
+// A BrowseNodeLookup reply for a node with n children, as the service lays it out.
+std::string BrowseNodeReply(int children) {
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><BrowseNodeLookupResponse "
+        "xmlns=\"http://webservices.amazon.com/AWSECommerceService/2007-06-13\">"
+        "<OperationRequest><RequestId>0A1B</RequestId><Arguments><Argument Name=\"BrowseNodeId\" "
+        "Value=\"927726\"/></Arguments></OperationRequest><BrowseNodes><Request><IsValid>True"
+        "</IsValid><BrowseNodeLookupRequest><BrowseNodeId>927726</BrowseNodeId>"
+        "</BrowseNodeLookupRequest></Request><BrowseNode><BrowseNodeId>927726</BrowseNodeId>"
+        "<Name>Books</Name><Children>";
+    for (int i = 1; i <= children; ++i)
+        xml += "<BrowseNode><BrowseNodeId>" + std::to_string(400000000 + i) +
+               "</BrowseNodeId><Name>Subject number " + std::to_string(i) +
+               " &amp; more</Name></BrowseNode>";
+    return xml +
+           "</Children><Ancestors><BrowseNode><BrowseNodeId>916520</BrowseNodeId><Name>"
+           "Subjects</Name></BrowseNode></Ancestors></BrowseNode></BrowseNodes>"
+           "</BrowseNodeLookupResponse>";
+}
+
+struct OddReplyCase {
+    const char* name;
+    std::string reply;
+    std::string reason;
+    friend void PrintTo(const OddReplyCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class CatalogUpdaterOddReplyTest : public CatalogUpdaterFailureTest,
+                                   public ::testing::WithParamInterface<OddReplyCase> {};
+
+TEST_P(CatalogUpdaterOddReplyTest, AReplyThatCanNotBeReadWholeEndsTheCrawlAtOnce) {
+    const OddReplyCase& c = GetParam();
+    const FixedReplyProxy proxy(c.reply);
+    SetUpTables(3, proxy.Address());
+    const ui::WindowId w = StartWindow();
+    ASSERT_TRUE(TickToEnd(w));
+    EXPECT_EQ(Finish(), runtime::response::kCancelled);
+    const ui::MessageRequest m = OnlyMessage();
+    EXPECT_EQ(m.caption, "Attention");
+    ExpectCanceledWithErrors(m.text, " (" + c.reason + ").", true);
+    EXPECT_EQ(proxy.Requests(), 1u);
+    ExpectTablesAsBefore();
+}
+
+const std::string kWideReply = BrowseNodeReply(4000);
+const std::string kSmallReply = BrowseNodeReply(3);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CatalogUpdaterOddReplyTest,
+    ::testing::Values(
+        OddReplyCase{"LongerThanThePageBuffer", kWideReply,
+                     "the reply of " + std::to_string(kWideReply.size()) +
+                         " bytes is longer than the page buffer of 262143"},
+        // A proxy that lost the end of the reply and closed without a word.
+        OddReplyCase{"CutInTheChildList",
+                     kSmallReply.substr(0, kSmallReply.find("<BrowseNode><BrowseNodeId>400000002")),
+                     "the reply is incomplete"}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 // A row the rewrite cannot add: an inactive store's row so high that the new rows' IDs, shifted

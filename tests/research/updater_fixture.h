@@ -187,14 +187,14 @@ class CatalogUpdaterTest : public SimulatedJobTest {
 
     // --- The data file, through this thread's dictionary. ---
 
-    // The configuration record: the simulator as the proxy, set by hand.
-    void Configure(int catalogLevel) {
+    // The configuration record: the simulator (or the given proxy) as the proxy, set by hand.
+    void Configure(int catalogLevel, const std::string& proxy = {}) {
         data::TableManager& sysinfo = data::Access(data::TableId::Sysinfo);
         ASSERT_EQ(sysinfo.PrimeRecord(), ui::Benign);
         data::SysinfoRecord& sys = data::Dict().SYS;
         sys.USERAGENT = 1;
         sys.MANUAL = 1;
-        data::SetCString(sys.PROXY, ProxyAddress());
+        data::SetCString(sys.PROXY, proxy.empty() ? ProxyAddress() : proxy);
         sys.CATALOGLEVEL = static_cast<std::uint8_t>(catalogLevel);
         ASSERT_EQ(sysinfo.Insert(), ui::Benign);
     }

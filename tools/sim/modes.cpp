@@ -9,9 +9,27 @@ namespace zem::sim {
 std::optional<Failure> ParseFailure(std::string_view text) {
     if (text == "500") return Failure::Status500;
     if (text == "drop") return Failure::Drop;
+    if (text == "throttle") return Failure::Throttle;
     if (text == "none") return Failure::None;
     return std::nullopt;
 }
+
+namespace {
+
+// "none" clears the count, a number sets it; false for anything else.
+bool SetCount(std::optional<std::size_t>& count, std::string_view value,
+              std::optional<std::int64_t> number) {
+    if (value == "none") {
+        count.reset();
+    } else if (number) {
+        count = static_cast<std::size_t>(*number);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 std::string ApplyModeParams(Modes& modes, const QueryParams& params) {
     Modes next = modes;
@@ -32,22 +50,36 @@ std::string ApplyModeParams(Modes& modes, const QueryParams& params) {
             next.stall = value == "1";
         } else if (key == "fail") {
             const std::optional<Failure> failure = ParseFailure(value);
-            if (!failure) return "fail takes 500, drop or none";
+            if (!failure) return "fail takes 500, drop, throttle or none";
             next.fail = *failure;
         } else if (key == "cut") {
-            if (value == "none") {
-                next.cut.reset();
-            } else if (number) {
-                next.cut = static_cast<std::size_t>(*number);
-            } else {
-                return "cut takes a byte count or none";
-            }
+            if (!SetCount(next.cut, value, number)) return "cut takes a byte count or none";
+        } else if (key == "times") {
+            if (!SetCount(next.failTimes, value, number))
+                return "times takes a request count or none";
         } else {
             return "unknown mode " + key;
         }
     }
     modes = next;
     return {};
+}
+
+Modes TakeRequestModes(Modes& modes) {
+    Modes applied = modes;
+    if (!modes.failTimes) return applied;
+    if (*modes.failTimes == 0) {
+        applied.fail = Failure::None;
+        applied.cut.reset();
+    }
+    if (*modes.failTimes <= 1) {
+        modes.fail = Failure::None;
+        modes.cut.reset();
+        modes.failTimes.reset();
+    } else {
+        --*modes.failTimes;
+    }
+    return applied;
 }
 
 std::string DescribeModes(const Modes& modes) {
@@ -61,7 +93,9 @@ std::string DescribeModes(const Modes& modes) {
     if (modes.stall) add("--stall");
     if (modes.fail == Failure::Status500) add("--fail 500");
     if (modes.fail == Failure::Drop) add("--fail drop");
+    if (modes.fail == Failure::Throttle) add("--fail throttle");
     if (modes.cut) add("--cut " + std::to_string(*modes.cut));
+    if (modes.failTimes) add("--fail-times " + std::to_string(*modes.failTimes));
     return text.empty() ? "normal" : text;
 }
 

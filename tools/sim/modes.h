@@ -9,7 +9,9 @@
 
 namespace zem::sim {
 
-enum class Failure { None, Status500, Drop };
+// Throttle: 503 with the service's RequestThrottled error reply, as a client that asks too fast
+// gets.
+enum class Failure { None, Status500, Drop, Throttle };
 
 struct Modes {
     std::string proxyAuth;  // "user:password" demanded as Basic proxy credentials; empty: none
@@ -17,12 +19,19 @@ struct Modes {
     bool stall = false;     // send headers and part of the body, then nothing until shutdown
     Failure fail = Failure::None;
     std::optional<std::size_t> cut;  // body bytes sent before the connection is closed
+    // When set, fail and cut apply to this many more proxied requests and then switch off.
+    std::optional<std::size_t> failTimes;
 };
 
-// "500" or "drop" (and "none" for the control endpoint).
+// Takes one request's share of the modes: answers the modes that apply to it and counts it
+// against failTimes.
+Modes TakeRequestModes(Modes& modes);
+
+// "500", "drop" or "throttle" (and "none" for the control endpoint).
 std::optional<Failure> ParseFailure(std::string_view text);
 
-// Applies the control endpoint's parameters (reset, auth, delay, stall, fail, cut) in order.
+// Applies the control endpoint's parameters (reset, auth, delay, stall, fail, cut, times) in
+// order.
 // Answers an error text, or empty when all applied.
 std::string ApplyModeParams(Modes& modes, const QueryParams& params);
 

@@ -65,8 +65,12 @@ std::string ParseOptions(const std::vector<std::string_view>& args, Options& opt
             if (!ReadInt(text, 0, 86'400'000, options.modes.delayMs)) return needs("milliseconds");
         } else if (option == "--fail") {
             const std::optional<Failure> failure = ParseFailure(text);
-            if (!failure || *failure == Failure::None) return needs("500 or drop");
+            if (!failure || *failure == Failure::None) return needs("500, drop or throttle");
             options.modes.fail = *failure;
+        } else if (option == "--fail-times") {
+            const std::optional<std::int64_t> count = ParseCount(text);
+            if (!count) return needs("a request count");
+            options.modes.failTimes = static_cast<std::size_t>(*count);
         } else if (option == "--cut") {
             const std::optional<std::int64_t> bytes = ParseCount(text);
             if (!bytes) return needs("a byte count");
@@ -170,12 +174,15 @@ Modes (also switched at run time through http://sim.control/mode?...):
   --require-proxy-auth U:P  answer 407 without Basic proxy credentials U:P
   --delay-ms N              wait N ms before answering
   --stall                   send the headers and half the body, then nothing until shutdown
-  --fail 500|drop           answer 500, or close the connection without a reply
+  --fail 500|drop|throttle  answer 500, close the connection without a reply, or answer 503
+                            with the service's RequestThrottled error reply
   --cut N                   announce the full Content-Length, send N body bytes, then close
                             (with --stall: send N bytes, then hang)
+  --fail-times N            --fail and --cut apply to the next N requests only
 
 Control host (outside every mode):
-  http://sim.control/mode?reset&auth=U:P&delay=N&stall=0|1&fail=none|500|drop&cut=N|none
+  http://sim.control/mode?reset&auth=U:P&delay=N&stall=0|1&fail=none|500|drop|throttle
+                         &cut=N|none&times=N|none
   http://sim.control/requests[?clear]   the proxied requests, one "METHOD target" a line
 
 Dump one reply to stdout instead of serving:

@@ -116,4 +116,22 @@ std::string BadOperationReply(const ProxyRequest& request) {
     return ErrorReply(name + "Response", "Items", name + "Request", request, error);
 }
 
+std::string ThrottledReply(const ProxyRequest& request) {
+    const std::string* operation = FindParam(request.params, "Operation");
+    const std::string name =
+        operation && IsPlainName(*operation) ? *operation : std::string("Operation");
+    const std::string* key = FindParam(request.params, "AWSAccessKeyId");
+    MarkupWriter writer;
+    writer.Raw("<?xml version=\"1.0\"?>");
+    writer.Open(name + "ErrorResponse", {{"xmlns", kServiceNamespace}});
+    writer.Open("Error");
+    writer.Element("Code", "RequestThrottled");
+    writer.Element("Message", "AWS Access Key ID: " + (key ? *key : std::string()) +
+                                  ". You are submitting requests too quickly. Please retry "
+                                  "your requests at a slower rate.");
+    writer.Close();
+    writer.Element("RequestID", RequestId(RequestHash(request)));
+    return writer.Finish();
+}
+
 }  // namespace zem::sim

@@ -36,4 +36,8 @@ std::string ErrorReply(std::string_view rootName, std::string_view container,
 // The reply to an unknown or missing Operation (or a wrong Service).
 std::string BadOperationReply(const ProxyRequest& request);
 
+// The error reply the service sends, with status 503, to a client that asks too fast:
+// <OperationErrorResponse><Error><Code>RequestThrottled</Code>... without any item or node.
+std::string ThrottledReply(const ProxyRequest& request);
+
 }  // namespace zem::sim

@@ -12,6 +12,7 @@
 
 #include "connection_drop.h"
 #include "proxy_auth.h"
+#include "service_reply.h"
 
 namespace zem::sim {
 namespace {
@@ -117,7 +118,7 @@ httplib::Server::HandlerResponse ServiceSimulator::State::Handle(const httplib::
     Modes current;
     {
         std::lock_guard lock(mutex);
-        current = modes;
+        current = TakeRequestModes(modes);
         if (requests.size() >= kRequestLogLimit) requests.pop_front();
         requests.push_back(request.method + " " + request.target);
     }
@@ -137,11 +138,15 @@ httplib::Server::HandlerResponse ServiceSimulator::State::Handle(const httplib::
                        request.remote_port);
         return httplib::Server::HandlerResponse::Handled;
     }
-    Send(response,
-         current.fail == Failure::Status500
-             ? StatusReply(500, "Internal Server Error", "The simulator was told to fail.")
-             : services.Answer(*parsed),
-         current);
+    Reply reply;
+    if (current.fail == Failure::Status500) {
+        reply = StatusReply(500, "Internal Server Error", "The simulator was told to fail.");
+    } else if (current.fail == Failure::Throttle) {
+        reply = {503, "text/xml;charset=UTF-8", ThrottledReply(*parsed), {}};
+    } else {
+        reply = services.Answer(*parsed);
+    }
+    Send(response, std::move(reply), current);
     return httplib::Server::HandlerResponse::Handled;
 }
 

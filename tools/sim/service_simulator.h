@@ -13,8 +13,9 @@
 namespace zem::sim {
 
 // Requests for this host are answered by the simulator itself, outside every mode:
-// /mode?reset&auth=user:password&delay=MS&stall=0|1&fail=none|500|drop&cut=N|none answers the
-// modes now in force; /requests lists the proxied requests ("METHOD target"), ?clear empties it.
+// /mode?reset&auth=user:password&delay=MS&stall=0|1&fail=none|500|drop|throttle&cut=N|none
+// &times=N|none answers the modes now in force; /requests lists the proxied requests ("METHOD
+// target"), ?clear empties it.
 inline constexpr std::string_view kControlHost = "sim.control";
 
 class ServiceSimulator {

@@ -160,6 +160,19 @@ struct Request::Transfer {
     }
 };
 
+bool IsTransientFailure(int code) {
+    switch (code) {
+        case CURLE_PARTIAL_FILE:        // the body stopped short of its length
+        case CURLE_GOT_NOTHING:         // closed without a reply
+        case CURLE_SEND_ERROR:          // reset while sending
+        case CURLE_RECV_ERROR:          // reset while receiving
+        case CURLE_OPERATION_TIMEDOUT:  // no connection in time, or stalled
+            return true;
+        default:
+            return false;
+    }
+}
+
 Request::Request() = default;
 
 Request::~Request() {

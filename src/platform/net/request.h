@@ -18,6 +18,11 @@ namespace zem::net {
 // a read of 0 bytes then means the end), or a failure (LastError() says which).
 enum class Availability : int { Failed = 0, Pending = 1, Ready = 2 };
 
+// Whether a failure (an Error code) is one a later attempt of the same request may not meet:
+// the connection was dropped, reset or cut, or went quiet. A host that can't be found, a
+// refused connection or a bad argument fail the same way every time.
+bool IsTransientFailure(int code);
+
 class Request {
   public:
     Request();

@@ -31,6 +31,11 @@ struct Event {
     int row = 0;
     int column = 0;
     bool input = false;  // sent by the display for the user, not posted by a procedure
+    // A window message posted to a window handle (code event::kWindowMessage).
+    std::uint32_t hwnd = 0;
+    std::uint32_t message = 0;
+    std::uint64_t wParam = 0;
+    std::int64_t lParam = 0;
     friend bool operator==(const Event&, const Event&) = default;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/store/connection.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "platform/store/data_file.h"
 #include "platform/store/errors.h"
@@ -15,6 +16,10 @@ namespace {
 // long (the bound for writers in other processes, which can't be seen waiting).
 constexpr int kBatchWrites = 50000;
 constexpr auto kBatchAge = std::chrono::milliseconds(1000);
+
+// The longest a read waits for another connection to finish rolling back what a dead writer
+// left (it takes a moment; a batch of another process holding the database may make it longer).
+constexpr auto kSettleWait = std::chrono::seconds(10);
 
 std::string SqlType(const FieldDef& field) {
     if (field.type == FieldType::Real) return "REAL";
@@ -293,8 +298,19 @@ int Connection::CommitOuter() {
     if (!outerOpen_) return NoError;
     outerOpen_ = false;
     int rc = Exec("COMMIT");
-    if (rc != NoError) Exec("ROLLBACK");
+    if (rc != NoError) {
+        Exec("ROLLBACK");
+        ForgetTables();
+    }
     return rc;
+}
+
+void Connection::ForgetTables() {
+    for (auto& [name, info] : tables_) {
+        ++info->generation;
+        info->autoNext = 0;
+        info->checkedBegun = ~std::uint64_t{0};
+    }
 }
 
 int Connection::BeginAtomic() {
@@ -322,24 +338,31 @@ int Connection::EndAtomic(bool ok) {
     }
     if (!ok) {
         outerOpen_ = false;
-        for (auto& [name, info] : tables_) ++info->generation, info->autoNext = 0;
+        ForgetTables();
         return Exec("ROLLBACK");
     }
     return streams_ > 0 ? NoError : CommitOuter();
 }
 
 void Connection::StreamOn() {
-    if (streams_++ == 0) SetSynchronous(false);
+    if (streams_++ > 0) return;
+    SetSynchronous(false);
+    // A batch commits often; copying the log back into the file after every commit would copy
+    // the pages the batch keeps changing again and again. The batch copies it once at its end.
+    Exec("PRAGMA wal_autocheckpoint=0");
 }
 
 int Connection::StreamOff() {
     if (streams_ == 0) return NoError;
-    if (--streams_ > 0 || atomic_ > 0) return NoError;
+    if (--streams_ > 0) return NoError;
+    Exec("PRAGMA wal_autocheckpoint=1000");  // SQLite's default
+    if (atomic_ > 0) return NoError;
     int rc = NoError;
     if (outerOpen_) {
         // The closing commit of a batch is a durable one.
         rc = CommitOuter();
     }
+    if (rc == NoError) Exec("PRAGMA wal_checkpoint(PASSIVE)");
     if (!logout_) SetSynchronous(true);
     return rc;
 }
@@ -347,13 +370,78 @@ int Connection::StreamOff() {
 // --- locks and transactions -----------------------------------------------------------------
 
 int Connection::AcquireWrite(TableInfo& info, double timeoutSeconds) {
-    if (locks_.Acquire(info.slot, timeoutSeconds)) return NoError;
-    return SetError(FileLocked, 0, info.sqlName + " is locked by another user");
+    if (!locks_.Acquire(info.slot, timeoutSeconds))
+        return SetError(FileLocked, 0, info.sqlName + " is locked by another user");
+    if (locks_.Holds(info.slot) == 1) {
+        if (int rc = RollBackAbandoned(info); rc != NoError) {
+            ReleaseWrite(info);
+            return rc;
+        }
+    }
+    return NoError;
 }
 
 void Connection::ReleaseWrite(TableInfo& info) {
     locks_.Release(info.slot);
     if (locks_.Holds(info.slot) == 0) info.autoNext = 0;
+}
+
+int Connection::JournalHasRows(TableInfo& info, bool& rows) {
+    Statement* st = Prepare("SELECT 1 FROM " + Quoted(info.journal) + " LIMIT 1");
+    if (!st) return ErrorCode();
+    const int rc = st->Step();
+    st->Reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Fail(rc);
+    rows = rc == SQLITE_ROW;
+    return NoError;
+}
+
+int Connection::RollBackAbandoned(TableInfo& info) {
+    // Whoever owned a transaction on the table held its write lock until the journal was
+    // empty again; holding the lock now, what the journal still holds has no owner alive.
+    const std::uint64_t begun = locks_.Begun(info.slot);
+    if (begun == info.checkedBegun) return NoError;
+    bool rows = false;
+    if (int rc = JournalHasRows(info, rows); rc != NoError) return rc;
+    if (rows) {
+        // A batch of this connection commits first: readers waiting for the rollback see it
+        // as soon as it is done.
+        if (outerOpen_ && atomic_ == 0 && depth_ == 0)
+            if (int rc = CommitOuter(); rc != NoError) return rc;
+        int rc = BeginUnit();
+        if (rc == NoError) {
+            rc = RestoreJournal(info);
+            if (int erc = EndUnit(rc == NoError); rc == NoError) rc = erc;
+        }
+        if (rc != NoError) return rc;
+    }
+    if (locks_.Counted()) info.checkedBegun = begun;
+    return NoError;
+}
+
+int Connection::SettleBeforeRead(TableInfo& info) {
+    if (locks_.Holds(info.slot) > 0) return NoError;  // this connection's own writes
+    const auto deadline = std::chrono::steady_clock::now() + kSettleWait;
+    auto pause = std::chrono::microseconds(200);
+    for (;;) {
+        // A transaction in progress: its changes are read as they stand.
+        if (locks_.OwnedElsewhere(info.slot)) return NoError;
+        if (locks_.Acquire(info.slot, 0)) {
+            const int rc = RollBackAbandoned(info);
+            ReleaseWrite(info);
+            return rc;
+        }
+        // Another connection holds the write lock without a transaction; taking the lock, it
+        // rolled back (or is rolling back) what a dead writer left. Wait until that is done.
+        bool rows = false;
+        if (int rc = JournalHasRows(info, rows); rc != NoError) return rc;
+        if (!rows) return NoError;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return SetError(FileLocked, 0,
+                            info.sqlName + " is being restored from its journal by another user");
+        std::this_thread::sleep_for(pause);
+        if (pause < std::chrono::milliseconds(10)) pause *= 2;
+    }
 }
 
 int Connection::Logout(double timeoutSeconds, const std::vector<TableInfo*>& tables) {
@@ -365,27 +453,31 @@ int Connection::Logout(double timeoutSeconds, const std::vector<TableInfo*>& tab
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::duration<double>(std::max(0.0, timeoutSeconds));
     std::vector<TableInfo*> taken;
+    std::vector<TableInfo*> owned;
+    auto undo = [&](int rc) {
+        for (TableInfo* t : owned) locks_.DropOwner(t->slot);
+        for (TableInfo* t : taken) ReleaseWrite(*t);
+        return rc;
+    };
     for (TableInfo* info : sorted) {
         double left =
             std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
-        if (!locks_.Acquire(info->slot, std::max(0.0, left))) {
-            for (TableInfo* t : taken) ReleaseWrite(*t);
-            return SetError(FileLocked, 0, info->sqlName + " is locked by another user");
-        }
+        if (!locks_.Acquire(info->slot, std::max(0.0, left)))
+            return undo(SetError(FileLocked, 0, info->sqlName + " is locked by another user"));
         taken.push_back(info);
     }
-    // What a journal still holds now belongs to a writer that died holding these locks.
-    if (int rc = BeginUnit(); rc != NoError) {
-        for (TableInfo* t : taken) ReleaseWrite(*t);
-        return rc;
-    }
-    int rc = NoError;
     for (TableInfo* info : taken)
-        if (rc == NoError) rc = RestoreJournal(*info);
-    if (int erc = EndUnit(rc == NoError); rc == NoError) rc = erc;
-    if (rc != NoError) {
-        for (TableInfo* t : taken) ReleaseWrite(*t);
-        return rc;
+        if (int rc = RollBackAbandoned(*info); rc != NoError) return undo(rc);
+    // Owned from here until the journals are empty again; counted, so that every reader
+    // checks on this transaction's owner once it sees the count.
+    for (TableInfo* info : taken) {
+        if (!locks_.TakeOwner(info->slot))
+            return undo(SetError(FileLocked, 0, info->sqlName + " is locked by another user"));
+        owned.push_back(info);
+    }
+    for (TableInfo* info : taken) {
+        locks_.CountBegun(info->slot);
+        if (locks_.Counted()) info->checkedBegun = locks_.Begun(info->slot);
     }
     SetSynchronous(false);
     logout_ = true;
@@ -428,7 +520,10 @@ int Connection::RestoreJournal(TableInfo& info) {
 int Connection::EndLogout(bool commit) {
     if (!logout_) return SetError(NoLogoutActive);
     int rc = NoError;
-    if (outerOpen_ && atomic_ == 0) CommitOuter();
+    // A batch's writes of the tables go before the journal does; when they can't be committed
+    // they are gone, and the caller must roll back what the journal holds.
+    if (outerOpen_ && atomic_ == 0)
+        if (int crc = CommitOuter(); crc != NoError && commit) return crc;
     if (depth_ == 0 && !outerOpen_) SetSynchronous(true);
     if ((rc = BeginUnit()) == NoError) {
         for (TableInfo* info : enlistedInfo_) {
@@ -440,7 +535,10 @@ int Connection::EndLogout(bool commit) {
         if (rc == NoError) rc = erc;
     }
     if (rc != NoError) return rc;  // still in the transaction: the caller may roll back
-    for (TableInfo* info : enlistedInfo_) ReleaseWrite(*info);
+    for (TableInfo* info : enlistedInfo_) {
+        locks_.DropOwner(info->slot);
+        ReleaseWrite(*info);
+    }
     logout_ = false;
     enlisted_.clear();
     enlistedInfo_.clear();

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/store/errors.h"
 #include "platform/store/schema.h"
 #include "platform/store/sqlite.h"
 #include "platform/store/table_locks.h"
@@ -29,6 +30,9 @@ struct TableInfo {
     std::string insertSql;             // built at first use
     std::uint64_t generation = 0;      // changes made through this connection
     std::int64_t autoNext = 0;         // next auto-number while the write lock is held; 0 unknown
+    // The count of transactions begun on the table (TableLocks::Begun) up to which its journal
+    // is known to hold nothing that a dead writer left.
+    std::uint64_t checkedBegun = ~std::uint64_t{0};
 };
 
 class Connection {
@@ -68,7 +72,14 @@ class Connection {
     void StreamOn();
     int StreamOff();
 
-    // Write locks of this connection (counted).
+    // Before any read of the table: a journal that a dead writer left is rolled back first.
+    // Costs one load while no transaction has begun on the table since the last check.
+    int BeforeRead(TableInfo& info) {
+        return locks_.Begun(info.slot) == info.checkedBegun ? NoError : SettleBeforeRead(info);
+    }
+
+    // Write locks of this connection (counted). Taking a table's lock rolls back what a dead
+    // writer left in its journal.
     int AcquireWrite(TableInfo& info, double timeoutSeconds);
     void ReleaseWrite(TableInfo& info);
 
@@ -84,6 +95,12 @@ class Connection {
     int Fail(int sqliteCode);
 
   private:
+    int SettleBeforeRead(TableInfo& info);
+    // With the table's write lock held: rolls back a journal whose writer is gone.
+    int RollBackAbandoned(TableInfo& info);
+    int JournalHasRows(TableInfo& info, bool& rows);
+    // After a database transaction was rolled back: what this connection knew of its tables.
+    void ForgetTables();
     int CreateTable(const TableDef& def, TableInfo& info);
     int CheckColumns(const TableDef& def, TableInfo& info);
     int CommitOuter();

@@ -103,36 +103,7 @@ int DataFile::Prepare(Connection& conn, bool created) {
         }
         if (mode) mode->Reset();
     }
-    // Alone on the file: journals left behind belong to transactions that died with their
-    // process. Roll them back before anyone reads.
-    if (!conn.Locks().TakeAlone()) return NoError;
-    std::vector<std::string> names;
-    if (Statement* st = conn.Prepare("SELECT name FROM _store_tables")) {
-        while (st->Step() == SQLITE_ROW) names.emplace_back(st->Text(0));
-        st->Reset();
-    }
-    int rc = conn.BeginUnit();
-    for (const std::string& name : names) {
-        if (rc != NoError) break;
-        TableInfo info;
-        info.sqlName = name;
-        info.journal = "_journal_" + name;
-        if (!TableExists(conn, info.journal.c_str())) continue;
-        Statement* cols = conn.Prepare("PRAGMA table_info(" + Quoted(name) + ")");
-        if (!cols) {
-            rc = ErrorCode();
-            break;
-        }
-        while (cols->Step() == SQLITE_ROW) {
-            if (!info.columnList.empty()) info.columnList += ',';
-            info.columnList += Quoted(cols->Text(1));
-        }
-        cols->Reset();
-        rc = conn.RestoreJournal(info);
-    }
-    int erc = conn.EndUnit(rc == NoError);
-    conn.Locks().HoldPresent();
-    return rc != NoError ? rc : erc;
+    return NoError;
 }
 
 Connection* DataFile::ThreadConnection() {

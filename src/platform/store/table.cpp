@@ -121,6 +121,7 @@ int Table::Fetch(std::size_t key) {
     TableInfo* info = Ready();
     if (!info) return ErrorCode();
     if (key >= def_.keys.size()) return SetError(InvalidRecordDeclaration, 0, "no such key");
+    if (int rc = conn_->BeforeRead(*info); rc != NoError) return rc;
     const auto columns = KeyColumns(def_, key);
     std::string where;
     for (const std::string& c : columns) where += (where.empty() ? "" : " AND ") + Quoted(c) + "=?";
@@ -145,6 +146,7 @@ int Table::Fetch(std::size_t key) {
 int Table::Reget(store::Position position) {
     TableInfo* info = Ready();
     if (!info) return ErrorCode();
+    if (int rc = conn_->BeforeRead(*info); rc != NoError) return rc;
     Statement* st = conn_->Prepare("SELECT " + info->selectList + " FROM " + Quoted(info->sqlName) +
                                    " WHERE rowid=?");
     if (!st) return ErrorCode();
@@ -218,6 +220,9 @@ int Table::Walk(bool forward) {
     if (!info) return ErrorCode();
     if (!cursor_) return SetError(RecordNotAvailable, 0, "no sequence has been set");
     Cursor& c = *cursor_;
+    // Rows the read-ahead holds were read as they stood; new ones come from a settled table.
+    if (c.next >= c.rows.size() || c.forward != forward)
+        if (int rc = conn_->BeforeRead(*info); rc != NoError) return rc;
     const bool stale = c.generation != info->generation;
     auto settleTuple = [&] {
         if (!c.tupleFromCache) return;
@@ -318,7 +323,7 @@ int Table::Fill(Cursor& c) {
 
 std::int64_t Table::Records() {
     TableInfo* info = Ready();
-    if (!info) return -1;
+    if (!info || conn_->BeforeRead(*info) != NoError) return -1;
     Statement* st = conn_->Prepare("SELECT count(*) FROM " + Quoted(info->sqlName));
     if (!st) return -1;
     std::int64_t n = st->Step() == SQLITE_ROW ? st->Int(0) : -1;
@@ -329,12 +334,51 @@ std::int64_t Table::Records() {
 
 // --- writing --------------------------------------------------------------------------------
 
+// A journalled write is two statements, the change and its journal entry. Inside a transaction
+// that is already open, a write that takes its first statement back itself when the second
+// fails needs no savepoint for the pair: with an encrypted file a savepoint costs an encrypted
+// copy of every page the write touches.
+static int TakeBack(Connection& conn, const std::string& table, const char* column,
+                    std::int64_t value, int failure) {
+    Statement* st = conn.Prepare("DELETE FROM " + Quoted(table) + " WHERE " + column + "=?");
+    if (!st) return ErrorCode();
+    st->Bind(1, value);
+    const int rc = st->Step();
+    st->Reset();
+    if (rc != SQLITE_DONE) return conn.Fail(rc);
+    return failure;  // the thread's error still tells what failed
+}
+
+// The before-image of a row in the journal; entry gets the journal row's number, 0 when nothing
+// was written (no transaction, or no such row).
+static int JournalRow(Connection& conn, TableInfo& info, int op, store::Position row,
+                      std::int64_t& entry) {
+    entry = 0;
+    if (!conn.Journalled(info)) return NoError;
+    Statement* j = conn.Prepare("INSERT INTO " + Quoted(info.journal) + "(_jop,_jrow," +
+                                info.columnList + ") SELECT ?,rowid," + info.columnList + " FROM " +
+                                Quoted(info.sqlName) + " WHERE rowid=?");
+    if (!j) return ErrorCode();
+    j->Bind(1, static_cast<std::int64_t>(op));
+    j->Bind(2, static_cast<std::int64_t>(row));
+    int rc = j->Step();
+    j->Reset();
+    if (rc != SQLITE_DONE) return conn.Fail(rc);
+    if (sqlite3_changes(conn.Db()) > 0) entry = sqlite3_last_insert_rowid(conn.Db());
+    return NoError;
+}
+
+// A change that failed after its journal entry takes the entry back.
+static int AfterEntry(Connection& conn, TableInfo& info, std::int64_t entry, int failure) {
+    return entry == 0 ? failure : TakeBack(conn, info.journal, "_jseq", entry, failure);
+}
+
 template <typename Change>
-int Table::Write(Change&& change) {
+int Table::Write(bool takesItselfBack, Change&& change) {
     TableInfo* info = Ready();
     if (!info) return ErrorCode();
     if (int rc = conn_->AcquireWrite(*info, writeWait_); rc != NoError) return rc;
-    int rc = conn_->BeginUnit(!conn_->Journalled(*info));
+    int rc = conn_->BeginUnit(takesItselfBack || !conn_->Journalled(*info));
     if (rc == NoError) {
         rc = change(*info);
         int erc = conn_->EndUnit(rc == NoError);
@@ -365,7 +409,7 @@ std::int64_t Table::NextAutoNumber(TableInfo& info, const FieldDef& field) {
 int Table::Add() {
     const int autoField = AutoField();
     std::byte* record = Buffer().data();
-    return Write([&](TableInfo& info) -> int {
+    return Write(kTakesItselfBack, [&](TableInfo& info) -> int {
         std::int64_t assigned = 0;
         if (autoField >= 0) {
             const FieldDef& field = def_.fields[static_cast<std::size_t>(autoField)];
@@ -394,11 +438,12 @@ int Table::Add() {
         if (conn_->Journalled(info)) {
             Statement* j =
                 conn_->Prepare("INSERT INTO " + Quoted(info.journal) + "(_jop,_jrow) VALUES(1,?)");
-            if (!j) return undo(ErrorCode());
+            if (!j) return undo(TakeBack(*conn_, info.sqlName, "rowid", row, ErrorCode()));
             j->Bind(1, static_cast<std::int64_t>(row));
             rc = j->Step();
             j->Reset();
-            if (rc != SQLITE_DONE) return undo(conn_->Fail(rc));
+            if (rc != SQLITE_DONE)
+                return undo(TakeBack(*conn_, info.sqlName, "rowid", row, conn_->Fail(rc)));
         }
         current_ = row;
         if (autoField >= 0) {
@@ -415,35 +460,23 @@ int Table::Add() {
     });
 }
 
-static int JournalRow(Connection& conn, TableInfo& info, int op, store::Position row) {
-    if (!conn.Journalled(info)) return NoError;
-    Statement* j = conn.Prepare("INSERT INTO " + Quoted(info.journal) + "(_jop,_jrow," +
-                                info.columnList + ") SELECT ?,rowid," + info.columnList + " FROM " +
-                                Quoted(info.sqlName) + " WHERE rowid=?");
-    if (!j) return ErrorCode();
-    j->Bind(1, static_cast<std::int64_t>(op));
-    j->Bind(2, static_cast<std::int64_t>(row));
-    int rc = j->Step();
-    j->Reset();
-    return rc == SQLITE_DONE ? NoError : conn.Fail(rc);
-}
-
 int Table::Put() {
     if (!Ready()) return ErrorCode();
     if (current_ == 0) return SetError(RecordNotAvailable, 0, "no current record");
-    return Write([&](TableInfo& info) -> int {
-        if (int rc = JournalRow(*conn_, info, 2, current_); rc != NoError) return rc;
+    return Write(kTakesItselfBack, [&](TableInfo& info) -> int {
+        std::int64_t entry = 0;
+        if (int rc = JournalRow(*conn_, info, 2, current_, entry); rc != NoError) return rc;
         std::string set;
         for (const std::string& c : info.columns)
             set += (set.empty() ? "" : ",") + Quoted(c) + "=?";
         Statement* st =
             conn_->Prepare("UPDATE " + Quoted(info.sqlName) + " SET " + set + " WHERE rowid=?");
-        if (!st) return ErrorCode();
+        if (!st) return AfterEntry(*conn_, info, entry, ErrorCode());
         BindRecord(*st, 1, def_, info.foldedOf, Buffer().data());
         st->Bind(static_cast<int>(info.columns.size()) + 1, static_cast<std::int64_t>(current_));
         int rc = st->Step();
         st->Reset();
-        if (rc != SQLITE_DONE) return conn_->Fail(rc);
+        if (rc != SQLITE_DONE) return AfterEntry(*conn_, info, entry, conn_->Fail(rc));
         if (sqlite3_changes(conn_->Db()) == 0)
             return SetError(RecordNotAvailable, 0, "the record no longer exists");
         return NoError;
@@ -451,26 +484,36 @@ int Table::Put() {
 }
 
 int Table::Delete() {
-    if (!Ready()) return ErrorCode();
+    TableInfo* ready = Ready();
+    if (!ready) return ErrorCode();
     if (current_ == 0) return SetError(RecordNotAvailable, 0, "no current record");
-    int result = Write([&](TableInfo& info) -> int {
-        if (int rc = JournalRow(*conn_, info, 3, current_); rc != NoError) return rc;
+    // Deleting the row a walk stands on leaves the rows it read ahead as they were, so a walk
+    // that deletes as it goes keeps them instead of reading again after every row.
+    const bool walkStandsOnIt = cursor_ && cursor_->generation == ready->generation &&
+                                cursor_->anchor == Cursor::Anchor::After &&
+                                cursor_->row == current_;
+    int result = Write(kTakesItselfBack, [&](TableInfo& info) -> int {
+        std::int64_t entry = 0;
+        if (int rc = JournalRow(*conn_, info, 3, current_, entry); rc != NoError) return rc;
         Statement* st = conn_->Prepare("DELETE FROM " + Quoted(info.sqlName) + " WHERE rowid=?");
-        if (!st) return ErrorCode();
+        if (!st) return AfterEntry(*conn_, info, entry, ErrorCode());
         st->Bind(1, static_cast<std::int64_t>(current_));
         int rc = st->Step();
         st->Reset();
-        if (rc != SQLITE_DONE) return conn_->Fail(rc);
+        if (rc != SQLITE_DONE) return AfterEntry(*conn_, info, entry, conn_->Fail(rc));
         if (sqlite3_changes(conn_->Db()) == 0)
             return SetError(RecordNotAvailable, 0, "the record no longer exists");
         return NoError;
     });
-    if (result == NoError) current_ = 0;
+    if (result == NoError) {
+        if (walkStandsOnIt) cursor_->generation = ready->generation;
+        current_ = 0;
+    }
     return result;
 }
 
 int Table::Empty() {
-    int result = Write([&](TableInfo& info) -> int {
+    int result = Write(false, [&](TableInfo& info) -> int {
         if (conn_->Journalled(info)) {
             std::string sql = "INSERT INTO " + Quoted(info.journal) + "(_jop,_jrow," +
                               info.columnList + ") SELECT 3,rowid," + info.columnList + " FROM " +

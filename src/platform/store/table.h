@@ -99,8 +99,11 @@ class Table {
     int Fill(Cursor& cursor);
     int Anchor(std::size_t key, store::Position position, bool after);
     // Runs one write: table lock, unit, the change, journal. change answers a store Error.
+    // takesItselfBack: a journalled change undoes its own first statement when its second
+    // fails, so its unit needs no savepoint.
     template <typename Change>
-    int Write(Change&& change);
+    int Write(bool takesItselfBack, Change&& change);
+    static constexpr bool kTakesItselfBack = true;
     std::int64_t NextAutoNumber(TableInfo& info, const FieldDef& field);
     int AutoField() const;  // field of the auto-numbered key, -1 when none
 

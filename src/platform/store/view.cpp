@@ -35,8 +35,10 @@ int View::Open() {
 
 int View::Next() {
     if (!open_) return SetError(FileNotOpen, 0, "the view is not open");
-    if (!table_.Ready()) return ErrorCode();
+    TableInfo* info = table_.Ready();
+    if (!info) return ErrorCode();
     Connection* conn = table_.conn_;
+    if (int rc = conn->BeforeRead(*info); rc != NoError) return rc;
     Statement* st = conn->Prepare(query_->select);
     if (!st) return ErrorCode();
     int i = 1;

@@ -83,7 +83,27 @@ struct ListColumn {
 struct ListRow {
     std::vector<std::string> cells;
     int level = 1;  // tree lists: depth from 1
+    // Tree lists: the row has children that are not listed now; it shows a closed expander.
+    bool contracted = false;
     friend bool operator==(const ListRow&, const ListRow&) = default;
+};
+
+// One entry of a pop-up menu; a separator has no text.
+struct PopupItem {
+    std::string text;  // "&Select": the '&' marks the item's key
+    std::string icon;
+    bool enabled = true;
+    bool separator = false;
+    friend bool operator==(const PopupItem&, const PopupItem&) = default;
+};
+
+// A pop-up menu shown at the pointer for one control. The choice comes back to the window as
+// a pop-up-chosen event of that control with the item's number (from 1, separators counted);
+// a menu closed without a choice sends nothing.
+struct PopupMenu {
+    int control = 0;
+    std::vector<PopupItem> items;
+    friend bool operator==(const PopupMenu&, const PopupMenu&) = default;
 };
 
 // Mouse buttons and keys an alert names; values are the framework's key codes.
@@ -91,9 +111,16 @@ namespace key {
 inline constexpr int MouseLeft = 0x01;
 inline constexpr int MouseRight = 0x02;
 inline constexpr int MouseLeft2 = 0x05;
+inline constexpr int Tab = 0x09;
 inline constexpr int Enter = 0x0D;
 inline constexpr int Escape = 0x1B;
+inline constexpr int Left = 0x25;
+inline constexpr int Right = 0x27;
+inline constexpr int Delete = 0x2E;
+inline constexpr int PadPlus = 0x6B;
+inline constexpr int PadMinus = 0x6D;
 inline constexpr int F1 = 0x70;
+inline constexpr int CtrlEnter = 0x20D;  // Ctrl adds 0x200
 inline constexpr int CtrlH = 0x248;
 }  // namespace key
 
@@ -130,6 +157,10 @@ struct Control {
     // row or tab counts from 1 in `selected` (0: none).
     std::string screen;
     int selected = 0;
+    // Lists: the cell the user edits in place now, from 1 (0: none). Each edit the user ends
+    // comes back as a cell-edited event; the cell stays open until the window moves or ends it.
+    int editRow = 0;
+    int editColumn = 0;
 
     friend bool operator==(const Control&, const Control&) = default;
 };

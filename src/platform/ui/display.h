@@ -33,6 +33,7 @@ struct WindowProps {
     Rect at;
     bool maximized = false;
     bool iconized = false;
+    bool hidden = false;  // off the screen and the task bar (the frame on the tray)
     bool resizable = true;
     std::vector<int> statusWidths;  // one per status bar zone; -1 takes the rest
     std::vector<std::string> statusTexts;
@@ -64,6 +65,9 @@ class Display {
     virtual unsigned Ask(WindowId window, const MessageRequest& request) = 0;
     // The window that is active in the process now; 0 when none.
     virtual WindowId ActiveWindow() = 0;
+    // Shows a pop-up menu at the pointer and returns at once. A display without menus shows
+    // nothing, which is a menu closed without a choice.
+    virtual void PopUp(WindowId /*window*/, const PopupMenu& /*menu*/) {}
 };
 
 // The display windows report to. Until one is set, a display that shows nothing and answers

@@ -1,6 +1,7 @@
 #include "platform/ui/headless_display.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/runtime/event_codes.h"
 #include "platform/ui/input.h"
@@ -311,13 +312,14 @@ bool HeadlessDisplay::ClickCell(WindowId window, std::string_view use, int row, 
                                 int key) {
     std::lock_guard lock(mutex_);
     Control* c = Actionable(window, use);
-    if (!c || row < 1 || row > static_cast<int>(c->rows.size())) return false;
+    if (!c || row < 0 || row > static_cast<int>(c->rows.size())) return false;
     Input click{c->feq, ev::kAlertKey};
     click.key = key;
     click.row = row;
     click.column = column;
     // The click reaches the window before the list moves to the row, as with a mouse-down.
     const bool sent = SendInput(window, click);
+    if (row == 0) return sent;  // below the rows: nothing to move to
     c->selected = row;
     Input select{c->feq, ev::kNewSelection, std::nullopt, row};
     select.row = row;
@@ -332,6 +334,67 @@ bool HeadlessDisplay::ClickHeader(WindowId window, std::string_view use, int col
     Input header{c->feq, ev::kHeaderPressed};
     header.column = column;
     return SendInput(window, header);
+}
+
+bool HeadlessDisplay::EditCell(WindowId window, std::string_view use, std::string_view text,
+                               int key) {
+    std::lock_guard lock(mutex_);
+    const Control* c = Actionable(window, use);
+    if (!c || c->editRow < 1 || c->editColumn < 1) return false;
+    Input edited{c->feq, ev::kCellEdited};
+    if (key != key::Escape) edited.screen = std::string(text);
+    edited.key = key;
+    edited.row = c->editRow;
+    edited.column = c->editColumn;
+    return SendInput(window, edited);
+}
+
+bool HeadlessDisplay::ToggleExpander(WindowId window, std::string_view use, int row, bool expand) {
+    std::lock_guard lock(mutex_);
+    const Control* c = Actionable(window, use);
+    if (!c || c->kind != ControlKind::Tree || row < 1 || row > static_cast<int>(c->rows.size()))
+        return false;
+    const ListRow& at = c->rows[static_cast<std::size_t>(row) - 1];
+    const bool open = static_cast<std::size_t>(row) < c->rows.size() &&
+                      c->rows[static_cast<std::size_t>(row)].level > at.level;
+    if (expand ? !at.contracted : !open) return false;
+    Input toggle{c->feq, expand ? ev::kExpanded : ev::kContracted};
+    toggle.row = row;
+    return SendInput(window, toggle);
+}
+
+void HeadlessDisplay::PopUp(WindowId window, const PopupMenu& menu) {
+    std::lock_guard lock(mutex_);
+    if (WindowView* v = Find(window)) v->popup = menu;
+    changed_.notify_all();
+}
+
+std::optional<PopupMenu> HeadlessDisplay::WaitForPopup(WindowId window, Timeout timeout) {
+    std::optional<PopupMenu> found;
+    WaitUntil(
+        [&] {
+            const WindowView* v = Find(window);
+            if (v && v->popup) found = v->popup;
+            return found.has_value();
+        },
+        timeout);
+    return found;
+}
+
+bool HeadlessDisplay::ChoosePopup(WindowId window, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    WindowView* v = Find(window);
+    if (!v || !v->enabled || !v->popup) return false;
+    const PopupMenu menu = *std::exchange(v->popup, std::nullopt);
+    for (std::size_t i = 0; i < menu.items.size(); ++i) {
+        const PopupItem& item = menu.items[i];
+        if (item.separator || item.text != text) continue;
+        if (!item.enabled) return false;
+        Input chosen{menu.control, ev::kPopupChosen};
+        chosen.row = static_cast<int>(i) + 1;
+        return SendInput(window, chosen);
+    }
+    return false;
 }
 
 bool HeadlessDisplay::SelectTab(WindowId window, std::string_view sheetUse, int tab) {

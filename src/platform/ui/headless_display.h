@@ -26,6 +26,7 @@ class HeadlessDisplay final : public Display {
         bool enabled = true;
         bool busy = false;
         int focus = 0;
+        std::optional<PopupMenu> popup;  // the pop-up menu showing now
     };
 
     struct MessageRecord {
@@ -44,6 +45,7 @@ class HeadlessDisplay final : public Display {
     void Standard(WindowId window, StdAction action) override;
     unsigned Ask(WindowId window, const MessageRequest& request) override;
     WindowId ActiveWindow() override;
+    void PopUp(WindowId window, const PopupMenu& menu) override;
 
     // Finding windows: the newest open window of the procedure.
     std::optional<WindowId> FindWindow(std::string_view procedure) const;
@@ -77,8 +79,20 @@ class HeadlessDisplay final : public Display {
     bool Check(WindowId window, std::string_view use, bool on);
     bool ChooseRadio(WindowId window, std::string_view optionUse, std::string_view radioUse);
     bool ChooseRow(WindowId window, std::string_view use, int row);  // lists and drop lists
+    // Row 0 is the list's area below its rows.
     bool ClickCell(WindowId window, std::string_view use, int row, int column, int key);
     bool ClickHeader(WindowId window, std::string_view use, int column);
+    // Ends the edit of the list cell open in place with a key: Enter or Tab with the text
+    // typed, Escape without it. False when no cell is open.
+    bool EditCell(WindowId window, std::string_view use, std::string_view text,
+                  int key = key::Enter);
+    // Opens (expand) or closes a tree row's expander; false when the row shows none that way.
+    bool ToggleExpander(WindowId window, std::string_view use, int row, bool expand);
+    // The pop-up menu the window shows now, once it shows one.
+    std::optional<PopupMenu> WaitForPopup(WindowId window, Timeout timeout = kWait);
+    // Chooses the enabled item with this text from the menu showing; false when there is no
+    // such item. The menu closes either way.
+    bool ChoosePopup(WindowId window, std::string_view text);
     bool SelectTab(WindowId window, std::string_view sheetUse, int tab);
     bool PressKey(WindowId window, int key);  // a key or mouse button on the window
     bool CloseBox(WindowId window);

@@ -18,6 +18,10 @@ std::filesystem::path LayoutPath(std::string_view resourceName);
 // nullopt for an empty name or when no such icon exists.
 std::optional<std::filesystem::path> IconPath(std::string_view iconName);
 
+// The PNG of an icon resource as the program links its icons in: "NAME_ICO" (in any case) is
+// the icon file "NAME.ICO"; any other name is looked up as an icon name. nullopt when missing.
+std::optional<std::filesystem::path> IconResourcePath(std::string_view resource);
+
 // A picture ("toolbox.jpg"), matched without regard to case; nullopt when missing.
 std::optional<std::filesystem::path> PicturePath(std::string_view name);
 

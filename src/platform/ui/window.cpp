@@ -9,6 +9,7 @@
 #include "platform/ui/busy.h"
 #include "platform/ui/input.h"
 #include "platform/ui/screen_state.h"
+#include "platform/ui/window_hooks.h"
 
 namespace zem::ui {
 namespace {
@@ -40,6 +41,17 @@ void Window::Load(WindowLayout layout) {
     props_ = std::move(layout.props);
     controls_ = std::move(layout.controls);
     layoutTimer_ = layout.timer;
+    layoutWidths_.clear();
+    for (const Control& c : controls_) {
+        if (c.columns.empty()) continue;
+        std::vector<int>& widths = layoutWidths_[c.feq];
+        for (const ListColumn& column : c.columns) widths.push_back(column.width);
+    }
+}
+
+std::vector<int> Window::LayoutWidths(int feq) const {
+    const auto found = layoutWidths_.find(feq);
+    return found != layoutWidths_.end() ? found->second : std::vector<int>{};
 }
 
 bool Window::Open(std::string_view procedure) {
@@ -71,12 +83,35 @@ bool Window::Open(std::string_view procedure) {
     // The open-window event comes before anything the user can do to the window.
     Post(runtime::event::kOpenWindow);
     display_->Opened(snapshot);
+    MakeHandles(thread);
+    RunOpenHooks(*this);
     return true;
+}
+
+void Window::MakeHandles(runtime::ThreadNo thread) {
+    handle_ = win::CreateHandle({thread, id_, 0, 0}, nullptr);
+    for (const Control& c : controls_)
+        if (HasOwnHandle(c.kind))
+            controlHandles_[c.feq] =
+                win::CreateHandle({thread, id_, c.feq, ControlTypeCode(c.kind)}, nullptr);
+}
+
+void Window::DestroyHandles() {
+    for (const auto& [feq, hwnd] : controlHandles_) win::DestroyHandle(hwnd);
+    controlHandles_.clear();
+    win::DestroyHandle(handle_);
+    handle_ = 0;
+}
+
+win::Hwnd Window::ControlHandle(int feq) const {
+    const auto it = controlHandles_.find(feq);
+    return it == controlHandles_.end() ? 0 : it->second;
 }
 
 void Window::Close() {
     if (id_ == 0) return;
     TakeScreenChanges();
+    DestroyHandles();
     display_->Closed(id_);
     PopCurrentWindow(id_);
     t_running.erase(std::remove(t_running.begin(), t_running.end(), this), t_running.end());
@@ -286,6 +321,10 @@ bool Window::Accept() {
             if (!next->input && FindScreenState(next->window)) t_held.push_back(*next);
             continue;
         }
+        if (next->code == runtime::event::kWindowMessage) {
+            win::DispatchPosted(next->hwnd, next->message, next->wParam, next->lParam);
+            continue;
+        }
         TakeScreenChanges();
         if (next->code == runtime::event::kAlertKey && !Alerted(next->key) && next->key != key::F1)
             continue;
@@ -337,6 +376,10 @@ void Window::Yield() {
 
 void Window::Standard(StdAction action) {
     if (id_ != 0) display_->Standard(id_, action);
+}
+
+void Window::PopUp(PopupMenu menu) {
+    if (id_ != 0) display_->PopUp(id_, menu);
 }
 
 void InstallWindowBusyHooks() {

@@ -19,6 +19,7 @@
 #include "platform/ui/display.h"
 #include "platform/ui/field_binding.h"
 #include "platform/ui/layout.h"
+#include "platform/win/window_handles.h"
 
 namespace zem::ui {
 
@@ -43,6 +44,10 @@ class Window {
     bool IsOpen() const { return id_ != 0; }
     WindowId Id() const { return id_; }
     const std::string& Procedure() const { return procedure_; }
+    // The window's handle while it is open, and the handles of its controls that have a window
+    // of their own (0 for the others).
+    win::Hwnd Handle() const { return handle_; }
+    win::Hwnd ControlHandle(int feq) const;
 
     // Controls, by number or use name (0 / nullptr when there is none).
     int Feq(std::string_view use) const;
@@ -50,6 +55,8 @@ class Window {
     const std::vector<Control>& Controls() const { return controls_; }
     // The controls whose parent is feq, in equate order.
     std::vector<int> Children(int feq) const;
+    // A list's column widths as its layout gave them, before any change.
+    std::vector<int> LayoutWidths(int feq) const;
 
     // Changes a control and shows the change. Unknown numbers are ignored.
     void Change(int feq, const std::function<void(Control&)>& edit);
@@ -102,17 +109,25 @@ class Window {
 
     // Has the display carry out one of its standard actions for this window.
     void Standard(StdAction action);
+    // Shows a pop-up menu for a control at the pointer; the choice comes back as an event.
+    void PopUp(PopupMenu menu);
 
   private:
     void Show(const Control& control);
     void TakeScreenChanges();
     Control* Mutable(int feq);
 
+    void MakeHandles(runtime::ThreadNo thread);
+    void DestroyHandles();
+
     WindowId id_ = 0;
     WindowId outer_ = 0;
+    win::Hwnd handle_ = 0;
+    std::map<int, win::Hwnd> controlHandles_;
     std::string procedure_;
     WindowProps props_;
     std::vector<Control> controls_;
+    std::map<int, std::vector<int>> layoutWidths_;
     std::map<int, Binding> bindings_;
     std::set<int> alerts_;
     runtime::Ticks layoutTimer_ = 0;

@@ -103,6 +103,23 @@ int ShellOpen(std::string_view url) {
     return opened ? shell_open::Opened : shell_open::LaunchFailed;
 }
 
+int ShellOpenMail(std::string_view address, std::string_view subject) {
+    if (address.empty()) return shell_open::EmptyUrl;
+    for (const std::string_view part : {address, subject})
+        for (const char ch : part) {
+            const auto c = static_cast<unsigned char>(ch);
+            // Nothing that could end the address or start another header.
+            if (c <= ' ' || c == 0x7F || ch == '?' || ch == '&' || ch == '#')
+                return shell_open::BadCharacter;
+        }
+    if (address.find('@') == std::string_view::npos) return shell_open::NoHost;
+    std::string mail = "mailto:" + std::string(address);
+    if (!subject.empty()) mail += "?subject=" + std::string(subject);
+    const std::shared_ptr<const Opener> opener = CurrentOpener();
+    const bool opened = opener ? (*opener)(mail) : OpenWithXdgOpen(mail);
+    return opened ? shell_open::Opened : shell_open::LaunchFailed;
+}
+
 void SetUrlOpener(std::function<bool(const std::string& url)> opener) {
     auto next = opener ? std::make_shared<const Opener>(std::move(opener)) : nullptr;
     OpenerSlot& slot = Slot();

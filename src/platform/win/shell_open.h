@@ -23,6 +23,11 @@ inline constexpr int LaunchFailed = 5;   // the opener could not be started
 // above 127 are passed on as they are.
 int ShellOpen(std::string_view url);
 
+// Opens the desktop's mail program on a new message to address ("mailto:" address, then
+// "?subject=" subject when there is one). The address needs an '@'; neither part may hold
+// spaces, control characters, '?', '&' or '#'.
+int ShellOpenMail(std::string_view address, std::string_view subject);
+
 // Answers what ShellOpen would refuse the address with, or shell_open::Opened when it is fine.
 int CheckShellUrl(std::string_view url);
 

@@ -86,6 +86,46 @@ TEST(Modes, Fail500AnswersAnInternalError) {
     EXPECT_EQ(result->status, 500);
 }
 
+TEST(Modes, ThrottleAnswersTheServicesThrottlingErrorWith503) {
+    const RunningSimulator sim({}, {.fail = sim::Failure::Throttle});
+    const httplib::Result result = FetchThrough(
+        sim.port, ItemSearchUrl("ecs.amazonaws.com", "&SearchIndex=Books&Keywords=a+b"));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, 503);
+    EXPECT_NE(result->body.find("<ItemSearchErrorResponse"), std::string::npos) << result->body;
+    EXPECT_NE(result->body.find("<Error><Code>RequestThrottled</Code><Message>"), std::string::npos)
+        << result->body;
+    EXPECT_EQ(result->body.find("TotalResults"), std::string::npos);
+}
+
+TEST(Modes, FailTimesFailsOnlyTheNextRequests) {
+    struct Case {
+        const char* name;
+        sim::Modes modes;
+        std::vector<int> statuses;  // of the requests that follow; -1: no reply
+    };
+    const Case cases[] = {
+        {"two 500s", {.fail = sim::Failure::Status500, .failTimes = 2}, {500, 500, 200, 200}},
+        {"one drop", {.fail = sim::Failure::Drop, .failTimes = 1}, {-1, 200}},
+        {"one throttle", {.fail = sim::Failure::Throttle, .failTimes = 1}, {503, 200}},
+        {"none", {.fail = sim::Failure::Status500, .failTimes = 0}, {200}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RunningSimulator sim({}, c.modes);
+        for (const int expected : c.statuses) {
+            const httplib::Result result = FetchThrough(sim.port, kPageUrl);
+            EXPECT_EQ(result ? result->status : -1, expected);
+        }
+        EXPECT_EQ(sim.simulator.CurrentModes().fail, sim::Failure::None);
+    }
+    // A cut counts the same way.
+    const RunningSimulator whole;
+    const RunningSimulator cut({}, {.cut = 10, .failTimes = 1});
+    EXPECT_FALSE(FetchThrough(cut.port, kPageUrl));
+    EXPECT_EQ(cut.Body(kPageUrl), whole.Body(kPageUrl));
+}
+
 TEST(Modes, DropClosesTheConnectionWithoutAReply) {
     const RunningSimulator sim({}, {.fail = sim::Failure::Drop});
     RawConnection connection(sim.port);
@@ -146,6 +186,9 @@ TEST(ControlHost, SwitchesTheModesOfARunningSimulator) {
     EXPECT_EQ(status(), -1);
     EXPECT_EQ(control("reset&delay=50&cut=10"), "200 --delay-ms 50 --cut 10\n");
     EXPECT_EQ(sim.simulator.CurrentModes().cut, 10u);
+    EXPECT_EQ(control("fail=throttle&times=2"),
+              "200 --delay-ms 50 --fail throttle --cut 10 "
+              "--fail-times 2\n");
     EXPECT_EQ(control("fail=sometimes").substr(0, 4), "400 ");
     EXPECT_EQ(sim.simulator.CurrentModes().delayMs, 50) << "a refused switch changes nothing";
     EXPECT_EQ(control("reset"), "200 normal\n");

@@ -227,9 +227,6 @@ const HostileCase kHostile[] = {
      {1}},
     {"cut inside a tag", "<BrowseNode><Name>Books</Name><Children><BrowseNode><Browse", {}},
     {"a NUL ends the text", "<Children>" + kChildA + '\0' + kChildB + "</Children>", {1}},
-    {"ids beyond the range are clamped",
-     ChildrenXml({{"99999999999999999999", "Big"}, {"-99999999999", "Small"}, {"x", "None"}}),
-     {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min(), 0}},
     {"elements without text",
      "<Children><BrowseNode><BrowseNodeId/><Name/></BrowseNode></Children>",
      {}},
@@ -250,6 +247,53 @@ TEST_F(BrowseNodeLoaderTest, HostileRepliesAddOnlyWhatWasRead) {
                 EXPECT_EQ(row.PARENT, 12) << c.what;
             }
         }
+    }
+}
+
+// A child is a node only by a positive id that fits a row's NODE: a negative one would be asked
+// for and fail the crawl, a 0 would pass for a store's root.
+TEST_F(BrowseNodeLoaderTest, ChildIdsThatAreNoNodeAreSkipped) {
+    Parse(12, Reply("Books", {{"0", "Zero"},
+                              {"1", "Arts"},
+                              {"-3", "Negative"},
+                              {"99999999999999999999", "Far out of range"},
+                              {"2147483648", "Just out of range"},
+                              {"", "Empty"},
+                              {"x12", "No number"},
+                              {"2147483647", "Highest"},
+                              {"-0", "Signed zero"},
+                              {" 17 ", "Blanks around"}}));
+    EXPECT_EQ(AddedNodes(),
+              (std::vector<std::int32_t>{1, std::numeric_limits<std::int32_t>::max(), 17}));
+    EXPECT_EQ(data::CStringOf(Row(44).NAME), "Arts");
+    EXPECT_EQ(data::CStringOf(Row(45).NAME), "Highest");
+    EXPECT_EQ(data::CStringOf(Row(46).NAME), "Blanks around");
+    // The children after a skipped one keep their numbering without a gap.
+    EXPECT_EQ(loader.N.LastId(), 46);
+    EXPECT_EQ(Row(12).BSTATE, 1);
+}
+
+TEST_F(BrowseNodeLoaderTest, AReplyCutOnItsWayIsToldFromAWholeOne) {
+    const std::string whole = Reply("Books", {{"1", "Arts"}, {"2", "Biographies"}});
+    const std::string leaf = Reply("Poetry", std::string());
+    struct Case {
+        const char* what;
+        std::string text;
+        bool ended;
+    };
+    const Case cases[] = {
+        {"whole, with children", whole, true},
+        {"whole leaf", leaf, true},
+        {"cut after the first child", whole.substr(0, whole.find("<BrowseNode><BrowseNodeId>2")),
+         false},
+        {"cut before the child list", whole.substr(0, whole.find("<Children>")), false},
+        {"leaf cut in its ancestors", leaf.substr(0, leaf.find("<Name>Top")), false},
+        {"empty", "", false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        Parse(12, c.text);
+        EXPECT_EQ(loader.RD.ReplyEnded(), c.ended) << c.what;
     }
 }
 

@@ -115,6 +115,43 @@ TEST_F(ItemSearchTest, AnErrorReplyWithoutTotalsStoresNothing) {
     EXPECT_TRUE(StoredGoods().empty());
 }
 
+// The thread's Goods buffer may hold a priced row when a page begins (the query form shows
+// one); only an item that an "Item" start tag opened may reach the table.
+TEST_F(ItemSearchTest, AStrayItemEndStoresNothingAndMovesNoState) {
+    const std::string errors =
+        "<Errors><Error><Code>AWS.InvalidParameterValue</Code><Message>B000BAD is not a "
+        "valid value for ItemId.</Message></Error></Errors>";
+    struct Case {
+        const char* name;
+        std::string reply;
+        std::uint8_t state;  // where the parse ends
+    };
+    const Case cases[] = {
+        {"error reply", ReplyHead() + errors + "</Item></Items></ItemSearchResponse>", 0},
+        {"between the totals", ReplyHead() + "<TotalResults>3</TotalResults></Item>", 2},
+        {"after the totals, before any item",
+         ReplyHead() + "<TotalResults>3</TotalResults><TotalPages>1</TotalPages></Item>", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        handler.Reset();
+        D().GOO = {};
+        data::SetCString(D().GOO.ASIN, "B00SHOWN01");
+        D().GOO.AMAZONREAL = 12.5;
+        Parse(c.reply);
+        EXPECT_EQ(handler.STATE, c.state);
+        EXPECT_EQ(handler.PARSEDITEMS, 0);
+        EXPECT_EQ(handler.M_ERRORCODE, 0);
+        EXPECT_TRUE(StoredGoods().empty());
+    }
+    // An item that follows is stored as ever.
+    handler.Reset();
+    Parse(ReplyHead() + "<TotalResults>1</TotalResults><TotalPages>1</TotalPages></Item>" +
+          ItemXml(Item("B000000001")) + "</Items>");
+    EXPECT_EQ(handler.PARSEDITEMS, 1);
+    EXPECT_EQ(StoredByAsin().count("B000000001"), 1u);
+}
+
 TEST_F(ItemSearchTest, ItemsWithoutANewPriceAddNoRow) {
     ReplyItem a = Item("B000000001");
     a.newAmount.clear();

@@ -151,9 +151,11 @@ TEST_F(PagerTest, PagesFollowOneAnother) {
     const std::string first = origin_.Url("/page?size=300");
     const std::string second = origin_.Url("/status/404");
     EXPECT_EQ(Load(pager, first), PageOf(300));
-    // An HTTP error status is a page like any other.
+    EXPECT_EQ(pager.M_STATUS, 200);
+    // An HTTP error status is a page like any other, collected with its status.
     EXPECT_EQ(Load(pager, second), "no such page");
     EXPECT_EQ(pager.M_ERRORCODE, 0);
+    EXPECT_EQ(pager.M_STATUS, 404);
     Lines expected = PageLines(first, 300);
     const Lines more = PageLines(second, 12);
     expected.insert(expected.end(), more.begin(), more.end());
@@ -216,6 +218,7 @@ TEST_F(PagerTest, ProxyCredentialsFollowTheSwitches) {
         // A 407 from the proxy is the page: logged and collected as any page.
         const std::string expected = c.admitted ? PageOf(700) : ProxyServer::kDeniedPage;
         EXPECT_EQ(page, expected);
+        EXPECT_EQ(pager.M_STATUS, c.admitted ? 200 : 407);
         EXPECT_EQ(Log(), PageLines(url, expected.size()));
     }
 }

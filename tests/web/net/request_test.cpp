@@ -199,6 +199,8 @@ TEST_F(RequestTest, ProxyAccessNeedsAProxy) {
     EXPECT_FALSE(internet_.IsOpen());
     EXPECT_FALSE(request_.Open(internet_, origin_.Url("/page?size=5")));
     EXPECT_EQ(request_.LastError().code, kErrorNotOpen);
+    EXPECT_FALSE(IsTransientFailure(kErrorBadArgument));
+    EXPECT_FALSE(IsTransientFailure(kErrorNotOpen));
 }
 
 TEST_F(RequestTest, ARefusedConnectionFailsAtOnce) {
@@ -210,6 +212,7 @@ TEST_F(RequestTest, ARefusedConnectionFailsAtOnce) {
     EXPECT_EQ(request_.LastError().code, kCouldntConnect);
     EXPECT_FALSE(request_.LastError().text.empty());
     EXPECT_FALSE(request_.IsOpen());
+    EXPECT_FALSE(IsTransientFailure(request_.LastError().code));
 }
 
 TEST_F(RequestTest, AConnectionDroppedBeforeAnAnswerFailsTheOpen) {
@@ -217,6 +220,7 @@ TEST_F(RequestTest, AConnectionDroppedBeforeAnAnswerFailsTheOpen) {
     ASSERT_TRUE(internet_.Open("", AccessType::Direct));
     EXPECT_FALSE(request_.Open(internet_, dropping.Url("/")));
     EXPECT_EQ(request_.LastError().code, kGotNothing);
+    EXPECT_TRUE(IsTransientFailure(request_.LastError().code));
 }
 
 TEST_F(RequestTest, ACutBodyFailsAfterItsBytes) {
@@ -231,6 +235,7 @@ TEST_F(RequestTest, ACutBodyFailsAfterItsBytes) {
     EXPECT_EQ(a, Availability::Failed);
     EXPECT_EQ(page, PageOf(5000));
     EXPECT_EQ(request_.LastError().code, kPartialFile);
+    EXPECT_TRUE(IsTransientFailure(request_.LastError().code));
 }
 
 TEST_F(RequestTest, ADroppedConnectionFailsTheRead) {
@@ -239,6 +244,7 @@ TEST_F(RequestTest, ADroppedConnectionFailsTheRead) {
     EXPECT_EQ(ReadAll(request_), std::nullopt);
     EXPECT_NE(request_.LastError().code, 0);
     EXPECT_FALSE(request_.LastError().text.empty());
+    EXPECT_TRUE(IsTransientFailure(request_.LastError().code)) << request_.LastError().code;
 }
 
 TEST_F(RequestTest, AStalledBodyFailsWithinTheStallLimit) {
@@ -261,6 +267,7 @@ TEST_F(RequestTest, AStalledBodyFailsWithinTheStallLimit) {
     EXPECT_EQ(request_.LastError().code, kErrorTimedOut);
     EXPECT_NE(request_.LastError().text.find("No data received"), std::string::npos)
         << request_.LastError().text;
+    EXPECT_TRUE(IsTransientFailure(request_.LastError().code));
 }
 
 TEST_F(RequestTest, AServerThatNeverAnswersFailsTheOpen) {

@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "platform/ui/qt/fonts.h"
+#include "platform/ui/qt/input_wiring.h"
 #include "platform/ui/qt/list_widgets.h"
 #include "platform/ui/qt/owned.h"
 #include "platform/ui/qt/resource_images.h"
@@ -165,8 +166,10 @@ class Applier {
                 break;
             case ControlKind::List:
             case ControlKind::Tree:
-                if (auto* list = qobject_cast<QTreeWidget*>(w))
+                if (auto* list = qobject_cast<QTreeWidget*>(w)) {
                     ApplyList(list, control_, before_, charset_);
+                    ApplyCellEdit(view_, control_);
+                }
                 break;
             case ControlKind::DropList:
                 if (auto* box = qobject_cast<QComboBox*>(w))

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -42,6 +43,7 @@ class ControlInput {
     }
     std::string Bytes(const QString& text) const { return Encode(text, Charset()); }
 
+    void NotePointer(QPoint global) const { view_->pointer = global; }
     void Screen(const QString& text) const {
         if (Live()) SetScreenValue(Window(), feq_, Bytes(text));
     }
@@ -65,6 +67,11 @@ class ControlInput {
         input.column = column;
         Deliver(input);
     }
+    void SendRow(runtime::EventCode code, int row) const {
+        Input input{feq_, code};
+        input.row = row;
+        Deliver(input);
+    }
     void SendHeader(int column) const {
         Input input{feq_, ev::kHeaderPressed};
         input.column = column;
@@ -86,11 +93,11 @@ class ControlInput {
         return Bytes(text);
     }
 
-  private:
     void Deliver(const Input& input) const {
         if (Live()) SendInput(Window(), input);
     }
 
+  private:
     WindowView* view_;
     int feq_;
 };
@@ -126,8 +133,10 @@ class ListMouseWatcher : public QObject {
         const auto type = event->type();
         if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
         const auto* mouse = static_cast<QMouseEvent*>(event);
+        input_.NotePointer(mouse->globalPosition().toPoint());
         QTreeWidgetItem* item = list_->itemAt(mouse->position().toPoint());
-        if (!item) return false;
+        // Below the rows only the right button means anything (the list's menu).
+        if (!item && mouse->button() != Qt::RightButton) return false;
         const int row = RowOf(item);
         const int column = list_->header()->logicalIndexAt(mouse->position().toPoint().x()) + 1;
         int key = 0;
@@ -143,16 +152,103 @@ class ListMouseWatcher : public QObject {
     }
 
   private:
+    // Keys a list's window may handle go to it with the current row; a tree's expand and
+    // contract keys never act on the view directly.
     bool OnListKey(QEvent* event) {
         if (event->type() != QEvent::KeyPress) return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
-        input_.Send(ev::kAccepted);
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const bool tree = list_->rootIsDecorated();
+        const bool ctrl = press->modifiers() & Qt::ControlModifier;
+        const bool keypad = press->modifiers() & Qt::KeypadModifier;
+        int code = 0;
+        switch (press->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (!ctrl) {
+                    input_.Send(ev::kAccepted);
+                    return true;
+                }
+                code = key::CtrlEnter;
+                break;
+            case Qt::Key_Delete:
+                code = key::Delete;
+                break;
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+                if (!tree) return false;
+                code = press->key() == Qt::Key_Left ? key::Left : key::Right;
+                break;
+            case Qt::Key_Plus:
+            case Qt::Key_Minus:
+            case Qt::Key_Asterisk:
+                if (!tree) return false;
+                // Only the keypad's plus and minus are the window's; the others Qt would
+                // take as expand keys, so a tree drops them.
+                if (keypad && press->key() != Qt::Key_Asterisk)
+                    code = press->key() == Qt::Key_Plus ? key::PadPlus : key::PadMinus;
+                break;
+            default:
+                return false;
+        }
+        if (code != 0)
+            input_.SendKey(code, RowOf(list_->currentItem()),
+                           std::max(list_->currentColumn(), 0) + 1);
         return true;
     }
 
     ControlInput input_;
     QTreeWidget* list_;
+};
+
+// The editor of a list cell: Enter and Tab end the edit with the text, Escape without it, and
+// the focus going elsewhere ends it as Tab does. None of these keys reaches the window, so
+// Enter in a cell never presses the window's default button.
+class CellEditor : public QLineEdit {
+  public:
+    CellEditor(ControlInput input, int row, int column, QWidget* parent)
+        : QLineEdit(parent), input_(input), row_(row), column_(column) {}
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                End(key::Enter);
+                return;
+            case Qt::Key_Escape:
+                End(key::Escape);
+                return;
+            default:
+                QLineEdit::keyPressEvent(event);
+        }
+    }
+    bool focusNextPrevChild(bool) override {
+        End(key::Tab);
+        return true;
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QLineEdit::focusOutEvent(event);
+        // A pop-up or the window losing activation is no move to another control.
+        if (event->reason() != Qt::PopupFocusReason &&
+            event->reason() != Qt::ActiveWindowFocusReason)
+            End(key::Tab);
+    }
+
+  private:
+    void End(int how) {
+        if (ended_) return;
+        ended_ = true;
+        Input input{input_.Feq(), ev::kCellEdited};
+        if (how != key::Escape) input.screen = input_.Bytes(text());
+        input.key = how;
+        input.row = row_;
+        input.column = column_;
+        input_.Deliver(input);
+    }
+
+    ControlInput input_;
+    int row_, column_;
+    bool ended_ = false;
 };
 
 void WireLineEdit(ControlInput input, QLineEdit* edit) {
@@ -209,6 +305,25 @@ void WireList(ControlInput input, QTreeWidget* list) {
                      });
     QObject::connect(list->header(), &QHeaderView::sectionClicked, list,
                      [input](int index) { input.SendHeader(index + 1); });
+    if (!list->rootIsDecorated()) return;
+    // The expander asks the window; the entry goes back to what the window shows until the
+    // window answers with its new rows.
+    QObject::connect(list, &QTreeWidget::itemExpanded, list, [input, list](QTreeWidgetItem* item) {
+        if (!input.Live()) return;
+        {
+            const QSignalBlocker blocker(list);
+            item->setExpanded(false);
+        }
+        input.SendRow(ev::kExpanded, RowOf(item));
+    });
+    QObject::connect(list, &QTreeWidget::itemCollapsed, list, [input, list](QTreeWidgetItem* item) {
+        if (!input.Live()) return;
+        {
+            const QSignalBlocker blocker(list);
+            item->setExpanded(true);
+        }
+        input.SendRow(ev::kContracted, RowOf(item));
+    });
 }
 
 }  // namespace
@@ -274,6 +389,36 @@ void WireControl(WindowView& view, ControlView& control) {
         default:
             break;
     }
+}
+
+void ApplyCellEdit(WindowView& view, ControlView& control) {
+    auto* list = qobject_cast<QTreeWidget*>(control.widget);
+    if (!list) return;
+    const Control& model = control.model;
+    const int row = model.editRow, column = model.editColumn;
+    const bool open = row >= 1 && row <= static_cast<int>(control.rows.size()) && column >= 1 &&
+                      column <= list->columnCount();
+    // A rebuilt list has new items: an editor of the old ones is gone with them.
+    if (control.cellEditor && open && row == control.editRow && column == control.editColumn)
+        return;
+    // The list deletes an editor it takes away.
+    if (control.cellEditor)
+        for (QTreeWidgetItem* item : control.rows)
+            if (list->itemWidget(item, control.editColumn - 1) == control.cellEditor)
+                list->removeItemWidget(item, control.editColumn - 1);
+    control.cellEditor = nullptr;
+    control.editRow = control.editColumn = 0;
+    if (!open) return;
+    QTreeWidgetItem* item = control.rows[static_cast<std::size_t>(row) - 1];
+    auto* editor = new CellEditor(ControlInput(view, control), row, column, list->viewport());
+    editor->setText(item->text(column - 1));
+    editor->selectAll();
+    list->setItemWidget(item, column - 1, editor);  // the list owns it now
+    list->scrollToItem(item);
+    control.cellEditor = editor;
+    control.editRow = row;
+    control.editColumn = column;
+    editor->setFocus(Qt::OtherFocusReason);
 }
 
 void FinishTyping(QWidget* widget) {

@@ -71,6 +71,10 @@ void FillRows(QTreeWidget* list, ControlView& control, int charset) {
                                       : std::min(row.cells.size(), model.columns.size());
         for (std::size_t column = 0; column < shown; ++column)
             FillCell(item.get(), static_cast<int>(column), model, row.cells[column], charset);
+        // A contracted entry has children the window has not listed: it still shows that it
+        // can open.
+        if (model.kind == ControlKind::Tree && row.contracted)
+            item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
         QTreeWidgetItem* placed = item.get();
         parents.resize(static_cast<std::size_t>(level - 1));
         if (parents.empty())
@@ -102,6 +106,8 @@ void ApplySelection(QTreeWidget* list, ControlView& control) {
 QTreeWidget* MakeListWidget(QWidget* parent, ControlKind kind) {
     auto* list = MakeChild<QTreeWidget>(parent);
     list->setRootIsDecorated(kind == ControlKind::Tree);
+    // The window expands and contracts its entries; a double click is the window's to handle.
+    list->setExpandsOnDoubleClick(false);
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);

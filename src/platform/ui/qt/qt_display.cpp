@@ -55,6 +55,10 @@ void QtDisplay::Busy(WindowId window, bool busy) {
     Post([window, busy](WindowHost& host) { host.Busy(window, busy); });
 }
 
+void QtDisplay::PopUp(WindowId window, const PopupMenu& menu) {
+    Post([window, menu](WindowHost& host) { host.PopUp(window, menu); });
+}
+
 void QtDisplay::Standard(WindowId window, StdAction action) {
     Post([window, action](WindowHost& host) { host.Standard(window, action); });
 }
@@ -87,6 +91,14 @@ void QtDisplay::Shutdown() {
     channel_->Close();
     host_->CloseAll();
     active_ = 0;
+}
+
+void QtDisplay::EndSession() {
+    Post([](WindowHost& host) { host.EndSession(); });
+}
+
+void QtDisplay::ApplicationActivation(bool active) {
+    Post([active](WindowHost& host) { host.ApplicationActivation(active); });
 }
 
 std::optional<WindowId> QtDisplay::WaitForWindow(std::string_view procedure, Timeout timeout) {
@@ -174,6 +186,19 @@ bool QtDisplay::AnswerNextMessage(unsigned button) {
             return true;
         },
         false);
+}
+
+bool QtDisplay::Inspect(WindowId window, std::function<void(WindowView*)> inspect) {
+    return Call<bool>(
+        [window, inspect = std::move(inspect)](WindowHost& host) {
+            inspect(host.View(window));
+            return true;
+        },
+        false);
+}
+
+std::vector<WindowId> QtDisplay::OpenWindows() {
+    return Call<std::vector<WindowId>>([](WindowHost& host) { return host.OpenWindows(); }, {});
 }
 
 }  // namespace zem::ui::qt

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/display.h"
 
@@ -20,6 +21,7 @@ namespace zem::ui::qt {
 
 class GuiChannel;
 class WindowHost;
+struct WindowView;
 
 class QtDisplay final : public Display {
   public:
@@ -38,10 +40,17 @@ class QtDisplay final : public Display {
     void Standard(WindowId window, StdAction action) override;
     unsigned Ask(WindowId window, const MessageRequest& request) override;
     WindowId ActiveWindow() override;
+    void PopUp(WindowId window, const PopupMenu& menu) override;
 
     // Closes every window and message box and stops taking calls; calls after it are ignored
     // and Ask answers the default button. On the GUI thread, before the QApplication goes.
     void Shutdown();
+
+    // The desktop session ends (the session manager asks, or the program is told to terminate):
+    // every window closes, the frames last. Callable from any thread.
+    void EndSession();
+    // The program gained or lost the desktop's activation.
+    void ApplicationActivation(bool active);
 
     // Test seams, for a thread other than the GUI thread while the event loop runs.
     using Timeout = std::chrono::milliseconds;
@@ -73,6 +82,12 @@ class QtDisplay final : public Display {
     // The next message box is answered with this button as soon as it shows (or the one showing
     // now, when it is not answered yet).
     bool AnswerNextMessage(unsigned button);
+    // Runs inspect on the GUI thread with the window's widgets (nullptr when it is not open) and
+    // waits for it: for tests that send input events to the widgets themselves and read what
+    // they show.
+    bool Inspect(WindowId window, std::function<void(WindowView*)> inspect);
+    // The open windows' ids, oldest first.
+    std::vector<WindowId> OpenWindows();
 
   private:
     void Post(std::function<void(WindowHost&)> work);

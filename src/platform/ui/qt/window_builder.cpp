@@ -14,6 +14,7 @@
 #include "platform/ui/qt/input_wiring.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/ui/qt/text_codec.h"
+#include "platform/ui/qt/window_messages.h"
 
 namespace zem::ui::qt {
 namespace {
@@ -313,6 +314,7 @@ std::unique_ptr<WindowView> BuildWindow(const WindowSnapshot& window, WindowView
     }
     ApplyFrameProps(*view, nullptr);
     MakeChild<WindowEventFilter>(view->top.data(), *view, listener)->Watch();
+    MakeChild<WindowMessages>(view->top.data(), *view)->Watch();
     return view;
 }
 
@@ -360,6 +362,20 @@ void ApplyWindowProps(WindowView& view, const WindowProps& props) {
             view.top->showMinimized();
         else
             view.top->showNormal();
+    }
+    if (before.hidden != props.hidden) {
+        // Hidden, the window is off the screen and the task bar; shown again, it comes back in
+        // its normal state and active.
+        if (props.hidden) {
+            view.top->hide();
+        } else {
+            if (props.maximized)
+                view.top->showMaximized();
+            else
+                view.top->showNormal();
+            view.top->raise();
+            view.top->activateWindow();
+        }
     }
     view.applying = wasApplying;
 }

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStatusTipEvent>
+#include <QWindowStateChangeEvent>
 
 #include "platform/runtime/event_codes.h"
 #include "platform/ui/input.h"
@@ -55,9 +56,17 @@ bool WindowEventFilter::OnTop(QEvent* event) {
         case QEvent::WindowDeactivate:
             listener_.ActivationChanged();
             return false;
+        case QEvent::WindowStateChange: {
+            // Minimised by the user: the window hears of it as the iconized event.
+            const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+            if (!view_.applying && view_.top->isMinimized() &&
+                !change->oldState().testFlag(Qt::WindowMinimized))
+                SendInput(view_.id, Input{0, ev::kIconized});
+            ReportPlacement();
+            return false;
+        }
         case QEvent::Move:
         case QEvent::Resize:
-        case QEvent::WindowStateChange:
             ReportPlacement();
             return false;
         case QEvent::KeyPress:

@@ -17,15 +17,19 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "platform/runtime/event_codes.h"
+#include "platform/runtime/events.h"
 #include "platform/ui/app_settings.h"
 #include "platform/ui/input.h"
 #include "platform/ui/qt/control_factory.h"
 #include "platform/ui/qt/input_wiring.h"
 #include "platform/ui/qt/message_box.h"
+#include "platform/ui/qt/popup_menu.h"
 #include "platform/ui/qt/text_codec.h"
 #include "platform/ui/qt/window_builder.h"
+#include "platform/win/window_handles.h"
 
 namespace zem::ui::qt {
 namespace {
@@ -44,11 +48,6 @@ int Charset(const WindowView& view, const ControlView& control) {
     return ControlCharset(control.model.font.charset, view.Charset());
 }
 
-QTabWidget* SheetOf(WindowView& view, const ControlView& tab) {
-    ControlView* sheet = FindControl(view, tab.model.parent);
-    return sheet ? qobject_cast<QTabWidget*>(sheet->widget) : nullptr;
-}
-
 // An option shows the value of its checked radio.
 std::string OptionValue(WindowView& view, const ControlView& option) {
     for (const int feq : view.order) {
@@ -59,31 +58,6 @@ std::string OptionValue(WindowView& view, const ControlView& option) {
             return radio.model.value;
     }
     return {};
-}
-
-std::optional<QString> ShownText(WindowView& view, ControlView& control) {
-    if (control.menu) return control.menu->title();
-    if (control.action) return control.action->text();
-    if (control.model.kind == ControlKind::Tab) {
-        QTabWidget* tabs = SheetOf(view, control);
-        if (!tabs || !control.inside) return std::nullopt;
-        return tabs->tabText(tabs->indexOf(control.inside));
-    }
-    QWidget* w = control.widget;
-    if (!w) return std::nullopt;
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
-    if (auto* text = qobject_cast<QPlainTextEdit*>(w)) return text->toPlainText();
-    if (auto* check = qobject_cast<QCheckBox*>(w)) return QString(check->isChecked() ? "1" : "0");
-    if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
-    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
-    if (auto* spin = qobject_cast<QSpinBox*>(w)) return spin->text();
-    if (auto* bar = qobject_cast<QProgressBar*>(w)) return QString::number(bar->value());
-    if (auto* list = qobject_cast<QTreeWidget*>(w))
-        return list->currentItem() ? list->currentItem()->text(0) : QString();
-    if (auto* box = qobject_cast<QComboBox*>(w)) return box->currentText();
-    if (auto* tabs = qobject_cast<QTabWidget*>(w)) return tabs->tabText(tabs->currentIndex());
-    if (auto* group = qobject_cast<QGroupBox*>(w)) return group->title();
-    return QString();
 }
 
 }  // namespace
@@ -97,6 +71,10 @@ WindowHost::~WindowHost() {
 WindowView* WindowHost::Find(WindowId window) {
     const auto found = views_.find(window);
     return found == views_.end() ? nullptr : found->second.get();
+}
+
+WindowView* WindowHost::View(WindowId window) {
+    return Find(window);
 }
 
 WindowView* WindowHost::Frame() {
@@ -118,6 +96,7 @@ void WindowHost::Open(const WindowSnapshot& window) {
     // The newest window is the active one from the moment it opens, as the desktop makes it.
     active_ = window.id;
     ShowWindow(view);
+    if (endingSession_ && !view.main) TellSessionEnds(window.id);
 }
 
 void WindowHost::Cover(WindowView& outer, const WindowView& nested) {
@@ -185,6 +164,41 @@ void WindowHost::Close(WindowId window) {
     closing->owner.Reset();  // deletes the widgets
     if (WindowView* o = Find(outer)) Uncover(*o);
     if (active_ == window) active_ = order_.empty() ? 0 : order_.back();
+    if (endingSession_) EndSessionOfFrames();
+}
+
+void WindowHost::TellSessionEnds(WindowId window) {
+    // The window's handle exists once its thread has opened it; a window whose handle is not
+    // there yet hears it through its thread's close-down all the same, as the guard posts it.
+    const win::Hwnd hwnd = win::FindHandle(window);
+    if (hwnd != 0) {
+        win::PostMessage(hwnd, win::WM_QUERYENDSESSION, 0, 0);
+        win::PostMessage(hwnd, win::WM_ENDSESSION, 1, 0);
+    } else if (const runtime::ThreadNo thread = WindowThread(window)) {
+        runtime::Post(thread, runtime::event::kCloseDown);
+    }
+}
+
+void WindowHost::EndSession() {
+    if (std::exchange(endingSession_, true)) return;
+    for (auto id = order_.rbegin(); id != order_.rend(); ++id)
+        if (WindowView* view = Find(*id); view && !view->main) TellSessionEnds(*id);
+    EndSessionOfFrames();
+}
+
+void WindowHost::EndSessionOfFrames() {
+    if (framesTold_) return;
+    for (const auto& [id, view] : views_)
+        if (!view->main) return;
+    framesTold_ = true;
+    for (auto id = order_.rbegin(); id != order_.rend(); ++id) TellSessionEnds(*id);
+}
+
+void WindowHost::ApplicationActivation(bool active) {
+    for (const WindowId id : order_)
+        if (WindowView* view = Find(id); view && view->main)
+            if (const win::Hwnd hwnd = win::FindHandle(id))
+                win::PostMessage(hwnd, win::WM_ACTIVATEAPP, active ? 1 : 0, 0);
 }
 
 void WindowHost::Focus(WindowId window, int feq) {
@@ -205,6 +219,10 @@ void WindowHost::Busy(WindowId window, bool busy) {
 
 void WindowHost::Standard(WindowId window, StdAction action) {
     if (WindowView* view = Find(window)) standard_.Run(*view, Frame(), action);
+}
+
+void WindowHost::PopUp(WindowId window, const PopupMenu& menu) {
+    if (WindowView* view = Find(window); view && !view->coveredByNested) ShowPopupMenu(*view, menu);
 }
 
 void WindowHost::Ask(WindowId window, const MessageRequest& request,

@@ -38,12 +38,20 @@ class WindowHost final : public ActivationListener {
     void Focus(WindowId window, int feq);
     void Busy(WindowId window, bool busy);
     void Standard(WindowId window, StdAction action);
+    void PopUp(WindowId window, const PopupMenu& menu);
     void Ask(WindowId window, const MessageRequest& request,
              std::shared_ptr<PendingResult<unsigned>> answer);
     // Closes every window and message box (shut-down).
     void CloseAll();
 
     void ActivationChanged() override;
+
+    // Ends the desktop session in order: every window hears WM_QUERYENDSESSION and
+    // WM_ENDSESSION, the application frames only once all other windows have closed, and a
+    // window that opens meanwhile hears it as it opens.
+    void EndSession();
+    // The program gained or lost the activation: the frames hear WM_ACTIVATEAPP.
+    void ApplicationActivation(bool active);
 
     // Test seams.
     std::optional<WindowId> FindWindow(std::string_view procedure) const;
@@ -58,6 +66,8 @@ class WindowHost final : public ActivationListener {
     bool Screenshot(WindowId window, const std::filesystem::path& png);
     void SetChangeObserver(std::function<void(WindowId, int)> observer);
     void AnswerNextMessage(unsigned button);
+    WindowView* View(WindowId window);
+    std::vector<WindowId> OpenWindows() const { return order_; }
 
   private:
     WindowView* Find(WindowId window);
@@ -69,7 +79,12 @@ class WindowHost final : public ActivationListener {
     void Uncover(WindowView& outer);
     void DetachChildrenOf(WindowView& frame);
 
+    void TellSessionEnds(WindowId window);
+    void EndSessionOfFrames();
+
     std::atomic<WindowId>& active_;
+    bool endingSession_ = false;
+    bool framesTold_ = false;
     std::map<WindowId, std::unique_ptr<WindowView>> views_;
     std::vector<WindowId> order_;  // opening order
     std::vector<QPointer<QMessageBox>> boxes_;

@@ -1,5 +1,15 @@
 #include "platform/ui/qt/window_view.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QTreeWidget>
+
 namespace zem::ui::qt {
 namespace {
 
@@ -65,6 +75,36 @@ QWidget* ContainerOf(WindowView& view, const ControlView& control) {
          at = FindControl(view, at->model.parent), ++depth)
         if (at->inside) return at->inside;
     return view.client;
+}
+
+QTabWidget* SheetOf(WindowView& view, const ControlView& tab) {
+    ControlView* sheet = FindControl(view, tab.model.parent);
+    return sheet ? qobject_cast<QTabWidget*>(sheet->widget) : nullptr;
+}
+
+std::optional<QString> ShownText(WindowView& view, ControlView& control) {
+    if (control.menu) return control.menu->title();
+    if (control.action) return control.action->text();
+    if (control.model.kind == ControlKind::Tab) {
+        QTabWidget* tabs = SheetOf(view, control);
+        if (!tabs || !control.inside) return std::nullopt;
+        return tabs->tabText(tabs->indexOf(control.inside));
+    }
+    QWidget* w = control.widget;
+    if (!w) return std::nullopt;
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(w)) return text->toPlainText();
+    if (auto* check = qobject_cast<QCheckBox*>(w)) return QString(check->isChecked() ? "1" : "0");
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+    if (auto* spin = qobject_cast<QSpinBox*>(w)) return spin->text();
+    if (auto* bar = qobject_cast<QProgressBar*>(w)) return QString::number(bar->value());
+    if (auto* list = qobject_cast<QTreeWidget*>(w))
+        return list->currentItem() ? list->currentItem()->text(0) : QString();
+    if (auto* box = qobject_cast<QComboBox*>(w)) return box->currentText();
+    if (auto* tabs = qobject_cast<QTabWidget*>(w)) return tabs->tabText(tabs->currentIndex());
+    if (auto* group = qobject_cast<QGroupBox*>(w)) return group->title();
+    return QString();
 }
 
 }  // namespace zem::ui::qt

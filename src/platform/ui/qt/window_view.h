@@ -11,9 +11,11 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QTreeWidgetItem>
 #include <map>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +35,8 @@ struct ControlView {
     QPointer<QWidget> inside;       // where the controls within it sit: tab pages, groups, options
     QPointer<QButtonGroup> radios;
     std::vector<QTreeWidgetItem*> rows;  // lists and trees, in row order; the widget owns them
+    QPointer<QWidget> cellEditor;        // the list cell edited in place, while one is open
+    int editRow = 0, editColumn = 0;     // which cell that is
 };
 
 struct WindowView {
@@ -69,6 +73,10 @@ struct WindowView {
     bool applying = false;  // the program is changing widgets: nothing is the user's input
     bool closing = false;
     std::vector<QPointer<QWidget>> coveredParts;  // disabled while a nested window runs
+    // Where the last mouse button went down on a control, on the screen: pop-up menus open
+    // there. Invalid until a press.
+    QPoint pointer{-1, -1};
+    QPointer<QMenu> popup;  // the pop-up menu showing now
 
     int Charset() const { return props.charset; }
 };
@@ -84,5 +92,10 @@ bool EffectivelyDisabled(WindowView& view, const ControlView& control);
 bool SitsIn(WindowView& view, const ControlView& control, int ancestor);
 // The widget a control's own widget sits on: its container's, else the client area.
 QWidget* ContainerOf(WindowView& view, const ControlView& control);
+// The tab sheet a tab sits on.
+QTabWidget* SheetOf(WindowView& view, const ControlView& tab);
+// What the control's widget shows, decoded: an entry's text, a check box's "1"/"0", a label's
+// or button's text, a list's current row's first cell, a tab's or menu's caption.
+std::optional<QString> ShownText(WindowView& view, ControlView& control);
 
 }  // namespace zem::ui::qt

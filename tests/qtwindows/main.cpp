@@ -1,0 +1,37 @@
+// The program's windows on the Qt display, offscreen: the display server runs on the main
+// thread and the tests on a thread of their own, driving the real windows as a user would.
+// The program's procedures are registered once, as the program's own main does.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/ui/error_manager.h"
+#include "platform/ui/qt/display_server.h"
+#include "research/research_procedures.h"
+#include "shell/dictionary_hooks.h"
+#include "shell/shell_procedures.h"
+#include "shell/tagging.h"
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    zem::ui::ErrorManager::Global().Init();
+    zem::shell::TagModuleInit();
+    zem::shell::InstallDictionaryHooks();
+    zem::shell::RegisterShellProcedures();
+    zem::research::RegisterResearchProcedures();
+    int result = 1;
+    std::thread driver;
+    const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {
+        driver = std::thread([&] {
+            result = RUN_ALL_TESTS();
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        });
+    });
+    driver.join();
+    return loop != 0 ? loop : result;
+}
