@@ -322,20 +322,28 @@ TEST_P(QueryItemEditTest, AnInPlaceEditIsWrittenAtOnceAndLastsOnlyThroughOk) {
     EXPECT_EQ(beta.keywords, c.kept ? "beta camera" : "Beta camera deals");
 }
 
-// The reload a saved configuration asks for keeps the row being edited and what was typed.
+// The reload a saved configuration asks for keeps the cell being edited open.
 TEST_F(QueryItemListTest, AnEditInProgressOutlastsTheReloadOfASavedConfiguration) {
     const ui::WindowId w = Open(request::kChange);
+    auto editing = [&](int row, int column) {
+        return display->WaitForControl(w, "?LIST", [&](const ui::Control& l) {
+            return l.editRow == row && l.editColumn == column;
+        });
+    };
     ChooseRow(w, "?LIST", 2);
     Press(w, "?CHANGE");
-    ASSERT_TRUE(display->TypeOnly(w, "?GOO:TITLE", "Beta camera II"));
+    ASSERT_TRUE(editing(2, cell::kTitle));
     shell::TreeReloadCount = 1;
     clock.Advance(10);
     ASSERT_TRUE(Eventually([] { return shell::TreeReloadCount.load() == 0; }));
     ASSERT_TRUE(Sync(w));
-    ASSERT_TRUE(Enabled(w, "?GOO:TITLE"));
-    EXPECT_EQ(display->Shown(w, "?GOO:TITLE"), "Beta camera II");
+    const auto list = display->ControlOf(w, "?LIST");
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->editRow, 2);
+    EXPECT_EQ(list->editColumn, cell::kTitle);
     EXPECT_EQ(CurrentRow(w), 2);
-    Type(w, "?GOO:TITLE", "Beta camera II");
+    ASSERT_TRUE(display->EditCell(w, "?LIST", "Beta camera II", ui::key::Enter));
+    ASSERT_TRUE(editing(0, 0));
     EXPECT_EQ(StoredItems()[1].title, "Beta camera II");
     Close(w, "?CANCEL");
 }
