@@ -33,6 +33,42 @@ constexpr std::array<std::string_view, 6> kColours = {"Black", "Blue",  "Silver"
 constexpr std::array<std::string_view, 6> kWords = {
     "reliable", "compact", "the best value", "&quot;five stars&quot;", "easy to use", "durable"};
 
+// What the store's replies are made of.
+struct Words {
+    std::array<std::string_view, 8> brands;
+    std::array<std::string_view, 8> products;
+    std::array<std::string_view, 6> colours;
+    std::array<std::string_view, 6> words;
+    std::string_view currency;
+};
+
+constexpr Words kEnglish{kBrands, kProducts, kColours, kWords, "USD"};
+constexpr Words kJapanese{
+    {"\xE3\x82\xBD\xE3\x83\x8B\xE3\x83\xBC",
+     "\xE3\x83\x91\xE3\x83\x8A\xE3\x82\xBD\xE3\x83\x8B\xE3\x83\x83\xE3\x82\xAF",
+     "\xE3\x82\xAD\xE3\x83\xA4\xE3\x83\x8E\xE3\x83\xB3 &amp; Co.",
+     "\xE3\x82\xB7\xE3\x83\xA3\xE3\x83\xBC\xE3\x83\x97", "\xE6\x9D\xB1\xE8\x8A\x9D",
+     "\xE6\x97\xA5\xE7\xAB\x8B", "\xE5\xAF\x8C\xE5\xA3\xAB\xE9\x80\x9A", "Holm"},
+    {"\xE3\x83\x87\xE3\x82\xB8\xE3\x82\xBF\xE3\x83\xAB\xE3\x82\xAB\xE3\x83\xA1\xE3\x83\xA9",
+     "\xE3\x82\xAC\xE3\x83\xBC\xE3\x83\x87\xE3\x83\xB3\xE3\x83\x9B\xE3\x83\xBC\xE3\x82\xB9 15m",
+     "\xE3\x82\xA8\xE3\x82\xB9\xE3\x83\x97\xE3\x83\xAC\xE3\x83\x83\xE3\x82\xBD\xE3\x83\x9E\xE3\x82"
+     "\xB7\xE3\x83\xB3",
+     "\xE3\x83\xA9\xE3\x83\xB3\xE3\x83\x8B\xE3\x83\xB3\xE3\x82\xB0\xE3\x82\xB7\xE3\x83\xA5\xE3\x83"
+     "\xBC\xE3\x82\xBA",
+     "\xE3\x83\x98\xE3\x83\x83\xE3\x83\x89\xE3\x83\x9B\xE3\x83\xB3",
+     "\xE9\x89\x84\xE3\x83\x95\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x91\xE3\x83\xB3",
+     "\xE3\x83\x87\xE3\x82\xB9\xE3\x82\xAF\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x88",
+     "\xE3\x83\xAF\xE3\x82\xA4\xE3\x83\xA4\xE3\x83\xAC\xE3\x82\xB9\xE3\x82\xAD\xE3\x83\xBC\xE3\x83"
+     "\x9C\xE3\x83\xBC\xE3\x83\x89"},
+    {"\xE3\x83\x96\xE3\x83\xA9\xE3\x83\x83\xE3\x82\xAF", "\xE3\x83\x96\xE3\x83\xAB\xE3\x83\xBC",
+     "\xE3\x82\xB7\xE3\x83\xAB\xE3\x83\x90\xE3\x83\xBC", "\xE8\xB5\xA4", "\xE7\x99\xBD",
+     "\xE9\xBB\x92"},
+    {"\xE4\xBF\xA1\xE9\xA0\xBC\xE6\x80\xA7\xE3\x81\x8C\xE9\xAB\x98\xE3\x81\x84",
+     "\xE3\x82\xB3\xE3\x83\xB3\xE3\x83\x91\xE3\x82\xAF\xE3\x83\x88", "\xE3\x81\x8A\xE5\xBE\x97",
+     "&#12300;\xE4\xBA\xBA\xE6\xB0\x97&#12301;",
+     "\xE4\xBD\xBF\xE3\x81\x84\xE3\x82\x84\xE3\x81\x99\xE3\x81\x84", "\xE4\xB8\x88\xE5\xA4\xAB"},
+    "JPY"};
+
 std::string Asin(Dice& dice) {
     std::string asin = "B00";
     for (int i = 0; i < 7; ++i) {
@@ -49,10 +85,10 @@ std::string Price(std::uint32_t cents, std::string_view code) {
     return p;
 }
 
-void AppendItem(std::string& out, Dice& dice) {
+void AppendItem(std::string& out, Dice& dice, const Words& w) {
     const std::string asin = Asin(dice);
     const std::string title =
-        std::string(dice.Pick(kProducts)) + " - " + std::string(dice.Pick(kColours));
+        std::string(dice.Pick(w.products)) + " - " + std::string(dice.Pick(w.colours));
     const std::uint32_t list = 1999 + dice.Next() % 50000;
     const std::uint32_t lowest = list - list / 5;
     out += "    <Item>\n      <ASIN>" + asin + "</ASIN>\n";
@@ -69,31 +105,31 @@ void AppendItem(std::string& out, Dice& dice) {
                std::string(size) + ">\n";
     }
     out += "      <ItemAttributes>\n        <Binding>Electronics</Binding>\n        <Brand>" +
-           std::string(dice.Pick(kBrands)) + "</Brand>\n";
+           std::string(dice.Pick(w.brands)) + "</Brand>\n";
     for (int f = 0; f < 3; ++f) {
-        out += "        <Feature>" + std::string(dice.Pick(kWords)) + " and " +
-               std::string(dice.Pick(kWords)) + ", rated &gt; 4 of 5</Feature>\n";
+        out += "        <Feature>" + std::string(dice.Pick(w.words)) + " and " +
+               std::string(dice.Pick(w.words)) + ", rated &gt; 4 of 5</Feature>\n";
     }
-    out += "        <ListPrice>" + Price(list, "USD") + "</ListPrice>\n";
-    out += "        <Manufacturer>" + std::string(dice.Pick(kBrands)) + "</Manufacturer>\n";
+    out += "        <ListPrice>" + Price(list, w.currency) + "</ListPrice>\n";
+    out += "        <Manufacturer>" + std::string(dice.Pick(w.brands)) + "</Manufacturer>\n";
     out += "        <ProductGroup>Electronics</ProductGroup>\n        <Title>" + title +
            "</Title>\n      </ItemAttributes>\n";
-    out += "      <OfferSummary><LowestNewPrice>" + Price(lowest, "USD") +
+    out += "      <OfferSummary><LowestNewPrice>" + Price(lowest, w.currency) +
            "</LowestNewPrice><TotalNew>3</TotalNew><TotalUsed>1</TotalUsed></OfferSummary>\n";
     out +=
         "      <Offers><TotalOffers>1</TotalOffers><TotalOfferPages>1</TotalOfferPages>\n"
         "        <Offer><Merchant><MerchantId>ATVPDKIKX0DER</MerchantId></Merchant>"
         "<OfferAttributes><Condition>New</Condition><SubCondition>new</SubCondition>"
         "</OfferAttributes>\n          <OfferListing><OfferListingId>" +
-        asin + "Zx9kLmQ</OfferListingId><Price>" + Price(lowest, "USD") +
+        asin + "Zx9kLmQ</OfferListingId><Price>" + Price(lowest, w.currency) +
         "</Price><Availability>Usually ships in 24 hours</Availability>"
         "<IsEligibleForSuperSaverShipping>1</IsEligibleForSuperSaverShipping></OfferListing>"
         "</Offer>\n      </Offers>\n";
     out +=
         "      <EditorialReviews><EditorialReview><Source>Product Description</Source>"
         "<Content>&lt;b&gt;" +
-        title + "&lt;/b&gt; is " + std::string(dice.Pick(kWords)) + ".&lt;br /&gt;It is " +
-        std::string(dice.Pick(kWords)) +
+        title + "&lt;/b&gt; is " + std::string(dice.Pick(w.words)) + ".&lt;br /&gt;It is " +
+        std::string(dice.Pick(w.words)) +
         " &amp; ready to use out of the box.</Content></EditorialReview></EditorialReviews>\n"
         "    </Item>\n";
 }
@@ -117,7 +153,8 @@ void AppendResult(std::string& out, Dice& dice, int n) {
 
 }  // namespace
 
-std::string ItemSearchReply(std::size_t targetSize) {
+std::string ItemSearchReply(std::size_t targetSize, Store store) {
+    const Words& words = store == Store::JP ? kJapanese : kEnglish;
     Dice dice;
     std::string out =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -132,7 +169,7 @@ std::string ItemSearchReply(std::size_t targetSize) {
         "</Keywords><SearchIndex>Electronics</SearchIndex></ItemSearchRequest></Request>\n"
         "    <TotalResults>4711</TotalResults>\n    <TotalPages>472</TotalPages>\n";
     const std::string tail = "  </Items>\n</ItemSearchResponse>\n";
-    while (out.size() + tail.size() < targetSize) AppendItem(out, dice);
+    while (out.size() + tail.size() < targetSize) AppendItem(out, dice, words);
     return out + tail;
 }
 

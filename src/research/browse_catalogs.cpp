@@ -46,6 +46,7 @@ class CatalogBrowse final : public ui::WindowManager {
         close_ = window_.Feq("?CLOSE");
         HelpControl = window_.Feq("?HELP");
         window_.SetHide(select_, !Selecting());
+        window_.Alert(ui::key::MouseRight);
         RestoreSort();
         ui::RestoreListFormat(window_, list_, "zembrola", kProcedure);
         Load();
@@ -76,6 +77,12 @@ class CatalogBrowse final : public ui::WindowManager {
     }
 
     ui::Level TakeFieldEvent() override {
+        if (Field() == list_ && menu_.Take(Event())) return ui::Benign;
+        if (Field() == list_ && Event().code == ev::kAlertKey &&
+            Event().key == ui::key::MouseRight) {
+            ui::ShowBrowseMenu(menu_, window_, list_, "zembrola", kProcedure, {select_});
+            return ui::Benign;
+        }
         if (Field() == list_ && Event().code == ev::kHeaderPressed &&
             browse_.SortBy(Event().column))
             ui::IniManager::Global().Update(
@@ -139,6 +146,7 @@ class CatalogBrowse final : public ui::WindowManager {
     ui::BrowseList browse_{window_, 0};
     int list_ = 0, select_ = 0, close_ = 0;
     bool tablesOpen_ = false;
+    ui::PopupActions menu_;
 };
 
 }  // namespace

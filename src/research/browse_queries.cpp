@@ -80,12 +80,10 @@ class QueryBrowse final : public ui::WindowManager {
         Feqs();
         window_.SetHide(select_, true);
         for (const int feq : {insert_, change_, delete_}) window_.SetDisable(feq, ViewOnly());
-        if (const ui::Control* list = window_.Find(list_))
-            for (const ui::ListColumn& column : list->columns)
-                layoutWidths_.push_back(column.width);
         ui::RestoreListFormat(window_, list_, kApplication, FormatName(tab_));
         RestoreSort();
         Refresh();
+        window_.Alert(ui::key::MouseRight);
         if (!window_.Open(variant_.procedure)) return ui::Fatal;
         Opened = true;
         ApplyDefaultIcon();
@@ -123,7 +121,11 @@ class QueryBrowse final : public ui::WindowManager {
     }
 
     ui::Level TakeFieldEvent() override {
-        if (Field() == list_ && Event().code == ev::kHeaderPressed) SortByHeader(Event().column);
+        if (Field() != list_ || menu_.Take(Event())) return ui::Benign;
+        if (Event().code == ev::kHeaderPressed) SortByHeader(Event().column);
+        if (Event().code == ev::kAlertKey && Event().key == ui::key::MouseRight)
+            ui::ShowBrowseMenu(menu_, window_, list_, kApplication, FormatName(tab_),
+                               {select_, insert_, change_, delete_});
         return ui::Benign;
     }
 
@@ -253,10 +255,7 @@ class QueryBrowse final : public ui::WindowManager {
         ui::SaveListFormat(window_, list_, kApplication, FormatName(tab_));
         tab_ = tab;
         // A tab without saved widths shows the layout's.
-        window_.Change(list_, [&](ui::Control& c) {
-            for (std::size_t i = 0; i < c.columns.size() && i < layoutWidths_.size(); ++i)
-                c.columns[i].width = layoutWidths_[i];
-        });
+        ui::ShowLayoutFormat(window_, list_);
         ui::RestoreListFormat(window_, list_, kApplication, FormatName(tab_));
         SetSort(0, false);
         Refresh();
@@ -296,7 +295,7 @@ class QueryBrowse final : public ui::WindowManager {
     const Variant& variant_;
     ui::BrowseList browse_{window_, 0};
     std::vector<TableId> opened_;
-    std::vector<int> layoutWidths_;
+    ui::PopupActions menu_;
     int tab_ = 1;
     int list_ = 0, select_ = 0, insert_ = 0, change_ = 0, delete_ = 0, sheet_ = 0,
         selectCatalog_ = 0, selectNode_ = 0, close_ = 0;

@@ -11,6 +11,7 @@
 #include "research/result_page_reader.h"
 #include "research/tagged_goods.h"
 #include "web/http_loader.h"
+#include "web/stores.h"
 
 namespace zem::research {
 namespace {
@@ -103,8 +104,9 @@ class CompetitionCheck final : public JobWindow {
             FailJob(CanceledWithErrors("record not found"), "Error");
             return;
         }
-        const std::string url =
-            ResultPageUrl(d.QUE.SITE, EncodedPhrase(data::CStringOf(d.GOO.KEYWORDS)));
+        const std::string url = ResultPageUrl(
+            d.QUE.SITE,
+            EncodedPhrase(data::CStringOf(d.GOO.KEYWORDS), web::CodePageOf(d.QUE.SITE)));
         if (url.empty()) {
             FailJob(CanceledWithErrors("the query names no known store"));
             return;

@@ -14,6 +14,7 @@
 #include "web/html_parser.h"
 #include "web/http_loader.h"
 #include "web/item_search_handler.h"
+#include "web/stores.h"
 
 namespace zem::research {
 namespace {
@@ -56,7 +57,8 @@ class ItemListLoader final : public JobWindow {
 
   protected:
     bool TakeSettings() override {
-        encodedKeywords_ = URLEncode(data::Dict().QUE.KEYWORDS);
+        data::QueriesRecord& query = data::Dict().QUE;
+        encodedKeywords_ = URLEncode(query.KEYWORDS, web::CodePageOf(query.SITE));
         return true;
     }
 

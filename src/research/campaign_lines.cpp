@@ -17,10 +17,6 @@ constexpr std::string_view kMatchWords[] = {"broad", "exact", "phrase"};
 constexpr std::size_t kStoreTextLength = 255;
 constexpr std::size_t kActionLineLength = 16383;
 
-bool IsShiftJisLead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 std::string_view WithoutTrailingBlanks(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
@@ -32,18 +28,6 @@ std::string Cut(std::string text, std::size_t length) {
 }
 
 }  // namespace
-
-std::size_t FittingLength(std::string_view text, std::size_t limit, TextCharset charset) {
-    if (text.size() <= limit) return text.size();
-    if (charset == TextCharset::Ansi) return limit;
-    std::size_t i = 0;
-    while (i < limit) {
-        const std::size_t width = IsShiftJisLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
-        if (i + width > limit) break;
-        i += width;
-    }
-    return i;
-}
 
 void CampaignText::AddLine(std::string_view line) {
     if (Full()) return;
@@ -91,7 +75,7 @@ void CampaignBuilder::Add(const CampaignItem& item) {
     const std::string_view adGroup = WithoutTrailingBlanks(item.keywords);
     auto expand = [&](std::string_view templateText) {
         return shell::ExpandAdTemplateFor(setup_.siteFlag, templateText, item.keywords,
-                                          item.listPrice, item.amazonPrice);
+                                          item.listPrice, item.amazonPrice, setup_.charset);
     };
     auto start = [&] {
         std::string line(name_);

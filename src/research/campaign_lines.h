@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/runtime/code_pages.h"
+
 namespace zem::research {
 
 // The most bytes each of the two texts holds; what goes beyond is cut off.
@@ -18,12 +20,11 @@ inline constexpr std::size_t kHeadlineLength = 25;
 // The bid column, the same for every store, with a decimal comma.
 inline constexpr std::string_view kDefaultBid = "0,00";
 
-// How a text may be cut: anywhere in code page 1252; in Shift-JIS never between the two bytes
-// of one character, so a cut text still decodes.
-enum class TextCharset { Ansi, ShiftJis };
-
-// The length of the longest start of text that holds at most limit bytes.
-std::size_t FittingLength(std::string_view text, std::size_t limit, TextCharset charset);
+// The window's code page: texts are cut anywhere in code page 1252, in Shift-JIS never between
+// the two bytes of one character (runtime::FittingLength), and the currency signs are written
+// in it.
+using TextCharset = runtime::CodePage;
+using runtime::FittingLength;
 
 // One of the two texts, growing line by line up to kMaxCampaignText bytes.
 class CampaignText {

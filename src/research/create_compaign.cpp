@@ -46,9 +46,7 @@ constexpr std::uint32_t kYieldEvery = 10;
 class CampaignWindow final : public ui::WindowManager {
   public:
     explicit CampaignWindow(const Variant& variant)
-        : variant_(variant),
-          charset_(variant.charset == shell::kShiftJisCharset ? TextCharset::ShiftJis
-                                                              : TextCharset::Ansi) {}
+        : variant_(variant), charset_(shell::CodePageOfCharset(variant.charset)) {}
 
     ui::Level Init() override {
         ui::ErrorManager::Global().SetProcedureName(variant_.procedure);

@@ -15,14 +15,15 @@ constexpr std::size_t kPhraseCapacity = 1024;
 
 }  // namespace
 
-std::string EncodedPhrase(std::string_view keywords) {
+std::string EncodedPhrase(std::string_view keywords, runtime::CodePage codePage) {
     // Quoted in a copy of its own: the caller's keywords stay as they are stored.
     std::array<char, kPhraseCapacity> phrase{};
     std::string quoted = "\"";
     quoted += keywords;
     quoted += '"';
-    std::memcpy(phrase.data(), quoted.data(), std::min(quoted.size(), phrase.size() - 1));
-    return URLEncode(phrase);
+    std::memcpy(phrase.data(), quoted.data(),
+                runtime::FittingLength(quoted, phrase.size() - 1, codePage));
+    return URLEncode(phrase, codePage);
 }
 
 std::string ResultPageUrl(std::int32_t siteFlag, std::string_view encodedPhrase) {

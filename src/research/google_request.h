@@ -5,12 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/runtime/code_pages.h"
+
 namespace zem::research {
 
-// The keywords as one phrase, in double quotes, encoded for the query string: digital camera
-// gives %22digital+camera%22. The quoted text is cut to 1023 characters, as the keywords field
-// holds, before it is encoded.
-std::string EncodedPhrase(std::string_view keywords);
+// The keywords, written in the code page of their store, as one phrase in double quotes,
+// encoded for the query string: digital camera gives %22digital+camera%22. The quoted text is
+// cut to 1023 bytes, as the keywords field holds, where a character ends, before it is encoded.
+std::string EncodedPhrase(std::string_view keywords, runtime::CodePage codePage);
 
 // "http://<the store's search host>/search?hl=en&safe=off&q=<phrase>&btnG=Search&gl=<country>":
 // always in English and without safe search, whatever the store. Empty for a value that is no

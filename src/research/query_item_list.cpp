@@ -280,18 +280,8 @@ bool QueryItemList::TakeMenu(const runtime::Event& event, std::string_view appli
         TakeNewSelection();
     }
     menu_.Clear();
-    auto press = [this](int button) {
-        const ui::Control* c = window_.Find(button);
-        if (!c) return;
-        // The tag buttons never show; what counts is whether they are enabled.
-        const bool enabled = !c->disable && (!c->hide || CommandOf(button));
-        menu_.Add(ui::PopupItem{c->text, c->icon, enabled, false}, [this, button] {
-            const ui::Control* now = window_.Find(button);
-            if (now && !now->disable) window_.Post(runtime::event::kAccepted, button);
-        });
-    };
-    press(view_);
-    press(change_);
+    menu_.AddButton(window_, view_);
+    menu_.AddButton(window_, change_);
     // The commands in three groups: one item, all items, the jumps.
     constexpr std::size_t kGroups[] = {0, 1, 2, 99, 4, 5, 6, 99, 3, 7};
     menu_.AddSeparator();
@@ -299,7 +289,7 @@ bool QueryItemList::TakeMenu(const runtime::Event& event, std::string_view appli
         if (i == 99)
             menu_.AddSeparator();
         else
-            press(buttons_[i]);
+            menu_.AddButton(window_, buttons_[i], true);  // the tag buttons never show
     }
     menu_.AddSeparator();
     ui::AddListFormatItems(menu_, window_, list_, application, procedure);

@@ -191,23 +191,14 @@ std::vector<int> TreeWindow::PopupButtons() const {
     return {select_, 0, expandAll_, contractAll_};
 }
 
-// Each item stands for its button: its text and icon, enabled when the button is, and chosen
-// it does what the button does (when the button is still enabled).
+// Each item stands for its button: enabled as the button is, and chosen it presses the button.
 void TreeWindow::ShowPopup() {
     popup_.Clear();
     for (const int button : PopupButtons()) {
-        const ui::Control* c = button != 0 ? window_.Find(button) : nullptr;
-        if (!c) {
+        if (button == 0)
             popup_.AddSeparator();
-            continue;
-        }
-        popup_.Add(ui::PopupItem{c->text, c->icon, !c->disable && !c->hide, false}, [this, button] {
-            if (!Enabled(button)) return;
-            if (button == expandAll_ || button == contractAll_)
-                RebuildAll(button);
-            else
-                PostAccepted(button);
-        });
+        else
+            popup_.AddButton(window_, button);
     }
     popup_.Show(window_, treeList_);
 }

@@ -1,5 +1,7 @@
 #include "research/url_encode.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -28,9 +30,14 @@ bool IsEscaped(unsigned char c) {
     }
 }
 
+// The bytes of the UTF-8 character that starts with lead.
+std::size_t Utf8Length(unsigned char lead) {
+    return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+}
+
 }  // namespace
 
-std::string URLEncode(std::span<char> text) {
+std::string URLEncode(std::span<char> text, runtime::CodePage codePage) {
     if (text.empty()) return {};
     std::size_t length = strnlen(text.data(), text.size() - 1);
     std::size_t first = 0;
@@ -39,31 +46,41 @@ std::string URLEncode(std::span<char> text) {
     length -= first;
     std::memmove(text.data(), text.data() + first, length);
     std::memset(text.data() + length, 0, text.size() - length);
+    for (std::size_t i = 0; i < length; ++i)
+        if (IsBlank(static_cast<unsigned char>(text[i]))) text[i] = ' ';
 
+    const std::string utf8 = runtime::ToUtf8({text.data(), length}, codePage);
     std::string result;
-    result.reserve(length);
-    // Whatever does not fit whole is left out, so an escape is never cut in two.
-    auto append = [&](std::string_view piece) {
-        if (result.size() + piece.size() <= kEncodedLimit) result += piece;
-    };
+    result.reserve(utf8.size());
     bool plusProduced = false;
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (IsBlank(c)) {
-            text[i] = ' ';
-            if (!plusProduced && !result.empty()) {
-                append("+");
-                plusProduced = true;
-            }
-            continue;
-        }
-        plusProduced = false;
-        if (IsEscaped(c)) {
-            const char escape[] = {'%', kHexDigits[c >> 4], kHexDigits[c & 0x0F]};
-            append(std::string_view(escape, sizeof escape));
+    // What one character adds: a "+", or up to four bytes of UTF-8 each escaped.
+    std::array<char, 12> piece{};
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        std::size_t pieceLength = 0;
+        if (c == ' ') {
+            ++i;
+            if (plusProduced || result.empty()) continue;
+            piece[pieceLength++] = '+';
+            plusProduced = true;
         } else {
-            append(std::string_view(&text[i], 1));
+            // One character at a time, so that a character goes whole or not at all.
+            const std::size_t bytes = std::min(Utf8Length(c), utf8.size() - i);
+            for (std::size_t b = 0; b < bytes; ++b) {
+                const auto byte = static_cast<unsigned char>(utf8[i + b]);
+                if (IsEscaped(byte)) {
+                    piece[pieceLength++] = '%';
+                    piece[pieceLength++] = kHexDigits[byte >> 4];
+                    piece[pieceLength++] = kHexDigits[byte & 0x0F];
+                } else {
+                    piece[pieceLength++] = static_cast<char>(byte);
+                }
+            }
+            i += bytes;
+            plusProduced = false;
         }
+        if (result.size() + pieceLength > kEncodedLimit) break;
+        result.append(piece.data(), pieceLength);
     }
     return result;
 }

@@ -32,14 +32,10 @@ std::string Placeholder(std::string_view token, std::string_view sign, std::stri
 
 }  // namespace
 
-std::string_view CurrencySign(std::int32_t siteFlag) {
-    const web::StoreInfo* store = web::StoreBySite(siteFlag);
-    return store ? store->currencySign : std::string_view();
-}
-
 std::string ExpandAdTemplateFor(std::int32_t siteFlag, std::string_view text,
-                                std::string_view keyword, double listPrice, double amazonPrice) {
-    const std::string_view sign = CurrencySign(siteFlag);
+                                std::string_view keyword, double listPrice, double amazonPrice,
+                                runtime::CodePage codePage) {
+    const std::string sign = web::CurrencySign(siteFlag, codePage);
     std::string result;
     for (std::size_t i = 0; i < text.size() && result.size() < kMaxExpandedText; ++i) {
         if (text[i] != '{') {
@@ -60,13 +56,14 @@ std::string ExpandAdTemplateFor(std::int32_t siteFlag, std::string_view text,
         // No closing brace, or an unknown name: the brace is text, and scanning goes on after it.
         result += '{';
     }
-    if (result.size() > kMaxExpandedText) result.resize(kMaxExpandedText);
+    result.resize(runtime::FittingLength(result, kMaxExpandedText, codePage));
     return result;
 }
 
 std::string ExpandAdTemplate(std::string_view text, std::string_view keyword, double listPrice,
                              double amazonPrice) {
-    return ExpandAdTemplateFor(data::Dict().QUE.SITE, text, keyword, listPrice, amazonPrice);
+    const std::int32_t site = data::Dict().QUE.SITE;
+    return ExpandAdTemplateFor(site, text, keyword, listPrice, amazonPrice, web::CodePageOf(site));
 }
 
 }  // namespace zem::shell

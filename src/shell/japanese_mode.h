@@ -4,10 +4,17 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/runtime/code_pages.h"
+
 namespace zem::shell {
 
 inline constexpr std::int32_t kSiteJapan = 16;
 inline constexpr std::uint8_t kShiftJisCharset = 128;
+
+// The code page of a window of that character set: Shift-JIS for 128, code page 1252 otherwise.
+constexpr runtime::CodePage CodePageOfCharset(int charset) {
+    return charset == kShiftJisCharset ? runtime::CodePage::ShiftJis : runtime::CodePage::Ansi;
+}
 
 // 128 or 0; read by the routers on any thread.
 extern std::atomic<std::uint8_t> JPMode;

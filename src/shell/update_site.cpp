@@ -54,14 +54,18 @@ std::string_view CStringText(const char* field, std::size_t size) {
     return {field, strnlen(field, size)};
 }
 
-std::string Cut(std::string text, std::size_t length) {
-    if (text.size() > length) text.resize(length);
+// Cut where a character of the window's code page ends.
+std::string Cut(std::string text, std::size_t length, runtime::CodePage codePage) {
+    text.resize(runtime::FittingLength(text, length, codePage));
     return text;
 }
 
 // What the form shows beside the record: the store's templates expanded for the sample item.
 struct SitePreview {
-    std::string keyword = Cut(std::string(kSampleKeyword), kKeywordLength);
+    explicit SitePreview(runtime::CodePage windowCodePage) : codePage(windowCodePage) {}
+
+    runtime::CodePage codePage;  // the window's: the currency sign is written in it
+    std::string keyword = Cut(std::string(kSampleKeyword), kKeywordLength, codePage);
     double amazonPrice = kSampleAmazonPrice;
     double listPrice = kSampleListPrice;
     std::int32_t siteFlag = 0;  // chooses the currency sign
@@ -74,19 +78,22 @@ struct SitePreview {
     void SetStore(std::int32_t site) {
         siteFlag = site;
         const web::StoreInfo* store = web::StoreBySite(site);
-        displayDomain = store ? Cut("www." + std::string(store->domain), kLineLength) : "";
+        displayDomain =
+            store ? Cut("www." + std::string(store->domain), kLineLength, codePage) : "";
     }
 
     void Build(const data::SitesRecord& record) {
         phrases = Expand(CStringText(record.ACTIONS, sizeof record.ACTIONS));
-        headline =
-            Cut(Expand(CStringText(record.ADWORDS[0], sizeof record.ADWORDS[0])), kLineLength);
-        line1 = Cut(Expand(CStringText(record.ADWORDS[1], sizeof record.ADWORDS[1])), kLineLength);
-        line2 = Cut(Expand(CStringText(record.ADWORDS[2], sizeof record.ADWORDS[2])), kLineLength);
+        headline = Cut(Expand(CStringText(record.ADWORDS[0], sizeof record.ADWORDS[0])),
+                       kLineLength, codePage);
+        line1 = Cut(Expand(CStringText(record.ADWORDS[1], sizeof record.ADWORDS[1])), kLineLength,
+                    codePage);
+        line2 = Cut(Expand(CStringText(record.ADWORDS[2], sizeof record.ADWORDS[2])), kLineLength,
+                    codePage);
     }
 
     std::string Expand(std::string_view text) const {
-        return ExpandAdTemplateFor(siteFlag, text, keyword, listPrice, amazonPrice);
+        return ExpandAdTemplateFor(siteFlag, text, keyword, listPrice, amazonPrice, codePage);
     }
 };
 
@@ -109,7 +116,9 @@ std::string_view WithoutTrailingBlanks(std::string_view text) {
 class SiteFormManager final : public FormManager {
   public:
     explicit SiteFormManager(const Variant& variant)
-        : FormManager(TableId::Sites), variant_(variant) {}
+        : FormManager(TableId::Sites),
+          variant_(variant),
+          preview_(CodePageOfCharset(variant.charset)) {}
 
     ui::Level Init() override {
         ui::ErrorManager::Global().SetProcedureName(variant_.procedure);

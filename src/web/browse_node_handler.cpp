@@ -4,6 +4,8 @@
 
 #include "data/text_fields.h"
 #include "web/numeric_text.h"
+#include "web/reply_fields.h"
+#include "web/stores.h"
 
 namespace zem::web {
 namespace {
@@ -25,6 +27,10 @@ void BrowseNodeHandler::Setup(BrowseNodeQueue& queue, std::mutex& lock, std::int
     STATE = 0;
     renamed_ = false;
     ended_ = false;
+    // Names are kept in the code page of the requested node's store.
+    const std::lock_guard guard(lock);
+    const BrowseNodeRow* requested = queue.Get(rowId);
+    codePage_ = CodePageOf(requested ? requested->BSITE : 0);
 }
 
 void BrowseNodeHandler::OnStartElement(const HTML::Element& element, std::uint32_t, std::uint8_t&) {
@@ -77,7 +83,7 @@ void BrowseNodeHandler::OnCharacters(std::string_view text, std::uint32_t, std::
             STATE = 4;
             break;
         case 5:
-            data::SetCString(NODENAME, text);
+            SetCStringFromReply(NODENAME, text, codePage_);
             if (childIsNode_) AddChild();
             STATE = 1;
             break;
@@ -93,7 +99,7 @@ void BrowseNodeHandler::RenameRequested(std::string_view name) {
     const BrowseNodeRow* found = Q->Get(ID);
     if (!found) return;
     BrowseNodeRow row = *found;
-    data::SetCString(row.NAME, name);
+    SetCStringFromReply(row.NAME, name, codePage_);
     Q->Put(row);
 }
 

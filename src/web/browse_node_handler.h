@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/code_pages.h"
 #include "web/html_event_handler.h"
 
 namespace zem::web {
@@ -108,6 +109,7 @@ class BrowseNodeHandler : public HTML::EventHandler {
     bool renamed_ = false;
     bool childIsNode_ = false;  // the current child's id names a node
     bool ended_ = false;
+    runtime::CodePage codePage_ = runtime::CodePage::Ansi;
 };
 
 }  // namespace zem::web

@@ -108,21 +108,40 @@ int HexDigit(char c) {
     return -1;
 }
 
-// Values of any length wrap modulo 2^32; only the low eight bits are kept anyway.
-std::optional<std::uint8_t> Numeric(std::string_view digits, bool hex) {
-    if (digits.empty()) return std::nullopt;  // "&#x;" stands for no byte at all
+constexpr char32_t kReplacement = 0xFFFD;
+
+// What pages mean by the values 128 to 159: the characters of code page 1252 there (the five
+// bytes it leaves undefined keep their value).
+constexpr std::array<char32_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char32_t CharacterOf(std::uint32_t value) {
+    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return kReplacement;
+    if (value >= 0x80 && value < 0xA0) return kCp1252High[value - 0x80];
+    return static_cast<char32_t>(value);
+}
+
+// Values too large for any character stay too large, however many digits follow.
+std::optional<char32_t> Numeric(std::string_view digits, bool hex) {
+    if (digits.empty()) return std::nullopt;  // "&#x;" stands for no character at all
+    constexpr std::uint32_t kBeyond = 0x110000;
     std::uint32_t value = 0;
     for (char c : digits) {
+        std::uint32_t digit = 0;
         if (hex) {
             const int d = HexDigit(c);
-            if (d < 0) return 255;  // a bad hex digit makes the value -1
-            value = value * 16u + static_cast<std::uint32_t>(d);
+            if (d < 0) return kReplacement;
+            digit = static_cast<std::uint32_t>(d);
         } else {
             if (c < '0' || c > '9') return std::nullopt;
-            value = value * 10u + static_cast<std::uint32_t>(c - '0');
+            digit = static_cast<std::uint32_t>(c - '0');
         }
+        value = std::min(kBeyond, value * (hex ? 16u : 10u) + digit);
     }
-    return static_cast<std::uint8_t>(value & 0xFFu);
+    return CharacterOf(value);
 }
 
 }  // namespace
@@ -135,7 +154,7 @@ std::optional<std::uint8_t> EntityTable::Find(std::string_view name) {
     return kEntities[static_cast<std::size_t>(it - kKeys.begin())].value;
 }
 
-std::size_t EntityTable::Decode(std::string_view text, std::uint8_t& byte) {
+std::size_t EntityTable::Decode(std::string_view text, char32_t& character) {
     if (text.size() < 2 || text[0] != '&') return 0;
     const bool numeric = text[1] == '#';
     // Only this far can the ";" be: a longer name can't be in the table.
@@ -144,16 +163,16 @@ std::size_t EntityTable::Decode(std::string_view text, std::uint8_t& byte) {
     if (semicolon == std::string_view::npos || semicolon < 2) return 0;
     const std::string_view inner = text.substr(1, semicolon);
 
-    std::optional<std::uint8_t> value;
+    std::optional<char32_t> value;
     if (!numeric) {
-        value = FindName(inner);
+        if (const auto latin1 = FindName(inner)) value = *latin1;
     } else if (inner[1] == 'x' || inner[1] == 'X') {
         value = Numeric(inner.substr(2), true);
     } else {
         value = Numeric(inner.substr(1), false);
     }
     if (!value) return 0;
-    byte = *value;
+    character = *value;
     return semicolon + 2;
 }
 

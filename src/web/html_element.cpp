@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/runtime/code_pages.h"
 #include "web/entity_table.h"
 #include "web/html_chars.h"
 
@@ -13,39 +14,43 @@ void Attribute::SetValue(std::string_view written) {
     std::size_t end = written.size();
     while (begin < end && written[begin] == ' ') ++begin;
     while (end > begin && written[end - 1] == ' ') --end;
+    const std::string_view value = written.substr(begin, end - begin);
 
     // Most values are stored as written.
-    const std::size_t special = chars::Skip(written.data(), begin, end, chars::kPlainValue);
-    if (special == end) {
-        value_.assign(written.data() + begin, std::min(end - begin, kMaxText));
+    const std::size_t special = chars::Skip(value.data(), 0, value.size(), chars::kPlainValue);
+    if (special == value.size()) {
+        value_.assign(value.data(), runtime::Utf8FittingLength(value, kMaxText));
         return;
     }
-    // The value only shrinks, so the cut is known before decoding.
-    value_.resize(std::min(end - begin, kMaxText));
+    // The value only shrinks: a reference is never shorter than its character in UTF-8.
+    value_.resize(value.size());
     char* const out = value_.data();
-    const std::size_t room = value_.size();
     std::size_t n = 0;
-    std::size_t i = begin;
-    while (i < end && n < room) {
-        const std::size_t plain = chars::Skip(written.data(), i, end, chars::kPlainValue);
-        const std::size_t take = std::min(plain - i, room - n);
-        std::memcpy(out + n, written.data() + i, take);
-        n += take;
-        i += take;
-        if (i == end || n == room) break;
+    std::size_t i = 0;
+    while (i < value.size()) {
+        const std::size_t plain = chars::Skip(value.data(), i, value.size(), chars::kPlainValue);
+        std::memcpy(out + n, value.data() + i, plain - i);
+        n += plain - i;
+        i = plain;
+        if (i == value.size() || n >= kMaxText) break;
 
-        if (written[i] == '&') {
-            std::uint8_t byte = 0;
-            const std::size_t length = EntityTable::Decode(written.substr(i, end - i), byte);
+        if (value[i] == '&') {
+            char32_t character = 0;
+            const std::size_t length = EntityTable::Decode(value.substr(i), character);
             // An "&" that starts no reference stays in a value.
-            out[n++] = length ? static_cast<char>(byte) : '&';
+            if (length) {
+                n += runtime::EncodeUtf8(character, out + n);
+            } else {
+                out[n++] = '&';
+            }
             i += length ? length : 1;
         } else {
             out[n++] = ' ';  // a TAB, a CR LF pair or a lone CR
-            i += (written[i] == '\r' && i + 1 < end && written[i + 1] == '\n') ? 2 : 1;
+            i += (value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ? 2 : 1;
         }
     }
-    value_.resize(n);
+    // Cut where a character ends, never inside one.
+    value_.resize(runtime::Utf8FittingLength({out, n}, kMaxText));
 }
 
 std::size_t AttributeList::Find(std::string_view name) const {

@@ -4,8 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/runtime/code_pages.h"
 #include "web/entity_table.h"
 #include "web/html_chars.h"
+#include "web/page_charset.h"
 
 namespace zem::HTML {
 namespace {
@@ -37,6 +39,7 @@ std::uint32_t Parser::Parse(std::span<char> text) {
     if (length_ == 0) return 0;
     text_ = text.data();
     capacity_ = text.size();
+    ReadAsUtf8();
     position_ = 0;
     element_.Clear();
 
@@ -65,6 +68,15 @@ std::uint32_t Parser::Parse(std::span<char> text) {
     position_ = length_;
     FlushText(run, length_);
     return Finish();
+}
+
+void Parser::ReadAsUtf8() {
+    const std::string_view page(text_, length_);
+    const std::string_view charset = web::DeclaredCharset(page);
+    if (charset.empty() || !runtime::CharsetToUtf8(page, charset, utf8Page_)) return;
+    text_ = utf8Page_.data();
+    length_ = std::min(utf8Page_.size(), kMaxLength);
+    capacity_ = utf8Page_.size() + 1;  // the string's own NUL ends it
 }
 
 std::uint32_t Parser::Finish() {
@@ -153,11 +165,12 @@ bool Parser::FlushText(std::size_t begin, std::size_t end) {
     for (const char* amp = Find(from, to, '&'); amp; amp = Find(from, to, '&')) {
         decoded = true;
         out = std::copy(from, amp, out);
-        std::uint8_t byte = 0;
+        char32_t character = 0;
         const std::size_t length =
-            EntityTable::Decode({amp, static_cast<std::size_t>(to - amp)}, byte);
-        // An "&" that starts no reference is dropped; the characters after it stay.
-        if (length) *out++ = static_cast<char>(byte);
+            EntityTable::Decode({amp, static_cast<std::size_t>(to - amp)}, character);
+        // An "&" that starts no reference is dropped; the characters after it stay. A
+        // reference is never shorter than its character in UTF-8, so the run only shrinks.
+        if (length) out += runtime::EncodeUtf8(character, out);
         from = amp + (length ? length : 1);
     }
     out = std::copy(from, to, out);

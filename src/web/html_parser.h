@@ -1,10 +1,13 @@
 #pragma once
 // The markup tokenizer: reads HTML or XML text once, left to right, in place, and reports
 // document start and end, start and end tags, decoded text runs and comments to its handler.
-// Whatever can't be read as a tag is text.
+// Whatever can't be read as a tag is text. Texts and attribute values are reported in UTF-8:
+// a page that declares another charset is read from a UTF-8 copy, and character references
+// are written as their characters' UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,7 +31,7 @@ class Parser {
 
     // Parses text up to its first NUL (never past text.size()). The parser writes into the
     // text (a NUL ends each comment). Answers the 1-based position where parsing ended, 0 for
-    // an empty text.
+    // an empty text; for a page read from its UTF-8 copy, the position in the copy.
     std::uint32_t Parse(std::span<char> text);
 
     std::uint8_t M_EVENTMASK = 127;
@@ -46,6 +49,8 @@ class Parser {
     bool ReportComment();
     bool ReportTag();
     std::uint32_t Finish();
+    // Points the parse at a UTF-8 copy of the page when it declares another charset.
+    void ReadAsUtf8();
 
     EventHandler* handler_ = nullptr;
     // The text being parsed: read in place, never past length_.
@@ -62,6 +67,7 @@ class Parser {
     // parse and never shrinks.
     char* RunBuffer(std::size_t size);
     std::vector<char> run_;
+    std::string utf8Page_;  // the page in UTF-8, when it came in another charset
 };
 
 }  // namespace zem::HTML

@@ -6,6 +6,7 @@
 #include "data/text_fields.h"
 #include "platform/runtime/pictures.h"
 #include "web/numeric_text.h"
+#include "web/reply_fields.h"
 #include "web/stores.h"
 
 namespace zem::web {
@@ -62,9 +63,14 @@ double PriceOf(std::int64_t amount, std::string_view currencyCode) {
 }
 
 std::string PriceText(std::string_view currencyCode, double price) {
-    std::string text(CurrencySignOf(currencyCode));
+    std::string text = CurrencySignOf(currencyCode, CodePageOf(data::Dict().QUE.SITE));
     text += runtime::FormatNumber(price, "n_14.2");
     return text;
+}
+
+// Texts are kept in the code page of the query's store.
+runtime::CodePage StoreCodePage() {
+    return CodePageOf(data::Dict().QUE.SITE);
 }
 
 // The title up to its first dash: the product without its variant, as an ad keyword.
@@ -128,11 +134,11 @@ void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::
             STATE = 4;
             break;
         case 6:
-            data::SetCString(d.GOO.ASIN, text);
+            SetCStringFromReply(d.GOO.ASIN, text, StoreCodePage());
             STATE = 7;
             break;
         case 8:
-            data::SetCString(d.GOO.DETAILPAGE, text);
+            SetCStringFromReply(d.GOO.DETAILPAGE, text, StoreCodePage());
             STATE = 9;
             break;
         case 10:
@@ -143,7 +149,7 @@ void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::
             LookUpBrand(text, stop);
             break;
         case 14:
-            data::SetString(d.GOO.TITLE, text);
+            SetStringFromReply(d.GOO.TITLE, text, StoreCodePage());
             STATE = 12;
             break;
         case 58:
@@ -201,14 +207,14 @@ void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::
 void ItemSearchHandler::LookUpBrand(std::string_view name, std::uint8_t& stop) {
     data::Dictionary& d = data::Dict();
     data::TableManager& brands = data::Access(TableId::Brands);
-    data::SetString(d.BRA.NAME, name);
+    SetStringFromReply(d.BRA.NAME, name, StoreCodePage());
     if (brands.TryFetch(data::BRA_KeyName) != ui::Benign) {
         if (brands.PrimeRecord() != ui::Benign) {
             M_ERRORCODE = -1;
             Stop(stop);
             return;
         }
-        data::SetString(d.BRA.NAME, name);
+        SetStringFromReply(d.BRA.NAME, name, StoreCodePage());
         if (brands.Insert() != ui::Benign) {
             brands.CancelAutoInc();
             M_ERRORCODE = -1;

@@ -5,20 +5,33 @@
 namespace zem::web {
 namespace {
 
+using runtime::CodePage;
+
+constexpr std::string_view kDollar = "$";
+constexpr std::string_view kPound = "\xC2\xA3";
+constexpr std::string_view kEuro = "\xE2\x82\xAC";
+constexpr std::string_view kYen = "\xC2\xA5";
+
 constexpr std::array<StoreInfo, 6> kStores{{
-    {1, "Amazon US", "ecs.amazonaws.com", "amazon.com", "www.google.com", "USD", "$", "us"},
-    {2, "Amazon UK", "ecs.amazonaws.co.uk", "amazon.co.uk", "www.google.co.uk", "GBP", "\xA3",
-     "uk"},
-    {4, "Amazon FR", "ecs.amazonaws.fr", "amazon.fr", "www.google.fr", "EUR", "\x80", "fr"},
-    {8, "Amazon DE", "ecs.amazonaws.de", "amazon.de", "www.google.de", "EUR", "\x80", "de"},
-    {16, "Amazon JP", "ecs.amazonaws.jp", "amazon.co.jp", "www.google.co.jp", "JPY", "\xA5",
-     "jp"},
-    {32, "Amazon CA", "ecs.amazonaws.ca", "amazon.ca", "www.google.ca", "CAD", "$", "ca"},
+    {1, "Amazon US", "ecs.amazonaws.com", "amazon.com", "www.google.com", "USD", kDollar, "us",
+     CodePage::Ansi},
+    {2, "Amazon UK", "ecs.amazonaws.co.uk", "amazon.co.uk", "www.google.co.uk", "GBP", kPound, "uk",
+     CodePage::Ansi},
+    {4, "Amazon FR", "ecs.amazonaws.fr", "amazon.fr", "www.google.fr", "EUR", kEuro, "fr",
+     CodePage::Ansi},
+    {8, "Amazon DE", "ecs.amazonaws.de", "amazon.de", "www.google.de", "EUR", kEuro, "de",
+     CodePage::Ansi},
+    {16, "Amazon JP", "ecs.amazonaws.jp", "amazon.co.jp", "www.google.co.jp", "JPY", kYen, "jp",
+     CodePage::ShiftJis},
+    {32, "Amazon CA", "ecs.amazonaws.ca", "amazon.ca", "www.google.ca", "CAD", kDollar, "ca",
+     CodePage::Ansi},
 }};
 
 }  // namespace
 
-std::span<const StoreInfo> Stores() { return kStores; }
+std::span<const StoreInfo> Stores() {
+    return kStores;
+}
 
 const StoreInfo* StoreBySite(std::int32_t siteFlag) {
     for (const StoreInfo& store : kStores)
@@ -26,13 +39,24 @@ const StoreInfo* StoreBySite(std::int32_t siteFlag) {
     return nullptr;
 }
 
-std::string_view CurrencySignOf(std::string_view code) {
+CodePage CodePageOf(std::int32_t siteFlag) {
+    const StoreInfo* store = StoreBySite(siteFlag);
+    return store ? store->codePage : CodePage::Ansi;
+}
+
+std::string CurrencySign(std::int32_t siteFlag, CodePage codePage) {
+    const StoreInfo* store = StoreBySite(siteFlag);
+    return store ? runtime::FromUtf8(store->currencySign, codePage) : std::string();
+}
+
+std::string CurrencySignOf(std::string_view code, CodePage codePage) {
     while (!code.empty() && code.back() == ' ') code.remove_suffix(1);
-    if (code == "GBP") return "\xA3";
-    if (code == "USD") return "$";
-    if (code == "EUR") return "\x80";
-    if (code == "JPY") return "\xA5";
-    return {};
+    std::string_view sign;
+    if (code == "GBP") sign = kPound;
+    if (code == "USD") sign = kDollar;
+    if (code == "EUR") sign = kEuro;
+    if (code == "JPY") sign = kYen;
+    return runtime::FromUtf8(sign, codePage);
 }
 
 }  // namespace zem::web

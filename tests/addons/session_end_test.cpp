@@ -3,7 +3,11 @@
 // frame last, and the data file is left whole.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMetaObject>
 #include <atomic>
 #include <chrono>
@@ -64,6 +68,21 @@ TEST(SessionEnd, ClosesTheRunningProgramWithAnOpenQueryFormAndLosesNothing) {
     ASSERT_TRUE(form);
     ASSERT_TRUE(Display().TypeText(*form, "?QUE:NAME", "never saved"));
     std::this_thread::sleep_for(300ms);
+    // The frame's own menu, drawn by the painter with the icons the frame registered.
+    QMetaObject::invokeMethod(
+        qApp,
+        [&previous] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* main = qobject_cast<QMainWindow*>(top))
+                    if (QMenu* menu = main->menuBar()->actions().value(0)->menu()) {
+                        main->menuBar()->setActiveAction(menu->menuAction());
+                        QApplication::processEvents();
+                        menu->grab().save(
+                            QString::fromStdString((previous / "program_menu.png").string()));
+                        menu->hide();
+                    }
+        },
+        Qt::BlockingQueuedConnection);
 
     Display().EndSession();
 

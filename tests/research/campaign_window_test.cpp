@@ -460,10 +460,11 @@ TEST_F(CampaignWindowTest, RouterOpensTheVariantOfJapaneseModeAndLeavesTheCaller
         const char* other;
         int charset;
         std::string headline;
+        std::string yen;  // in the window's code page
     };
     const Mode modes[] = {
-        {0, "CreateCompaignA", "CreateCompaignJ", 0, keywords.substr(0, 25)},
-        {128, "CreateCompaignJ", "CreateCompaignA", 128, keywords.substr(0, 24)},
+        {0, "CreateCompaignA", "CreateCompaignJ", 0, keywords.substr(0, 25), "\xA5"},
+        {128, "CreateCompaignJ", "CreateCompaignA", 128, keywords.substr(0, 24), "\x81\x8F"},
     };
     for (const Mode& m : modes) {
         SCOPED_TRACE(m.procedure);
@@ -477,8 +478,7 @@ TEST_F(CampaignWindowTest, RouterOpensTheVariantOfJapaneseModeAndLeavesTheCaller
                                      .procedure = &research::CreateCompaign,
                                      .window = m.procedure});
         EXPECT_TRUE(Shows(w, "?SSTR",
-                          "\t" + keywords + "\t" + m.headline +
-                              "\t\xA5"
+                          "\t" + keywords + "\t" + m.headline + "\t" + m.yen +
                               "123.00\t\twww.amazon.co.jp\t"
                               "http://www.amazon.co.jp/exec/obidos/ASIN/B000TEST00/xyz-22"));
         const auto view = display->View(w);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "platform/runtime/requests.h"
 #include "platform/ui/browse_list.h"
 #include "platform/ui/ini_manager.h"
+#include "platform/ui/input.h"
 #include "shell/frame_fixture.h"
 
 namespace zem::test {
@@ -136,6 +138,37 @@ TEST_F(BrowseCatalogsTest, NavigationButtonsAndHeadersMoveAndSort) {
     Press(window, "?SELECT:2");
     EXPECT_EQ(outcome.chosen.load(), 2);
     EXPECT_EQ(ui::IniManager::Global().Fetch("BrowseCatalogs", "SortOrder"), "2");
+}
+
+// The right button offers the list format's entry, then the browse's Select.
+TEST_F(BrowseCatalogsTest, TheListsMenuRestoresTheLayoutsColumnsAndSelects) {
+    const ui::WindowId window = Open(runtime::request::kSelect);
+    const std::optional<ui::Control> before = display->ControlOf(window, "?BROWSE:1");
+    ASSERT_TRUE(before);
+    std::vector<int> layout;
+    for (const ui::ListColumn& c : before->columns) layout.push_back(c.width);
+    const int list = before->feq;
+    ASSERT_TRUE(ui::ReportColumnWidths(window, list, {40, 30}));
+    ASSERT_TRUE(display->ClickCell(window, "?BROWSE:1", 2, 1, ui::key::MouseRight));
+    auto menu = display->WaitForPopup(window);
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->items.size(), 3u);
+    EXPECT_EQ(menu->items[0].text, "&Restore Original Format");
+    EXPECT_TRUE(menu->items[1].separator);
+    EXPECT_EQ(menu->items[2].text, "&Select");
+    EXPECT_TRUE(menu->items[2].enabled);
+    ASSERT_TRUE(display->ChoosePopup(window, "&Restore Original Format"));
+
+    ASSERT_TRUE(display->ClickCell(window, "?BROWSE:1", 3, 1, ui::key::MouseRight));
+    ASSERT_TRUE(display->WaitForPopup(window));
+    ASSERT_TRUE(display->ChoosePopup(window, "&Select"));
+    ASSERT_TRUE(display->WaitForClose(window));
+    runtime::Join(thread_);
+    EXPECT_EQ(outcome.response.load(), runtime::response::kCompleted);
+    EXPECT_EQ(outcome.chosen.load(), 4);  // Cameras
+    // The widths the user gave the columns are gone: the layout's were kept as the format.
+    EXPECT_EQ(ui::IniManager::Global().Fetch("ListFormat zembrola.BrowseCatalogs", "?BROWSE:1"),
+              std::to_string(layout.at(0)) + "," + std::to_string(layout.at(1)));
 }
 
 }  // namespace

@@ -120,6 +120,16 @@ INSTANTIATE_TEST_SUITE_P(
                                 "&q=%22digital+camera%22&btnG=Search&gl=jp"}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
+TEST_F(CompetitionCheckTest, JapaneseKeywordsAreSearchedInUtf8) {
+    // "robot" in katakana, as the JP store's items keep it: Shift-JIS.
+    const ui::WindowId w =
+        StartWindow({.site = 16, .items = {{.keywords = "\x83\x8D\x83\x7B\x83\x62\x83\x67"}}});
+    ASSERT_TRUE(TickToEnd(w));
+    EXPECT_EQ(Searches(), std::vector<std::string>{
+                              "GET http://www.google.co.jp/search?hl=en&safe=off"
+                              "&q=%22%E3%83%AD%E3%83%9C%E3%83%83%E3%83%88%22&btnG=Search&gl=jp"});
+}
+
 TEST_F(CompetitionCheckTest, ATagWhoseItemWasDeletedIsDroppedAndNotCounted) {
     const std::string keywords = KeywordsWhere(1, "lawn mower", NoOwnAd);
     const ui::WindowId w =

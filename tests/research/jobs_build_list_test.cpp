@@ -359,6 +359,23 @@ INSTANTIATE_TEST_SUITE_P(
                                        " (the proxy refused the credentials: HTTP 407)."}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
+TEST_F(BuildListTest, AJapaneseQueryAsksInUtf8) {
+    QuerySetup query;
+    query.site = 16;
+    query.searchIndex = "Books";
+    // "robot" in katakana as the J windows hold it: Shift-JIS, whose 0x7B is a trail byte.
+    query.keywords = "\x83\x8D\x83\x7B\x83\x62\x83\x67";
+    const ui::WindowId w = StartWindow(query);
+    ASSERT_TRUE(TickToEnd(w));
+    const std::vector<std::string> searches = ItemSearches();
+    ASSERT_FALSE(searches.empty());
+    EXPECT_EQ(searches[0],
+              "GET http://ecs.amazonaws.jp/onca/xml?Service=AWSECommerceService"
+              "&AWSAccessKeyId=0Q7ZK3T1W9M5B2X8C4NV&Version=2007-06-13&Operation=ItemSearch"
+              "&ResponseGroup=Large&SearchIndex=Books"
+              "&Keywords=%E3%83%AD%E3%83%9C%E3%83%83%E3%83%88");
+}
+
 TEST_F(BuildListTest, TheRequestCarriesTheNodeAndBothPriceBoundsInTheirPlace) {
     QuerySetup query;
     query.site = 2;
@@ -379,7 +396,7 @@ TEST_F(BuildListTest, TheRequestCarriesTheNodeAndBothPriceBoundsInTheirPlace) {
     const std::string expected =
         "GET http://ecs.amazonaws.co.uk/onca/xml?Service=AWSECommerceService"
         "&AWSAccessKeyId=0Q7ZK3T1W9M5B2X8C4NV&Version=2007-06-13&Operation=ItemSearch"
-        "&ResponseGroup=Large&SearchIndex=Books&Keywords=caf%E9+" +
+        "&ResponseGroup=Large&SearchIndex=Books&Keywords=caf%C3%A9+" +
         number + "&BrowseNode=1025612&MinimumPrice=1998&MaximumPrice=0";
     EXPECT_EQ(ItemSearches(), (std::vector<std::string>{expected, expected + "&ItemPage=2"}));
 }

@@ -24,6 +24,7 @@ struct Expansion {
     double listPrice = 149.90;
     double amazonPrice = 123.00;
     const char* keyword = "garden hose";
+    runtime::CodePage codePage = runtime::CodePage::Ansi;  // of the window showing the text
     friend void PrintTo(const Expansion& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -31,8 +32,9 @@ class ExpandTest : public ::testing::TestWithParam<Expansion> {};
 
 TEST_P(ExpandTest, GivesTheExpectedText) {
     const Expansion& c = GetParam();
-    EXPECT_EQ(ExpandAdTemplateFor(c.site, c.text, c.keyword, c.listPrice, c.amazonPrice),
-              c.expected);
+    EXPECT_EQ(
+        ExpandAdTemplateFor(c.site, c.text, c.keyword, c.listPrice, c.amazonPrice, c.codePage),
+        c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -77,6 +79,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "123.00",
                   16},
         Expansion{"DollarForCanada", "{PRICE}", "$123.00", 32},
+        // A Shift-JIS window shows the full-width signs; it has no euro.
+        Expansion{"YenInAShiftJisWindow", "{PRICE} {SAVINGS}",
+                  "\x81\x8F"
+                  "123.00 \x81\x8F"
+                  "26.90",
+                  16, 149.90, 123.00, "garden hose", runtime::CodePage::ShiftJis},
+        Expansion{"PoundInAShiftJisWindow", "{PRICE}",
+                  "\x81\x92"
+                  "123.00",
+                  2, 149.90, 123.00, "garden hose", runtime::CodePage::ShiftJis},
+        Expansion{"EuroInAShiftJisWindow", "{PRICE}", "?123.00", 4, 149.90, 123.00, "garden hose",
+                  runtime::CodePage::ShiftJis},
+        Expansion{"DollarInAShiftJisWindow", "{PRICE}", "$123.00", 1, 149.90, 123.00, "garden hose",
+                  runtime::CodePage::ShiftJis},
         Expansion{"NoSignForAValueThatIsNoStore", "{PRICE} {SAVINGS} {SAVINGS%}",
                   "123.00 26.90 17.95 %", 3}),
     [](const auto& tc) { return std::string(tc.param.name); });
@@ -93,6 +109,15 @@ TEST(ExpandLengthTest, AReplacementThatCrossesTheLimitIsCut) {
               std::string(kMaxExpandedText - 3, 'x') + "abc");
 }
 
+TEST(ExpandLengthTest, AShiftJisTextIsCutWhereACharacterEnds) {
+    // The yen sign's two bytes would end one byte past the limit.
+    const std::string text = std::string(kMaxExpandedText - 1, 'x') + "{PRICE}";
+    EXPECT_EQ(ExpandAdTemplateFor(16, text, "k", 1, 1, runtime::CodePage::ShiftJis),
+              std::string(kMaxExpandedText - 1, 'x'));
+    EXPECT_EQ(ExpandAdTemplateFor(16, text, "k", 1, 1, runtime::CodePage::Ansi),
+              std::string(kMaxExpandedText - 1, 'x') + "\xA5");
+}
+
 class ExpandForQueryTest : public ShellTest {};
 
 TEST_F(ExpandForQueryTest, TakesTheSignFromThisThreadsQuery) {
@@ -105,9 +130,10 @@ TEST_F(ExpandForQueryTest, TakesTheSignFromThisThreadsQuery) {
               "123.00");
     EXPECT_EQ(std::memcmp(&que, &before, sizeof que), 0) << "the query buffer was changed";
 
+    // Amazon JP's texts are Shift-JIS: its yen is the full-width one.
     que.SITE = 16;
     EXPECT_EQ(ExpandAdTemplate("{SAVINGS}", "hose", 149.90, 123.00),
-              "\xA5"
+              "\x81\x8F"
               "26.90");
 }
 

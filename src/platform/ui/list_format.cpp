@@ -53,17 +53,30 @@ void SaveListFormat(const Window& window, int feq, std::string_view application,
     IniManager::Global().Update(Section(application, procedure), list->use, text);
 }
 
+void ShowLayoutFormat(Window& window, int feq) {
+    const std::vector<int> widths = window.LayoutWidths(feq);
+    window.Change(feq, [&](Control& c) {
+        for (std::size_t i = 0; i < widths.size() && i < c.columns.size(); ++i)
+            c.columns[i].width = widths[i];
+    });
+}
+
 void AddListFormatItems(PopupActions& menu, Window& window, int feq, std::string_view application,
                         std::string_view procedure) {
     menu.Add(PopupItem{"&Restore Original Format", {}, true, false},
              [&window, feq, app = std::string(application), proc = std::string(procedure)] {
-                 const std::vector<int> widths = window.LayoutWidths(feq);
-                 window.Change(feq, [&](Control& c) {
-                     for (std::size_t i = 0; i < widths.size() && i < c.columns.size(); ++i)
-                         c.columns[i].width = widths[i];
-                 });
+                 ShowLayoutFormat(window, feq);
                  SaveListFormat(window, feq, app, proc);
              });
+}
+
+void ShowBrowseMenu(PopupActions& menu, Window& window, int feq, std::string_view application,
+                    std::string_view procedure, std::initializer_list<int> buttons) {
+    menu.Clear();
+    AddListFormatItems(menu, window, feq, application, procedure);
+    menu.AddSeparator();
+    for (const int button : buttons) menu.AddButton(window, button);
+    menu.Show(window, feq);
 }
 
 }  // namespace zem::ui

@@ -1,6 +1,7 @@
 #pragma once
 // The list-format store: the column widths a user gave a list, kept in the INI file under the
 // application and procedure name, and put back when the window opens again.
+#include <initializer_list>
 #include <string_view>
 
 #include "platform/ui/popup_actions.h"
@@ -14,9 +15,17 @@ bool RestoreListFormat(Window& window, int feq, std::string_view application,
 void SaveListFormat(const Window& window, int feq, std::string_view application,
                     std::string_view procedure);
 
+// Gives the list's columns back the widths of its layout.
+void ShowLayoutFormat(Window& window, int feq);
+
 // The list-format entries of a list's pop-up menu: "&Restore Original Format" gives the columns
 // back the widths of the layout and keeps those as the list's format.
 void AddListFormatItems(PopupActions& menu, Window& window, int feq, std::string_view application,
                         std::string_view procedure);
+
+// A browse's pop-up menu: the list-format entries, a separator, then an item for each of the
+// browse's buttons.
+void ShowBrowseMenu(PopupActions& menu, Window& window, int feq, std::string_view application,
+                    std::string_view procedure, std::initializer_list<int> buttons);
 
 }  // namespace zem::ui

@@ -16,6 +16,18 @@ void PopupActions::Add(PopupItem item, std::function<void()> action) {
     actions_.push_back(std::move(action));
 }
 
+void PopupActions::AddButton(Window& window, int button, bool hiddenWorks) {
+    const Control* c = button != 0 ? window.Find(button) : nullptr;
+    if (!c) return;
+    auto usable = [hiddenWorks](const Control& b) {
+        return !b.disable && (hiddenWorks || !b.hide);
+    };
+    Add(PopupItem{c->text, c->icon, usable(*c), false}, [&window, button, usable] {
+        const Control* now = window.Find(button);
+        if (now && usable(*now)) window.Post(runtime::event::kAccepted, button);
+    });
+}
+
 void PopupActions::AddSeparator() {
     if (menu_.items.empty() || menu_.items.back().separator) return;
     Add(PopupItem{{}, {}, false, true}, {});

@@ -14,6 +14,10 @@ class PopupActions {
   public:
     void Clear();
     void Add(PopupItem item, std::function<void()> action);
+    // An item standing for a button: its text and icon, enabled as the button is (a hidden
+    // button counts as disabled unless hiddenWorks), and chosen it presses the button when the
+    // button is still enabled then. A missing button adds nothing.
+    void AddButton(Window& window, int button, bool hiddenWorks = false);
     // A separator goes between items only: none first, none twice in a row.
     void AddSeparator();
     bool Empty() const { return menu_.items.empty(); }

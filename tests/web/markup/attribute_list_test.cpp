@@ -73,18 +73,26 @@ TEST_P(SetValueTest, StoresTheValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, SetValueTest,
-    ::testing::Values(ValueCase{"Plain", "abc", "abc"}, ValueCase{"Empty", "", ""},
-                      ValueCase{"SpacesTrimmed", "  a b  ", "a b"},
-                      ValueCase{"OnlySpacesAreTrimmed", "\ta\t", " a "},
-                      ValueCase{"Tab", "a\tb", "a b"}, ValueCase{"CrLf", "a\r\nb", "a b"},
-                      ValueCase{"LoneCr", "a\rb", "a b"}, ValueCase{"LoneLf", "a\nb", "a\nb"},
-                      ValueCase{"CrCrLf", "a\r\r\nb", "a  b"}, ValueCase{"Reference", "&amp;", "&"},
-                      ValueCase{"DecodedOnce", "&amp;amp;", "&amp;"},
-                      ValueCase{"UnknownReferenceStays", "&bogus;", "&bogus;"},
-                      ValueCase{"TrailingAmpersandStays", "x&", "x&"},
-                      ValueCase{"Numeric", "&#x41;&#66;", "AB"},
-                      ValueCase{"ReferenceToSpaceIsKept", " &#32; ", " "},
-                      ValueCase{"CutAt1024", std::string(2000, 'v'), std::string(1024, 'v')}),
+    ::testing::Values(
+        ValueCase{"Plain", "abc", "abc"}, ValueCase{"Empty", "", ""},
+        ValueCase{"SpacesTrimmed", "  a b  ", "a b"},
+        ValueCase{"OnlySpacesAreTrimmed", "\ta\t", " a "}, ValueCase{"Tab", "a\tb", "a b"},
+        ValueCase{"CrLf", "a\r\nb", "a b"}, ValueCase{"LoneCr", "a\rb", "a b"},
+        ValueCase{"LoneLf", "a\nb", "a\nb"}, ValueCase{"CrCrLf", "a\r\r\nb", "a  b"},
+        ValueCase{"Reference", "&amp;", "&"}, ValueCase{"DecodedOnce", "&amp;amp;", "&amp;"},
+        ValueCase{"UnknownReferenceStays", "&bogus;", "&bogus;"},
+        ValueCase{"TrailingAmpersandStays", "x&", "x&"}, ValueCase{"Numeric", "&#x41;&#66;", "AB"},
+        ValueCase{"ReferenceToSpaceIsKept", " &#32; ", " "},
+        ValueCase{"CutAt1024", std::string(2000, 'v'), std::string(1024, 'v')},
+        ValueCase{"ReferenceInUtf8", "caf&eacute; &#12354;", "caf\xC3\xA9 \xE3\x81\x82"},
+        // A character that would cross the bound is left out whole, written
+        // in the value or as a reference.
+        ValueCase{"CutBeforeACharacterCrossingTheBound", std::string(1023, 'v') + "\xC3\xA9z",
+                  std::string(1023, 'v')},
+        ValueCase{"CutBeforeAReferenceCrossingTheBound", std::string(1022, 'v') + "&#12354;z",
+                  std::string(1022, 'v')},
+        ValueCase{"CharacterEndingAtTheBound", std::string(1022, 'v') + "&eacute;z",
+                  std::string(1022, 'v') + "\xC3\xA9"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(AttributeTest, NameIsCutAt1024) {

@@ -1,4 +1,4 @@
-// Decoding one character reference into its byte.
+// Decoding one character reference into its character.
 #include "web/entity_table.h"
 
 #include <gtest/gtest.h>
@@ -13,20 +13,20 @@ struct DecodeCase {
     const char* name;
     std::string text;
     std::size_t length;  // 0: no reference
-    int byte = -1;
+    char32_t character = 0;
     friend void PrintTo(const DecodeCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class DecodeTest : public ::testing::TestWithParam<DecodeCase> {};
 
-TEST_P(DecodeTest, GivesTheByte) {
+TEST_P(DecodeTest, GivesTheCharacter) {
     const DecodeCase& c = GetParam();
-    std::uint8_t byte = 0x5A;
-    EXPECT_EQ(HTML::EntityTable::Decode(c.text, byte), c.length);
+    char32_t character = 0x5A;
+    EXPECT_EQ(HTML::EntityTable::Decode(c.text, character), c.length);
     if (c.length) {
-        EXPECT_EQ(byte, c.byte);
+        EXPECT_EQ(static_cast<std::uint32_t>(character), static_cast<std::uint32_t>(c.character));
     } else {
-        EXPECT_EQ(byte, 0x5A) << "no byte is stored for no reference";
+        EXPECT_EQ(character, U'\x5A') << "no character is stored for no reference";
     }
 }
 
@@ -64,16 +64,29 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Numeric, DecodeTest,
     ::testing::Values(
-        DecodeCase{"Decimal", "&#65;", 5, 65}, DecodeCase{"DecimalWraps", "&#321;", 6, 65},
-        DecodeCase{"LeadingZeros", "&#0065;", 7, 65}, DecodeCase{"Zero", "&#0;", 4, 0},
+        DecodeCase{"Decimal", "&#65;", 5, 65}, DecodeCase{"LeadingZeros", "&#0065;", 7, 65},
         DecodeCase{"HexLower", "&#x41;", 6, 65}, DecodeCase{"HexUpper", "&#X41;", 6, 65},
         DecodeCase{"HexDigitsEitherCase", "&#xfF;", 6, 255},
-        DecodeCase{"HexWraps", "&#x141;", 7, 65}, DecodeCase{"HexBadDigitIs255", "&#x4G;", 6, 255},
-        DecodeCase{"HexBadDigitFirstIs255", "&#xZ1;", 6, 255},
-        DecodeCase{"DecimalWrapsModulo2To32", "&#4294967361;", 13, 65},
-        // (10^79 - 35) modulo 2^32 ends in the byte 221.
-        DecodeCase{"LongDecimal", "&#" + std::string(77, '9') + "65;", 82, 221},
-        DecodeCase{"LongHex", "&#x" + std::string(70, 'f') + "41;", 76, 0x41},
+        // Above 255 the value is the character's, not its low byte.
+        DecodeCase{"DecimalAbove255", "&#321;", 6, 0x141},
+        DecodeCase{"HexAbove255", "&#x141;", 7, 0x141},
+        DecodeCase{"Hiragana", "&#12354;", 8, 0x3042},
+        DecodeCase{"BeyondTheBasicPlane", "&#x1F600;", 9, 0x1F600},
+        DecodeCase{"LastCharacter", "&#1114111;", 10, 0x10FFFF},
+        // 128 to 159 are read as code page 1252 has them; its five gaps keep their value.
+        DecodeCase{"EuroAt128", "&#128;", 6, 0x20AC},
+        DecodeCase{"EnDashAt150", "&#150;", 6, 0x2013},
+        DecodeCase{"RightQuoteAt0x92", "&#x92;", 6, 0x2019},
+        DecodeCase{"GapAt129", "&#129;", 6, 0x81},
+        // Values that are no character stand for the replacement character.
+        DecodeCase{"Zero", "&#0;", 4, 0xFFFD}, DecodeCase{"Surrogate", "&#xD800;", 8, 0xFFFD},
+        DecodeCase{"BeyondTheLastCharacter", "&#1114112;", 10, 0xFFFD},
+        DecodeCase{"HexBadDigit", "&#x4G;", 6, 0xFFFD},
+        DecodeCase{"HexBadDigitFirst", "&#xZ1;", 6, 0xFFFD},
+        DecodeCase{"BeyondTwoTo32", "&#4294967361;", 13, 0xFFFD},
+        DecodeCase{"LongDecimal", "&#" + std::string(77, '9') + "65;", 82, 0xFFFD},
+        DecodeCase{"LongHex", "&#x" + std::string(70, 'f') + "41;", 76, 0xFFFD},
+        DecodeCase{"LongZeros", "&#" + std::string(70, '0') + "65;", 75, 65},
         DecodeCase{"DecimalWithLetterIsNone", "&#12a;", 0},
         DecodeCase{"DecimalWithSignIsNone", "&#-5;", 0},
         DecodeCase{"HexWithoutDigitsIsNone", "&#x;", 0}, DecodeCase{"HashOnly", "&#;", 0}),
