@@ -125,9 +125,14 @@ class RawTree {
                                     static_cast<std::int32_t>(cats.Int(1))}];
             n += (n.empty() ? "" : ", ") + std::string(cats.Text(2));
         }
-        zem::store::Statement nodes(db_.get(),
-                                    "SELECT ID, PARENT, NODE, FLAGS, NAME FROM Nodes WHERE FLAGS & "
-                                    "63 ORDER BY PARENT, _key_NAME, rowid");
+        // Everything for Expand All; the first level and whether each has a child otherwise.
+        zem::store::Statement nodes(
+            db_.get(), depthLimit == 0 ? "SELECT ID, PARENT, NODE, FLAGS, NAME FROM Nodes WHERE "
+                                         "FLAGS & 63 ORDER BY PARENT, _key_NAME, rowid"
+                                       : "SELECT ID, PARENT, NODE, FLAGS, NAME FROM Nodes WHERE "
+                                         "PARENT = 0 AND FLAGS & 63 ORDER BY _key_NAME, rowid");
+        zem::store::Statement anyChild(
+            db_.get(), "SELECT 1 FROM Nodes WHERE PARENT = ? AND FLAGS & 63 LIMIT 1");
         while (nodes.Step() == SQLITE_ROW) {
             const auto it = names.find(
                 {static_cast<std::int32_t>(nodes.Int(2)), static_cast<std::int32_t>(nodes.Int(3))});
@@ -135,6 +140,14 @@ class RawTree {
             if (it != names.end()) label = it->second + " (" + label + ")";
             children[static_cast<std::int32_t>(nodes.Int(1))].push_back(
                 {static_cast<std::int32_t>(nodes.Int(0)), label.substr(0, 200)});
+        }
+        if (depthLimit != 0) {
+            // A contracted entry shows whether it has children.
+            for (const Node& n : children[0]) {
+                anyChild.Reset();
+                anyChild.Bind(1, std::int64_t{n.id});
+                if (anyChild.Step() == SQLITE_ROW) children[n.id];
+            }
         }
         std::vector<zem::ui::ListRow> rows{{{"1", "AMAZON root"}, 1}};
         std::vector<std::pair<const std::vector<Node>*, std::size_t>> stack;
@@ -148,7 +161,8 @@ class RawTree {
             const Node& n = (*list)[next++];
             const auto kids = children.find(n.id);
             const int depth = static_cast<int>(stack.size());
-            const bool open = kids != children.end() && (depthLimit == 0 || depth < depthLimit);
+            const bool open = kids != children.end() && !kids->second.empty() &&
+                              (depthLimit == 0 || depth < depthLimit);
             rows.push_back({{open ? "2" : "3", n.label}, depth + 1});
             if (open) stack.push_back({&kids->second, 0});
         }

@@ -65,7 +65,9 @@ void CatalogTree::ExpandAll() {
     memory_.clear();
     AddRootEntry();
     const CatalogNames names = ReadCatalogNames();
-    LoadLevel(entries_, memory_, names, ListedChildren(0), 0, true);
+    const ChildrenByParent all = AllListedChildren();
+    const auto first = all.find(0);
+    if (first != all.end()) LoadLevel(entries_, memory_, names, first->second, 0, true, &all);
 }
 
 void CatalogTree::ContractAll() {
@@ -147,9 +149,23 @@ std::vector<CatalogTree::Child> CatalogTree::ListedChildren(std::int32_t parent)
     return children;
 }
 
+CatalogTree::ChildrenByParent CatalogTree::AllListedChildren() {
+    ChildrenByParent all;
+    data::TableManager& nodes = data::Access(TableId::Nodes);
+    if (nodes.UseFile() != ui::Benign) return all;
+    store::Table& table = nodes.File();
+    const data::NodesRecord& nod = data::Dict().NOD;
+    if (table.Set(data::NOD_KeyParent) != store::NoError) return all;
+    while (nodes.TryNext() == ui::Benign) {
+        if (nod.ID == 0 || !Listed()) continue;
+        all[nod.PARENT].push_back({nod, table.CurrentPosition()});
+    }
+    return all;
+}
+
 void CatalogTree::LoadLevel(std::vector<TreeEntry>& out, ExpandMemory& memory,
                             const CatalogNames& catalogNames, const std::vector<Child>& children,
-                            std::int32_t level, bool expandAll) {
+                            std::int32_t level, bool expandAll, const ChildrenByParent* all) {
     data::NodesRecord& nod = data::Dict().NOD;
     for (const Child& child : children) {
         const data::NodesRecord& row = child.row;
@@ -166,9 +182,16 @@ void CatalogTree::LoadLevel(std::vector<TreeEntry>& out, ExpandMemory& memory,
         // The children of an entry shown expanded are read once, to list them; of any other
         // entry only whether it has one.
         const bool openIfAny = expandAll || (remembered != memory.end() && remembered->second > 0);
-        const std::vector<Child> grandchildren =
-            openIfAny ? ListedChildren(row.ID) : std::vector<Child>{};
-        const bool hasChildren = openIfAny ? !grandchildren.empty() : HasVisibleChildren(row.ID);
+        std::vector<Child> read;
+        const std::vector<Child>* grandchildren = &read;
+        if (all) {
+            const auto found = all->find(row.ID);
+            if (found != all->end()) grandchildren = &found->second;
+        } else if (openIfAny) {
+            read = ListedChildren(row.ID);
+        }
+        const bool hasChildren =
+            openIfAny || all ? !grandchildren->empty() : HasVisibleChildren(row.ID);
         nod = row;
 
         if (expandAll)
@@ -185,7 +208,7 @@ void CatalogTree::LoadLevel(std::vector<TreeEntry>& out, ExpandMemory& memory,
 
         const bool descend = entry.loaded;
         out.push_back(std::move(entry));
-        if (descend) LoadLevel(out, memory, catalogNames, grandchildren, depth, expandAll);
+        if (descend) LoadLevel(out, memory, catalogNames, *grandchildren, depth, expandAll, all);
         nod = row;
     }
 }

@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -113,11 +114,15 @@ class CatalogTree {
     static std::string LabelOf(const data::NodesRecord& nod, const CatalogNames& catalogNames);
     // The listed children of parent, in NOD:KeyParent order, read in one walk.
     std::vector<Child> ListedChildren(std::int32_t parent);
+    // Every listed row by its parent, from one walk of NOD:KeyParent: what Expand All lists,
+    // read in one go instead of one walk per node.
+    using ChildrenByParent = std::unordered_map<std::int32_t, std::vector<Child>>;
+    ChildrenByParent AllListedChildren();
     // Appends the entries of children (the listed children of one node, at level) to out and
-    // descends into those to be shown expanded.
+    // descends into those to be shown expanded. all: every listed row, when already read.
     void LoadLevel(std::vector<TreeEntry>& out, ExpandMemory& memory,
                    const CatalogNames& catalogNames, const std::vector<Child>& children,
-                   std::int32_t level, bool expandAll);
+                   std::int32_t level, bool expandAll, const ChildrenByParent* all = nullptr);
     // The site mask and the filter, for the Nodes row in the buffer.
     bool Listed();
 

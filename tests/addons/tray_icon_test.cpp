@@ -222,6 +222,23 @@ TEST_F(TrayIconTest, OnlyReleasesAndDoubleClicksOverTheIconBecomeNotifications) 
     }
 }
 
+TEST_F(TrayIconTest, LosingTheActivationGoesToTheTrayOnlyWhenAsked) {
+    for (const bool asked : {false, true}) {
+        fake_->calls.clear();
+        WithFrame<TrayIconClass>([&](ui::Window& w, TrayIconClass& tray) {
+            tray.TOTRAYONLOSEFOCUS = asked;
+            EXPECT_EQ(win::SendMessage(w.Handle(), win::WM_ACTIVATEAPP, 0, 0), 1);
+            PumpTray(w, tray);
+            EXPECT_EQ(tray.ONTRAY, asked);
+            EXPECT_EQ(w.Props().hidden, asked);
+            // Gaining the activation is the frame's own business.
+            win::SendMessage(w.Handle(), win::WM_ACTIVATEAPP, 1, 0);
+            PumpTray(w, tray);
+            EXPECT_EQ(tray.ONTRAY, asked);
+        });
+    }
+}
+
 TEST_F(TrayIconTest, SessionEndAndClosingOnTheTray) {
     std::vector<std::string> own;
     g_frameOwn = &own;

@@ -139,10 +139,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Require(a.position == b.position && a.digest == b.digest);
 
     if (!input.empty() && input[0] == '&') {
-        std::uint8_t byte = 0;
-        const std::size_t length = HTML::EntityTable::Decode(input, byte);
+        char32_t character = 0;
+        const std::size_t length = HTML::EntityTable::Decode(input, character);
         Require(length <= input.size() && length <= HTML::EntityTable::kMaxReference + 2);
         Require(length == 0 || input[length - 1] == ';');
+        // Always a character, so its UTF-8 is well formed.
+        Require(length == 0 ||
+                (character <= 0x10FFFF && (character < 0xD800 || character > 0xDFFF)));
     }
     HTML::Attribute attribute;
     attribute.SetValue(input);

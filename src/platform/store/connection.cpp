@@ -140,6 +140,13 @@ int Connection::Exec(const char* sql) {
     return rc == SQLITE_OK ? NoError : Fail(rc);
 }
 
+// Checkpoint settings only change how soon the log is copied back: one that can't run (a
+// passive checkpoint while another connection reads, say) is no failure of the caller's write,
+// so it must not leave its code in the thread's error either.
+void Connection::Tune(const char* sql) {
+    sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+}
+
 void Connection::SetSynchronous(bool full) {
     if (full == fullSync_ || depth_ > 0 || outerOpen_) return;
     if (Exec(full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL") == NoError)
@@ -349,20 +356,20 @@ void Connection::StreamOn() {
     SetSynchronous(false);
     // A batch commits often; copying the log back into the file after every commit would copy
     // the pages the batch keeps changing again and again. The batch copies it once at its end.
-    Exec("PRAGMA wal_autocheckpoint=0");
+    Tune("PRAGMA wal_autocheckpoint=0");
 }
 
 int Connection::StreamOff() {
     if (streams_ == 0) return NoError;
     if (--streams_ > 0) return NoError;
-    Exec("PRAGMA wal_autocheckpoint=1000");  // SQLite's default
+    Tune("PRAGMA wal_autocheckpoint=1000");  // SQLite's default
     if (atomic_ > 0) return NoError;
     int rc = NoError;
     if (outerOpen_) {
         // The closing commit of a batch is a durable one.
         rc = CommitOuter();
     }
-    if (rc == NoError) Exec("PRAGMA wal_checkpoint(PASSIVE)");
+    if (rc == NoError) Tune("PRAGMA wal_checkpoint(PASSIVE)");
     if (!logout_) SetSynchronous(true);
     return rc;
 }

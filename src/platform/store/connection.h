@@ -50,9 +50,10 @@ class Connection {
 
     // A cached prepared statement; nullptr (with the thread's error set) when it can't be built.
     Statement* Prepare(const std::string& sql);
-    int Exec(const char* sql);  // store Error
-    int Run(const char* sql);   // a cached statement without results
-    int Begin();                // a write transaction
+    int Exec(const char* sql);   // store Error
+    void Tune(const char* sql);  // a setting whose failure is harmless; sets no error
+    int Run(const char* sql);    // a cached statement without results
+    int Begin();                 // a write transaction
 
     // The physical table of def, created with its keys and journal when missing.
     TableInfo* Info(const TableDef& def);
