@@ -114,8 +114,11 @@ class Applier {
     QString Text(const std::string& bytes) const { return Decode(bytes, charset_); }
 
     void ApplyCommon(QWidget* w) {
-        if (Changed(&Control::tip)) w->setToolTip(Text(model_.tip));
-        if (Changed(&Control::message)) w->setStatusTip(Text(model_.message));
+        const int tipCharset = TextCharset(model_.tipCharset, charset_);
+        if (Changed(&Control::tip) || Changed(&Control::tipCharset))
+            w->setToolTip(Decode(model_.tip, tipCharset));
+        if (Changed(&Control::message) || Changed(&Control::tipCharset))
+            w->setStatusTip(Decode(model_.message, tipCharset));
         if (Changed(&Control::font) && (before_ || NamesFont(model_.font))) {
             if (NamesFont(model_.font) && w->parentWidget())
                 w->setFont(FontFor(model_.font, w->parentWidget()->font()));
@@ -230,18 +233,26 @@ class Applier {
 
     void ApplySpin(QSpinBox* spin) {
         if (!spin) return;
-        if (Changed(&Control::rangeLow) || Changed(&Control::rangeHigh)) {
-            if (model_.rangeLow == 0 && model_.rangeHigh == 0)
-                spin->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-            else
-                spin->setRange(std::min(model_.rangeLow, model_.rangeHigh),
-                               std::max(model_.rangeLow, model_.rangeHigh));
+        const auto value = Number(model_.screen);
+        if (Changed(&Control::rangeLow) || Changed(&Control::rangeHigh) ||
+            Changed(&Control::screen)) {
+            int low = std::numeric_limits<int>::min();
+            int high = std::numeric_limits<int>::max();
+            if (model_.rangeLow != 0 || model_.rangeHigh != 0) {
+                low = std::min(model_.rangeLow, model_.rangeHigh);
+                high = std::max(model_.rangeLow, model_.rangeHigh);
+            }
+            // The box shows what the field holds, also outside the range its arrows step in.
+            if (value) {
+                low = std::min(low, *value);
+                high = std::max(high, *value);
+            }
+            if (spin->minimum() != low || spin->maximum() != high) spin->setRange(low, high);
         }
         if (Changed(&Control::step)) spin->setSingleStep(model_.step > 0 ? model_.step : 1);
         if (Changed(&Control::screen) || Changed(&Control::rangeLow) ||
             Changed(&Control::rangeHigh))
-            if (const auto value = Number(model_.screen); value && spin->value() != *value)
-                spin->setValue(*value);
+            if (value && spin->value() != *value) spin->setValue(*value);
         if (Changed(&Control::readOnly)) spin->setReadOnly(model_.readOnly);
     }
 
