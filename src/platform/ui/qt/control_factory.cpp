@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -465,11 +466,30 @@ void ApplyControl(WindowView& view, ControlView& control, const Control& model, 
     // Size hints follow the text and font, so a control without a size moves with them.
     const Control& now = control.model;
     const bool sized = now.at.width > 0 && now.at.height > 0;
+    const bool fixedText = now.kind == ControlKind::Prompt || now.kind == ControlKind::String;
     if (full || before.at != now.at ||
-        (!sized &&
+        ((!sized || fixedText) &&
          (before.text != now.text || before.font != now.font || before.picture != now.picture)))
         PlaceControl(view, control);
 }
+
+namespace {
+
+// A button keeps the size its layout gives it; where this desktop's font would cut its text, the
+// text is set a little smaller until it fits, down to a size that stays readable.
+void FitButtonText(QPushButton* button) {
+    const QString text = WithoutMnemonic(button->text());
+    if (text.isEmpty()) return;
+    const int iconRoom = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+    const int room = button->contentsRect().width() - 4 - iconRoom;
+    QFont font = button->font();
+    constexpr double kSmallest = 6.0;
+    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > kSmallest)
+        font.setPointSizeF(std::max(kSmallest, font.pointSizeF() - 0.5));
+    if (font != button->font()) button->setFont(font);
+}
+
+}  // namespace
 
 void PlaceControl(WindowView& view, ControlView& control) {
     QWidget* w = control.widget;
@@ -480,9 +500,15 @@ void PlaceControl(WindowView& view, ControlView& control) {
         container == view.client ? QPoint() : container->mapTo(view.client, QPoint(0, 0));
     const Rect& at = control.model.at;
     const QSize hint = w->sizeHint();
-    const int width = at.width > 0 ? at.width : std::max(hint.width(), 1);
+    int width = at.width > 0 ? at.width : std::max(hint.width(), 1);
     const int height = at.height > 0 ? at.height : std::max(hint.height(), 1);
+    // A fixed text is never cut: where this desktop's font needs more room than the layout
+    // gave, the text takes it (labels paint no background, so nothing is hidden).
+    if (auto* label = qobject_cast<QLabel*>(w);
+        label && label->pixmap().isNull() && !label->wordWrap())
+        width = std::max(width, hint.width());
     w->setGeometry(at.x - origin.x(), at.y - origin.y(), width, height);
+    if (auto* button = qobject_cast<QPushButton*>(w)) FitButtonText(button);
 }
 
 void PlaceControlsIn(WindowView& view, const QWidget* container) {
