@@ -42,7 +42,7 @@ constexpr std::string_view kApplication = "zembrola";
 constexpr double kGoodsLockTimeout = 5.0;  // seconds
 
 // A DATE or TIME field of a packed record, shown and read back through its picture. Text that
-// is no date or time leaves the field as it was.
+// is no date or time leaves the field as it was, and is refused.
 ui::Binding DateField(char* field, std::string picture) {
     return ui::Binding{[field, picture] {
                            runtime::Date date;
@@ -50,8 +50,9 @@ ui::Binding DateField(char* field, std::string picture) {
                            return runtime::FormatDate(date, picture);
                        },
                        [field, picture](std::string_view text) {
-                           if (const auto date = runtime::DeformatDate(text, picture))
-                               std::memcpy(field, &*date, sizeof *date);
+                           const auto date = runtime::DeformatDate(text, picture);
+                           if (date) std::memcpy(field, &*date, sizeof *date);
+                           return date.has_value();
                        }};
 }
 
@@ -62,8 +63,9 @@ ui::Binding TimeField(char* field, std::string picture) {
                            return runtime::FormatTime(time, picture);
                        },
                        [field, picture](std::string_view text) {
-                           if (const auto time = runtime::DeformatTime(text, picture))
-                               std::memcpy(field, &*time, sizeof *time);
+                           const auto time = runtime::DeformatTime(text, picture);
+                           if (time) std::memcpy(field, &*time, sizeof *time);
+                           return time.has_value();
                        }};
 }
 
