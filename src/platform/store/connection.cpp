@@ -21,6 +21,8 @@ constexpr auto kBatchAge = std::chrono::milliseconds(1000);
 // left (it takes a moment; a batch of another process holding the database may make it longer).
 constexpr auto kSettleWait = std::chrono::seconds(10);
 
+constexpr auto kCheckpointWait = std::chrono::milliseconds(2000);
+
 std::string SqlType(const FieldDef& field) {
     if (field.type == FieldType::Real) return "REAL";
     if (IsText(field)) return "TEXT";
@@ -85,7 +87,7 @@ Connection::Connection(DataFile& file, const std::string& path, const std::strin
                           : Fail(rc);
         return;
     }
-    sqlite3_busy_timeout(raw, 10000);
+    SetBusyWait(busyWait_);
     sqlite3_create_function(raw, "zem_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                             &FoldFunction, nullptr, nullptr);
     Exec("PRAGMA cache_size=-32768");
@@ -145,6 +147,23 @@ int Connection::Exec(const char* sql) {
 // so it must not leave its code in the thread's error either.
 void Connection::Tune(const char* sql) {
     sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+}
+
+void Connection::SetBusyWait(int milliseconds) {
+    busyWait_ = milliseconds;
+    sqlite3_busy_timeout(db_.get(), milliseconds);
+}
+
+int Connection::Checkpoint() {
+    if (outerOpen_ && atomic_ == 0 && depth_ == 0)
+        if (int rc = CommitOuter(); rc != NoError) return rc;
+    // Readers and writers of other connections hold it up; the program's end waits for them
+    // only a moment.
+    sqlite3_busy_timeout(db_.get(), static_cast<int>(kCheckpointWait.count()));
+    const int rc =
+        sqlite3_wal_checkpoint_v2(db_.get(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_busy_timeout(db_.get(), busyWait_);
+    return rc == SQLITE_OK ? NoError : Fail(rc);
 }
 
 void Connection::SetSynchronous(bool full) {
