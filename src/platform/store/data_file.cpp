@@ -17,8 +17,8 @@ namespace {
 constexpr const char* kInternalTables =
     "CREATE TABLE IF NOT EXISTS _store_tables(name TEXT PRIMARY KEY);";
 
-// The integrity check stops counting at this many problems.
-constexpr std::size_t kMostProblems = 100;
+// The integrity check lists at most this many problems.
+constexpr std::size_t kMostProblems = 1000;
 
 std::string Why() {
     return std::string(FileErrorText().empty() ? ErrorText() : FileErrorText());
@@ -65,13 +65,15 @@ std::string DamageSummary(const std::vector<std::string>& problems) {
             break;
         }
     }
-    std::string text =
-        "it is damaged (" +
-        (problems.size() >= kMostProblems ? std::to_string(kMostProblems) + " or more"
-                                          : std::to_string(problems.size())) +
-        (problems.size() == 1 ? " problem" : " problems");
+    // The check stops counting at its limit: the counts are then lower bounds.
+    const bool more = problems.size() >= kMostProblems;
+    std::string text = "it is damaged (" + std::to_string(problems.size()) +
+                       (more                   ? " problems or more"
+                        : problems.size() == 1 ? " problem"
+                                               : " problems");
     if (!pages.empty())
-        text += " in " + std::to_string(pages.size()) + (pages.size() == 1 ? " page" : " pages");
+        text += " in " + std::to_string(pages.size()) + (pages.size() == 1 ? " page" : " pages") +
+                (more ? " or more" : "");
     return text + ")";
 }
 
@@ -170,7 +172,8 @@ bool DataFile::Create(const std::filesystem::path& path, const std::string& pass
 int DataFile::Prepare(Connection& conn, bool created, std::string& detail) {
     if (!created) {
         // Every page is read and its authentication checked before anything is written.
-        Statement* check = conn.Prepare("PRAGMA quick_check");
+        Statement* check =
+            conn.Prepare("PRAGMA quick_check(" + std::to_string(kMostProblems) + ")");
         if (!check) return ErrorCode();
         std::vector<std::string> problems;
         int rc;
