@@ -450,18 +450,23 @@ int Connection::SettleBeforeRead(TableInfo& info) {
     const auto deadline = std::chrono::steady_clock::now() + kSettleWait;
     auto pause = std::chrono::microseconds(200);
     for (;;) {
+        const std::uint64_t begun = locks_.Begun(info.slot);
         // A transaction in progress: its changes are read as they stand.
         if (locks_.OwnedElsewhere(info.slot)) return NoError;
+        bool rows = false;
+        if (int rc = JournalHasRows(info, rows); rc != NoError) return rc;
+        if (!rows) {
+            // Every transaction counted so far has ended: nothing to look at until the next.
+            if (locks_.Counted()) info.checkedBegun = begun;
+            return NoError;
+        }
+        // A journal without an owner: its writer died. Whoever takes the table's write lock
+        // rolls it back; when another connection has it, wait until that is done.
         if (locks_.Acquire(info.slot, 0)) {
             const int rc = RollBackAbandoned(info);
             ReleaseWrite(info);
             return rc;
         }
-        // Another connection holds the write lock without a transaction; taking the lock, it
-        // rolled back (or is rolling back) what a dead writer left. Wait until that is done.
-        bool rows = false;
-        if (int rc = JournalHasRows(info, rows); rc != NoError) return rc;
-        if (!rows) return NoError;
         if (std::chrono::steady_clock::now() >= deadline)
             return SetError(FileLocked, 0,
                             info.sqlName + " is being restored from its journal by another user");
