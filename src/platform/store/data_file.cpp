@@ -113,6 +113,12 @@ std::shared_ptr<DataFile> DataFile::Open(const std::filesystem::path& path, std:
         return nullptr;
     }
     if (!exists && !Create(path, password, setUp, status)) return nullptr;
+    // A start killed right after moving its new file into place left the building name's
+    // companions; nobody builds once the file is there.
+    if (exists && AnyWithCompanions(BuildingName(path))) {
+        TableLocks creation(path.string() + "-lock");
+        if (creation.HoldCreation()) RemoveWithCompanions(BuildingName(path));
+    }
     // Opened for reading only, the database would still make its log and shared-memory files
     // beside it, with the file's own mode, and a later start could not write them.
     if (std::string why; !CanWrite(path, why)) {

@@ -46,6 +46,14 @@ void RemoveWithCompanions(const std::filesystem::path& path) {
         std::filesystem::remove(WithSuffix(path, suffix), ignored);
 }
 
+bool AnyWithCompanions(const std::filesystem::path& path) {
+    std::error_code ignored;
+    if (std::filesystem::exists(path, ignored)) return true;
+    for (const char* suffix : kCompanions)
+        if (std::filesystem::exists(WithSuffix(path, suffix), ignored)) return true;
+    return false;
+}
+
 bool CanWrite(const std::filesystem::path& path, std::string& why) {
     bool missing = false;
     for (const char* suffix : {"", "-wal", "-shm", "-lock"}) {

@@ -11,6 +11,8 @@ std::filesystem::path BuildingName(const std::filesystem::path& path);
 
 // Removes a file with its companions ("-wal", "-shm", "-journal", "-lock").
 void RemoveWithCompanions(const std::filesystem::path& path);
+// Whether the file or any of its companions exists.
+bool AnyWithCompanions(const std::filesystem::path& path);
 
 // Whether the file, each companion that exists and (when one is missing) the folder can be
 // written by this process. Creates nothing. When not, why says what can't and why.
