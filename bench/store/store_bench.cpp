@@ -1,6 +1,7 @@
-// Inserting 100,000 Goods rows and walking them by GOO:KeyQuery: through the table managers,
-// and with raw prepared statements on the same kind of file (SQLCipher, same password, WAL,
-// same columns and indexes). Prints the median of several runs and the ratios.
+// Inserting 100,000 Goods rows, walking them by GOO:KeyQuery and fetching each by GOO:KeyId:
+// through the table managers, and with raw prepared statements on the same kind of file
+// (SQLCipher, same password, WAL, same columns and indexes). Prints the median of several runs and
+// the ratios.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -60,9 +61,14 @@ double Median(std::vector<double> v) {
 }
 
 struct Timing {
-    double insert = 0, walk = 0;
-    long walked = 0;
+    double insert = 0, walk = 0, fetch = 0;
+    long walked = 0, fetched = 0;
 };
+
+// The ids fetched one by one, spread over the table.
+std::int32_t FetchedId(int i) {
+    return 1 + static_cast<std::int32_t>((static_cast<std::int64_t>(i) * 7919) % kRows);
+}
 
 Timing ThroughManagers(const std::filesystem::path& path) {
     Timing t;
@@ -93,6 +99,12 @@ Timing ThroughManagers(const std::filesystem::path& path) {
     t.walk = Seconds([&] {
         goods.File().Set(zem::data::GOO_KeyQuery);
         while (goods.TryNext() == zem::ui::Benign) ++t.walked;
+    });
+    t.fetch = Seconds([&] {
+        for (int i = 0; i < kRows; ++i) {
+            goo.ID = FetchedId(i);
+            if (goods.TryFetch(zem::data::GOO_KeyId) == zem::ui::Benign) ++t.fetched;
+        }
     });
     goods.Close();
     zem::data::KillDictionary();
@@ -149,31 +161,46 @@ Timing RawSqlite(const std::filesystem::path& path) {
         }
         if (sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) std::exit(1);
     });
-    t.walk = Seconds([&] {
-        Statement walk(raw, "SELECT * FROM Goods ORDER BY QUERY, rowid");
+    // A row into the record buffer, as the store does it.
+    auto read = [&](Statement& row) {
         auto text = [&](int col, char* field, std::size_t size, bool cstring) {
-            std::string_view v = walk.Text(col);
+            std::string_view v = row.Text(col);
             std::size_t n = std::min(v.size(), cstring ? size - 1 : size);
             std::memcpy(field, v.data(), n);
             std::memset(field + n, cstring ? 0 : ' ', size - n);
         };
+        g.ID = static_cast<std::int32_t>(row.Int(0));
+        text(1, g.ASIN, sizeof g.ASIN, true);
+        g.QUERY = static_cast<std::int32_t>(row.Int(2));
+        g.BRAND = static_cast<std::int32_t>(row.Int(3));
+        g.RANK = row.Real(4);
+        text(5, g.DETAILPAGE, sizeof g.DETAILPAGE, true);
+        text(6, g.TITLE, sizeof g.TITLE, false);
+        text(7, g.KEYWORDS, sizeof g.KEYWORDS, true);
+        g.ADS = static_cast<std::int32_t>(row.Int(8));
+        g.AFFILATIVE = static_cast<std::int32_t>(row.Int(9));
+        text(10, g.PRICELIST, sizeof g.PRICELIST, true);
+        g.PRICEREAL = row.Real(11);
+        text(12, g.AMAZONPRICE, sizeof g.AMAZONPRICE, true);
+        g.AMAZONREAL = row.Real(13);
+        g.SHIP = static_cast<std::uint8_t>(row.Int(14));
+    };
+    t.walk = Seconds([&] {
+        Statement walk(raw, "SELECT * FROM Goods ORDER BY QUERY, rowid");
         while (walk.Step() == SQLITE_ROW) {
-            g.ID = static_cast<std::int32_t>(walk.Int(0));
-            text(1, g.ASIN, sizeof g.ASIN, true);
-            g.QUERY = static_cast<std::int32_t>(walk.Int(2));
-            g.BRAND = static_cast<std::int32_t>(walk.Int(3));
-            g.RANK = walk.Real(4);
-            text(5, g.DETAILPAGE, sizeof g.DETAILPAGE, true);
-            text(6, g.TITLE, sizeof g.TITLE, false);
-            text(7, g.KEYWORDS, sizeof g.KEYWORDS, true);
-            g.ADS = static_cast<std::int32_t>(walk.Int(8));
-            g.AFFILATIVE = static_cast<std::int32_t>(walk.Int(9));
-            text(10, g.PRICELIST, sizeof g.PRICELIST, true);
-            g.PRICEREAL = walk.Real(11);
-            text(12, g.AMAZONPRICE, sizeof g.AMAZONPRICE, true);
-            g.AMAZONREAL = walk.Real(13);
-            g.SHIP = static_cast<std::uint8_t>(walk.Int(14));
+            read(walk);
             ++t.walked;
+        }
+    });
+    t.fetch = Seconds([&] {
+        Statement fetch(raw, "SELECT * FROM Goods WHERE ID=? LIMIT 1");
+        for (int i = 0; i < kRows; ++i) {
+            fetch.Reset();
+            fetch.Bind(1, std::int64_t{FetchedId(i)});
+            if (fetch.Step() == SQLITE_ROW) {
+                read(fetch);
+                ++t.fetched;
+            }
         }
     });
     return t;
@@ -182,20 +209,22 @@ Timing RawSqlite(const std::filesystem::path& path) {
 }  // namespace
 
 int main() {
-    std::vector<double> mInsert, mWalk, rInsert, rWalk;
+    std::vector<double> mInsert, mWalk, mFetch, rInsert, rWalk, rFetch;
     for (int run = 0; run < kRuns; ++run) {
         zem::test::TempDir dir;
         Timing m = ThroughManagers(dir / "managers.cfg");
         Timing r = RawSqlite(dir / "raw.cfg");
-        if (m.walked != kRows || r.walked != kRows) {
-            std::fprintf(stderr, "walked %ld and %ld rows, expected %d\n", m.walked, r.walked,
-                         kRows);
+        if (m.walked != kRows || r.walked != kRows || m.fetched != kRows || r.fetched != kRows) {
+            std::fprintf(stderr, "walked %ld and %ld, fetched %ld and %ld rows, expected %d\n",
+                         m.walked, r.walked, m.fetched, r.fetched, kRows);
             return 1;
         }
         mInsert.push_back(m.insert);
         mWalk.push_back(m.walk);
         rInsert.push_back(r.insert);
         rWalk.push_back(r.walk);
+        mFetch.push_back(m.fetch);
+        rFetch.push_back(r.fetch);
     }
     auto rate = [](double seconds) { return kRows / seconds; };
     std::printf("%d rows, median of %d runs\n", kRows, kRuns);
@@ -208,5 +237,9 @@ int main() {
                 rate(Median(rWalk)), "1.00");
     std::printf("%-28s %10.3f %14.0f %10.2f\n", "walk KeyQuery, managers", Median(mWalk),
                 rate(Median(mWalk)), Median(mWalk) / Median(rWalk));
+    std::printf("%-28s %10.3f %14.0f %10s\n", "fetch KeyId, raw SQLite", Median(rFetch),
+                rate(Median(rFetch)), "1.00");
+    std::printf("%-28s %10.3f %14.0f %10.2f\n", "fetch KeyId, managers", Median(mFetch),
+                rate(Median(mFetch)), Median(mFetch) / Median(rFetch));
     return 0;
 }

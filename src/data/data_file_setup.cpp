@@ -59,8 +59,17 @@ int InOneUnit(store::DataFile& file, int toVersion, const std::function<int()>& 
 
 std::shared_ptr<store::DataFile> OpenZembrolaFile(const std::filesystem::path& path,
                                                   store::OpenStatus& status) {
+    // Tables, first rows and version together, before the file takes its name: a file is
+    // either fully set up or not there.
+    const auto seed = [](store::DataFile& file) {
+        std::string why;
+        const int rc = InOneUnit(
+            file, kSchemaVersion, [&] { return SeedNewFile(file); }, why);
+        if (rc != store::NoError) store::SetError(rc, 0, why);
+        return rc;
+    };
     std::shared_ptr<store::DataFile> file =
-        store::DataFile::Open(path, std::string(kOwnerPassword), status);
+        store::DataFile::Open(path, std::string(kOwnerPassword), status, seed);
     if (!file) return nullptr;
 
     const int version = file->SchemaVersion();
@@ -78,7 +87,7 @@ std::shared_ptr<store::DataFile> OpenZembrolaFile(const std::filesystem::path& p
     }
     std::string why;
     if (version == 0) {
-        // Tables, first rows and version together: a file is either fully set up or untouched.
+        // A file that holds the store's own tables and nothing more yet.
         const int rc = InOneUnit(
             *file, kSchemaVersion, [&] { return SeedNewFile(*file); }, why);
         if (rc != store::NoError) {

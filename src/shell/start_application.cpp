@@ -6,6 +6,7 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "platform/runtime/process.h"
+#include "platform/store/errors.h"
 #include "platform/ui/app_settings.h"
 #include "platform/ui/error_manager.h"
 #include "platform/ui/ini_manager.h"
@@ -67,7 +68,7 @@ int RunApplication() {
     store::OpenStatus status;
     auto file = data::OpenZembrolaFile(kDataFileName, status);
     if (!file) {
-        std::cerr << "Zembrola: " << status.text << "\n";
+        std::cerr << "Zembrola: " << status.text << "\n" << status.detail;
         ui::Message(status.text, "Error", ui::Icon::Hand);
         ReleaseServices();
         return 2;
@@ -95,6 +96,13 @@ int RunApplication() {
         win::SystemParametersInfo(win::SPI_SETDRAGFULLWINDOWS, 1, &g_dummyDrag, kUpdateAndSend);
     Step("restore drag setting");
     ReleaseServices();
+    // The process ends without closing the file: what its log holds goes into the file now,
+    // so the file alone (a copy, a backup) has every change.
+    if (auto data = data::ZembrolaFile(); data && data->Checkpoint() != store::NoError)
+        std::cerr << "Zembrola: the data file's log could not be written into it: "
+                  << (store::FileErrorText().empty() ? store::ErrorText() : store::FileErrorText())
+                  << "\n";
+    Step("write data file");
     return 0;
 }
 

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "data/tables.h"
 #include "data_fixture.h"
 
 namespace zem::test {
@@ -132,6 +138,58 @@ TEST(DataFileSetup, AFileThatIsNoDataFileIsRefusedUntouched) {
     EXPECT_FALSE(status.text.empty());
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), junk);
+}
+
+// Rows of a table as the file holds them.
+std::int64_t Rows(store::DataFile& file, TableId id) {
+    std::vector<std::byte> buffer(data::Def(id).recordSize);
+    store::Table table(file, data::Def(id), buffer.data());
+    return table.Open() == store::NoError ? table.Records() : -1;
+}
+
+// The first start, killed at moments spread over its creation of the file: the next start
+// always finds a whole file, or none and makes one.
+TEST(DataFileSetup, AStartKilledWhileCreatingTheFileLeavesNothingThatIsRefused) {
+    using Clock = std::chrono::steady_clock;
+    std::chrono::microseconds creation{};
+    {
+        TempDir dir;
+        store::OpenStatus status;
+        const auto start = Clock::now();
+        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
+        creation = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+        data::CloseZembrolaFile();
+    }
+    constexpr int kKills = 16;
+    for (int k = 0; k < kKills; ++k) {
+        const auto delay = creation * k / (kKills - 1);
+        SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
+        TempDir dir;
+        const std::filesystem::path path = dir / "zembrola.cfg";
+        // No connection is open here: the child's database state is its own.
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            store::OpenStatus status;
+            data::OpenZembrolaFile(path, status);
+            ::_exit(0);
+        }
+        std::this_thread::sleep_for(delay);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+
+        store::OpenStatus status;
+        auto file = data::OpenZembrolaFile(path, status);
+        ASSERT_TRUE(file) << status.text;
+        EXPECT_EQ(file->SchemaVersion(), data::kSchemaVersion);
+        EXPECT_EQ(Rows(*file, TableId::Sites), 6);
+        file->ReleaseThreadConnection();
+        file.reset();
+        data::CloseZembrolaFile();
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            EXPECT_EQ(entry.path().filename().string().find("-new"), std::string::npos)
+                << entry.path();
+    }
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ constexpr auto kBatchAge = std::chrono::milliseconds(1000);
 // left (it takes a moment; a batch of another process holding the database may make it longer).
 constexpr auto kSettleWait = std::chrono::seconds(10);
 
+constexpr auto kCheckpointWait = std::chrono::milliseconds(2000);
+
 std::string SqlType(const FieldDef& field) {
     if (field.type == FieldType::Real) return "REAL";
     if (IsText(field)) return "TEXT";
@@ -85,7 +87,7 @@ Connection::Connection(DataFile& file, const std::string& path, const std::strin
                           : Fail(rc);
         return;
     }
-    sqlite3_busy_timeout(raw, 10000);
+    SetBusyWait(busyWait_);
     sqlite3_create_function(raw, "zem_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                             &FoldFunction, nullptr, nullptr);
     Exec("PRAGMA cache_size=-32768");
@@ -145,6 +147,23 @@ int Connection::Exec(const char* sql) {
 // so it must not leave its code in the thread's error either.
 void Connection::Tune(const char* sql) {
     sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+}
+
+void Connection::SetBusyWait(int milliseconds) {
+    busyWait_ = milliseconds;
+    sqlite3_busy_timeout(db_.get(), milliseconds);
+}
+
+int Connection::Checkpoint() {
+    if (outerOpen_ && atomic_ == 0 && depth_ == 0)
+        if (int rc = CommitOuter(); rc != NoError) return rc;
+    // Readers and writers of other connections hold it up; the program's end waits for them
+    // only a moment.
+    sqlite3_busy_timeout(db_.get(), static_cast<int>(kCheckpointWait.count()));
+    const int rc =
+        sqlite3_wal_checkpoint_v2(db_.get(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_busy_timeout(db_.get(), busyWait_);
+    return rc == SQLITE_OK ? NoError : Fail(rc);
 }
 
 void Connection::SetSynchronous(bool full) {
@@ -431,18 +450,23 @@ int Connection::SettleBeforeRead(TableInfo& info) {
     const auto deadline = std::chrono::steady_clock::now() + kSettleWait;
     auto pause = std::chrono::microseconds(200);
     for (;;) {
+        const std::uint64_t begun = locks_.Begun(info.slot);
         // A transaction in progress: its changes are read as they stand.
         if (locks_.OwnedElsewhere(info.slot)) return NoError;
+        bool rows = false;
+        if (int rc = JournalHasRows(info, rows); rc != NoError) return rc;
+        if (!rows) {
+            // Every transaction counted so far has ended: nothing to look at until the next.
+            if (locks_.Counted()) info.checkedBegun = begun;
+            return NoError;
+        }
+        // A journal without an owner: its writer died. Whoever takes the table's write lock
+        // rolls it back; when another connection has it, wait until that is done.
         if (locks_.Acquire(info.slot, 0)) {
             const int rc = RollBackAbandoned(info);
             ReleaseWrite(info);
             return rc;
         }
-        // Another connection holds the write lock without a transaction; taking the lock, it
-        // rolled back (or is rolling back) what a dead writer left. Wait until that is done.
-        bool rows = false;
-        if (int rc = JournalHasRows(info, rows); rc != NoError) return rc;
-        if (!rows) return NoError;
         if (std::chrono::steady_clock::now() >= deadline)
             return SetError(FileLocked, 0,
                             info.sqlName + " is being restored from its journal by another user");

@@ -95,6 +95,11 @@ class Connection {
     // Maps a database result to the thread's store error.
     int Fail(int sqliteCode);
 
+    // How long a statement retries on a busy database.
+    void SetBusyWait(int milliseconds);
+    // Copies the log into the file and empties it (waits at most a moment for others).
+    int Checkpoint();
+
   private:
     int SettleBeforeRead(TableInfo& info);
     // With the table's write lock held: rolls back a journal whose writer is gone.
@@ -124,6 +129,7 @@ class Connection {
     std::set<int> enlisted_;
     std::vector<TableInfo*> enlistedInfo_;
     bool fullSync_ = true;
+    int busyWait_ = 10000;  // milliseconds
 };
 
 }  // namespace zem::store

@@ -1,9 +1,14 @@
 #include "platform/store/data_file.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <set>
 #include <system_error>
+#include <vector>
 
 #include "platform/store/connection.h"
 #include "platform/store/errors.h"
+#include "platform/store/file_system.h"
 #include "platform/store/table.h"
 
 namespace zem::store {
@@ -11,6 +16,66 @@ namespace {
 
 constexpr const char* kInternalTables =
     "CREATE TABLE IF NOT EXISTS _store_tables(name TEXT PRIMARY KEY);";
+
+// The integrity check lists at most this many problems.
+constexpr std::size_t kMostProblems = 1000;
+
+std::string Why() {
+    return std::string(FileErrorText().empty() ? ErrorText() : FileErrorText());
+}
+
+// A new, empty file: encrypted from its first page, in WAL mode so readers never wait.
+int CreateEmpty(const std::filesystem::path& path, const std::string& password, std::string& why) {
+    sqlite3* raw = nullptr;
+    int rc =
+        sqlite3_open_v2(path.c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    DbHandle db(raw);
+    if (rc == SQLITE_OK) {
+        sqlite3_key(raw, password.data(), static_cast<int>(password.size()));
+        rc = sqlite3_exec(raw, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) rc = sqlite3_exec(raw, kInternalTables, nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_OK) return NoError;
+    why = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+    return SetError(AccessDenied, rc, why);
+}
+
+// The check's answer holds one problem a line ("Page 7: ..."), under a line naming the
+// database, or just "ok".
+void CollectProblems(std::string_view answer, std::vector<std::string>& problems) {
+    while (!answer.empty()) {
+        const std::size_t end = std::min(answer.find('\n'), answer.size());
+        const std::string_view line = answer.substr(0, end);
+        answer.remove_prefix(std::min(end + 1, answer.size()));
+        if (!line.empty() && line != "ok" && !line.starts_with("***")) problems.emplace_back(line);
+    }
+}
+
+// What the user is told about a damaged file: how much is wrong, not every page.
+std::string DamageSummary(const std::vector<std::string>& problems) {
+    std::set<std::string> pages;
+    for (const std::string& line : problems) {
+        for (std::string_view word : {"Page ", "page "}) {
+            const std::size_t at = line.find(word);
+            if (at == std::string::npos) continue;
+            const std::size_t digits = at + word.size();
+            const std::size_t stop = line.find_first_not_of("0123456789", digits);
+            if (stop != digits) pages.insert(line.substr(digits, stop - digits));
+            break;
+        }
+    }
+    // The check stops counting at its limit: the counts are then lower bounds.
+    const bool more = problems.size() >= kMostProblems;
+    std::string text = "it is damaged (" + std::to_string(problems.size()) +
+                       (more                   ? " problems or more"
+                        : problems.size() == 1 ? " problem"
+                                               : " problems");
+    if (!pages.empty())
+        text += " in " + std::to_string(pages.size()) + (pages.size() == 1 ? " page" : " pages") +
+                (more ? " or more" : "");
+    return text + ")";
+}
 
 bool TableExists(Connection& conn, const char* name) {
     Statement* st = conn.Prepare("SELECT count(*) FROM sqlite_master WHERE name=?");
@@ -38,7 +103,7 @@ DataFile::~DataFile() {
 }
 
 std::shared_ptr<DataFile> DataFile::Open(const std::filesystem::path& path, std::string password,
-                                         OpenStatus& status) {
+                                         OpenStatus& status, const SetUp& setUp) {
     status = {};
     std::error_code ec;
     const bool exists = std::filesystem::exists(path, ec);
@@ -47,53 +112,84 @@ std::shared_ptr<DataFile> DataFile::Open(const std::filesystem::path& path, std:
         status.text = "The data file " + path.string() + " is not a file.";
         return nullptr;
     }
-    if (!exists) {
-        // A new file: encrypted from its first page, in WAL mode so readers never wait.
-        sqlite3* raw = nullptr;
-        int rc = sqlite3_open_v2(path.c_str(), &raw,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
-        DbHandle db(raw);
-        if (rc == SQLITE_OK) {
-            sqlite3_key(raw, password.data(), static_cast<int>(password.size()));
-            rc = sqlite3_exec(raw, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
-            if (rc == SQLITE_OK) rc = sqlite3_exec(raw, kInternalTables, nullptr, nullptr, nullptr);
-        }
-        if (rc != SQLITE_OK) {
-            std::string why = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
-            db.reset();
-            std::filesystem::remove(path, ec);
-            status.code = SetError(AccessDenied, rc, why);
-            status.text = "The data file " + path.string() + " can't be created: " + why;
-            return nullptr;
-        }
-        status.created = true;
+    if (!exists && !Create(path, password, setUp, status)) return nullptr;
+    // A start killed right after moving its new file into place left the building name's
+    // companions; nobody builds once the file is there.
+    if (exists && AnyWithCompanions(BuildingName(path))) {
+        TableLocks creation(path.string() + "-lock");
+        if (creation.HoldCreation()) RemoveWithCompanions(BuildingName(path));
+    }
+    // Opened for reading only, the database would still make its log and shared-memory files
+    // beside it, with the file's own mode, and a later start could not write them.
+    if (std::string why; !CanWrite(path, why)) {
+        status.code = SetError(AccessDenied, 0, why);
+        status.text = "The data file " + path.string() + " can't be used: " + why + ".";
+        return nullptr;
     }
 
     std::shared_ptr<DataFile> file(new DataFile(path, std::move(password)));
     Connection* conn = file->ThreadConnection();
-    int rc = conn ? file->Prepare(*conn, status.created) : ErrorCode();
+    int rc = conn ? file->Prepare(*conn, status.created, status.detail) : ErrorCode();
     if (rc != NoError) {
         status.code = rc;
-        status.text = "The data file " + path.string() + " can't be opened: " +
-                      std::string(FileErrorText().empty() ? ErrorText() : FileErrorText()) + ".";
+        status.text = "The data file " + path.string() + " can't be opened: " + Why() + ".";
         return nullptr;
     }
     ClearError();
     return file;
 }
 
-int DataFile::Prepare(Connection& conn, bool created) {
+bool DataFile::Create(const std::filesystem::path& path, const std::string& password,
+                      const SetUp& setUp, OpenStatus& status) {
+    auto refuse = [&](int code, const std::string& why) {
+        status.code = SetError(code, 0, why);
+        status.text = "The data file " + path.string() + " can't be created: " + why + ".";
+        return false;
+    };
+    // One process at a time creates the file; the others find it made when their turn comes.
+    TableLocks creation(path.string() + "-lock");
+    if (!creation.Ok())
+        return refuse(AccessDenied, std::error_code(errno, std::generic_category()).message());
+    creation.HoldCreation();
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) return true;
+
+    const std::filesystem::path building = BuildingName(path);
+    RemoveWithCompanions(building);  // what a start killed while creating the file left
+    std::string why;
+    int rc = CreateEmpty(building, password, why);
+    if (rc == NoError && setUp) {
+        std::shared_ptr<DataFile> file(new DataFile(building, password));
+        Connection* conn = file->ThreadConnection();
+        rc = conn ? setUp(*file) : ErrorCode();
+        if (rc != NoError) why = Why();
+        if (rc == NoError && (rc = conn->Checkpoint()) != NoError) why = Why();
+        // The last connection closing takes the log into the file and removes it.
+        file->ReleaseThreadConnection();
+    }
+    bool taken = false;
+    if (rc == NoError && !MoveIntoPlace(building, path, taken, why)) rc = FileSystemError;
+    RemoveWithCompanions(building);
+    if (rc != NoError) return refuse(rc, why);
+    status.created = !taken;
+    return true;
+}
+
+int DataFile::Prepare(Connection& conn, bool created, std::string& detail) {
     if (!created) {
         // Every page is read and its authentication checked before anything is written.
-        Statement* check = conn.Prepare("PRAGMA quick_check");
+        Statement* check =
+            conn.Prepare("PRAGMA quick_check(" + std::to_string(kMostProblems) + ")");
         if (!check) return ErrorCode();
-        int rc = check->Step();
-        std::string verdict = rc == SQLITE_ROW ? std::string(check->Text(0)) : "";
+        std::vector<std::string> problems;
+        int rc;
+        while ((rc = check->Step()) == SQLITE_ROW) CollectProblems(check->Text(0), problems);
         check->Reset();
-        if (rc != SQLITE_ROW) return conn.Fail(rc);
-        if (verdict != "ok")
-            return SetError(InvalidDataFile, SQLITE_CORRUPT, "damaged: " + verdict);
+        if (rc != SQLITE_DONE) return conn.Fail(rc);
+        if (!problems.empty()) {
+            for (const std::string& line : problems) detail += line + "\n";
+            return SetError(InvalidDataFile, SQLITE_CORRUPT, DamageSummary(problems));
+        }
         if (!TableExists(conn, "_store_tables"))
             return SetError(InvalidDataFile, 0, "it is not a data file of this program");
         Statement* mode = conn.Prepare("PRAGMA journal_mode");
@@ -104,6 +200,14 @@ int DataFile::Prepare(Connection& conn, bool created) {
         if (mode) mode->Reset();
     }
     return NoError;
+}
+
+int DataFile::Checkpoint() {
+    Connection* conn = ThreadConnection();
+    if (!conn) return ErrorCode();
+    int rc = conn->Checkpoint();
+    if (rc == NoError) ClearError();
+    return rc;
 }
 
 Connection* DataFile::ThreadConnection() {

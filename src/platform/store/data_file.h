@@ -18,19 +18,26 @@ class Connection;
 class Table;
 
 struct OpenStatus {
-    int code = 0;      // store Error
-    std::string text;  // what the user is told
+    int code = 0;        // store Error
+    std::string text;    // what the user is told, in a line or two
+    std::string detail;  // more for the log (a damaged file's problems, one a line), or empty
     bool created = false;
 };
 
 class DataFile {
   public:
-    // Opens an existing file with the password, or creates an empty one when it is missing.
-    // An existing file that the password does not open, or that is damaged, is left untouched.
-    // Transactions that a crashed process left unfinished are rolled back here, when no other
-    // connection to the file is open.
+    // What a new file holds before anyone else sees it; answers a store Error.
+    using SetUp = std::function<int(DataFile&)>;
+
+    // Opens an existing file with the password, or creates one when it is missing: built and
+    // set up under another name, then moved into place whole, so a start killed half-way
+    // leaves no file behind (what it left under the other name is discarded next time). An
+    // existing file is never replaced; one that this process can't write, that the password
+    // does not open or that is damaged is refused and left untouched, with nothing created
+    // beside it. Transactions that a crashed process left unfinished are rolled back before
+    // anyone reads their tables.
     static std::shared_ptr<DataFile> Open(const std::filesystem::path& path, std::string password,
-                                          OpenStatus& status);
+                                          OpenStatus& status, const SetUp& setUp = {});
     ~DataFile();
     DataFile(const DataFile&) = delete;
     DataFile& operator=(const DataFile&) = delete;
@@ -69,9 +76,17 @@ class DataFile {
     int WritersWaiting() const { return writersWaiting_.load(std::memory_order_relaxed); }
     void WriterWaits(int delta) { writersWaiting_.fetch_add(delta, std::memory_order_relaxed); }
 
+    // Copies every change into the file itself and empties its write-ahead log, so the file
+    // is whole on its own (for the end of the program: waits at most a moment for others).
+    int Checkpoint();
+
   private:
     DataFile(std::filesystem::path path, std::string password);
-    int Prepare(Connection& conn, bool created);
+    // Creates the file under its building name, sets it up and moves it into place; false
+    // with status filled when that fails. Another process may have made it meanwhile.
+    static bool Create(const std::filesystem::path& path, const std::string& password,
+                       const SetUp& setUp, OpenStatus& status);
+    int Prepare(Connection& conn, bool created, std::string& detail);
 
     std::filesystem::path path_;
     std::string password_;

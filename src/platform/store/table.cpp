@@ -604,8 +604,7 @@ int Table::Send(std::string_view option) {
         auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
         if (ec == std::errc() && seconds >= 0) {
             writeWait_ = seconds;
-            if (conn_)
-                sqlite3_busy_timeout(conn_->Db(), static_cast<int>(std::max(10.0, seconds) * 1000));
+            if (conn_) conn_->SetBusyWait(static_cast<int>(std::max(10.0, seconds) * 1000));
             ClearError();
             return NoError;
         }

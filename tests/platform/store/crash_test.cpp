@@ -21,6 +21,18 @@ std::vector<std::string> Names(store::Table& t, Person& p) {
     return names;
 }
 
+// The names as a new open of the file reads them.
+std::vector<std::string> NamesIn(const std::filesystem::path& path) {
+    store::OpenStatus status;
+    auto file = store::DataFile::Open(path, kPassword, status);
+    EXPECT_TRUE(file) << status.text;
+    if (!file) return {};
+    Person p{};
+    store::Table t(*file, kPeople, &p);
+    EXPECT_EQ(t.Open(), store::NoError);
+    return Names(t, p);
+}
+
 std::vector<std::string> Numbered(const std::string& stem, int count) {
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i) names.push_back(stem + std::to_string(i));
@@ -34,20 +46,6 @@ std::int64_t JournalRows(const std::filesystem::path& path) {
     sqlite3_key(raw, kPassword, static_cast<int>(std::strlen(kPassword)));
     store::Statement count(raw, "SELECT count(*) FROM _journal_People");
     return count.Ok() && count.Step() == SQLITE_ROW ? count.Int(0) : -1;
-}
-
-// A file whose People table holds the given names, committed, and closed again.
-void MakeFile(const std::filesystem::path& path, const std::vector<std::string>& names) {
-    store::OpenStatus status;
-    auto file = store::DataFile::Open(path, kPassword, status);
-    ASSERT_TRUE(file) << status.text;
-    Person p{};
-    store::Table t(*file, kPeople, &p);
-    ASSERT_EQ(t.Open(), store::NoError);
-    for (const std::string& name : names) {
-        Fill(p, 0, name, "X");
-        ASSERT_EQ(t.Add(), store::NoError);
-    }
 }
 
 // Another process that, once told to go, opens the file, starts a transaction over People and
@@ -120,55 +118,33 @@ class Writer {
 TEST(CrashTest, NextOpenRollsBackWhatADeadProcessLeft) {
     TempDir dir;
     const auto path = dir / "crash.cfg";
-    ASSERT_NO_FATAL_FAILURE(MakeFile(path, Numbered("committed", 10)));
+    ASSERT_NO_FATAL_FAILURE(AddPeople(path, 10, "committed"));
     Writer writer(path);
     ASSERT_TRUE(writer.Start());
     writer.Kill();
 
-    store::OpenStatus status;
-    auto file = store::DataFile::Open(path, kPassword, status);
-    ASSERT_TRUE(file) << status.text;
-    Person p{};
-    store::Table t(*file, kPeople, &p);
-    ASSERT_EQ(t.Open(), store::NoError);
-    EXPECT_EQ(Names(t, p), Numbered("committed", 10));
+    EXPECT_EQ(NamesIn(path), Numbered("committed", 10));
     EXPECT_EQ(JournalRows(path), 0);
 }
 
 TEST(CrashTest, NextOpenRollsBackABatchThatDiedPartlyCommitted) {
     TempDir dir;
     const auto path = dir / "crash.cfg";
-    ASSERT_NO_FATAL_FAILURE(MakeFile(path, Numbered("committed", 10)));
+    ASSERT_NO_FATAL_FAILURE(AddPeople(path, 10, "committed"));
     Writer writer(path, true);
     ASSERT_TRUE(writer.Start());
-    {
-        // The batch's first commit is there for others to read until the kill.
-        store::OpenStatus status;
-        auto file = store::DataFile::Open(path, kPassword, status);
-        ASSERT_TRUE(file) << status.text;
-        Person p{};
-        store::Table t(*file, kPeople, &p);
-        ASSERT_EQ(t.Open(), store::NoError);
-        EXPECT_GT(t.Records(), 10);
-        t.Close();
-        file->ReleaseThreadConnection();
-    }
+    // The batch's first commit is there for others to read until the kill.
+    EXPECT_GT(PeopleIn(path), 10);
     writer.Kill();
 
-    store::OpenStatus status;
-    auto file = store::DataFile::Open(path, kPassword, status);
-    ASSERT_TRUE(file) << status.text;
-    Person p{};
-    store::Table t(*file, kPeople, &p);
-    ASSERT_EQ(t.Open(), store::NoError);
-    EXPECT_EQ(Names(t, p), Numbered("committed", 10));
+    EXPECT_EQ(NamesIn(path), Numbered("committed", 10));
     EXPECT_EQ(JournalRows(path), 0);
 }
 
 TEST(CrashTest, AReaderThatStaysOpenAndEveryNewOpenSeeTheRollback) {
     TempDir dir;
     const auto path = dir / "crash.cfg";
-    ASSERT_NO_FATAL_FAILURE(MakeFile(path, Numbered("committed", 10)));
+    ASSERT_NO_FATAL_FAILURE(AddPeople(path, 10, "committed"));
     Writer writer(path);
 
     store::OpenStatus status;
@@ -189,19 +165,14 @@ TEST(CrashTest, AReaderThatStaysOpenAndEveryNewOpenSeeTheRollback) {
     Fill(p, 0, "committed4", "X");
     EXPECT_EQ(reader.Fetch(PER_KeyName), store::NoError);
 
-    auto again = store::DataFile::Open(path, kPassword, status);
-    ASSERT_TRUE(again) << status.text;
-    Person q{};
-    store::Table fresh(*again, kPeople, &q);
-    ASSERT_EQ(fresh.Open(), store::NoError);
-    EXPECT_EQ(Names(fresh, q), Numbered("committed", 10));
+    EXPECT_EQ(NamesIn(path), Numbered("committed", 10));
     EXPECT_EQ(JournalRows(path), 0);
 }
 
 TEST(CrashTest, ThreadsReadingAndWritingAtOnceAfterTheKillNeverSeeTheDeadWritersRows) {
     TempDir dir;
     const auto path = dir / "crash.cfg";
-    ASSERT_NO_FATAL_FAILURE(MakeFile(path, Numbered("committed", 10)));
+    ASSERT_NO_FATAL_FAILURE(AddPeople(path, 10, "committed"));
     Writer writer(path);
     store::OpenStatus status;
     auto file = store::DataFile::Open(path, kPassword, status);
@@ -240,12 +211,9 @@ TEST(CrashTest, ThreadsReadingAndWritingAtOnceAfterTheKillNeverSeeTheDeadWriters
     for (auto& t : threads) t.join();
     EXPECT_EQ(wrong.load(), 0);
 
-    Person p{};
-    store::Table t(*file, kPeople, &p);
-    ASSERT_EQ(t.Open(), store::NoError);
     std::vector<std::string> expected = Numbered("committed", 10);
     expected.push_back("late");
-    EXPECT_EQ(Names(t, p), expected);
+    EXPECT_EQ(NamesIn(path), expected);
     EXPECT_EQ(JournalRows(path), 0);
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "people_table.h"
 #include "platform/store/data_file.h"
@@ -12,6 +15,33 @@
 namespace zem::test {
 
 inline constexpr const char* kPassword = "qorv lantis  u mepr";
+
+// Adds People rows named stem0, stem1, ... in one batch to the file at path (created when
+// missing), and closes the file again.
+inline void AddPeople(const std::filesystem::path& path, int count, std::string_view stem = "row") {
+    store::OpenStatus status;
+    auto file = store::DataFile::Open(path, kPassword, status);
+    ASSERT_TRUE(file) << status.text;
+    Person p{};
+    store::Table t(*file, kPeople, &p);
+    ASSERT_EQ(t.Open(), store::NoError);
+    ASSERT_EQ(t.Stream(), store::NoError);
+    for (int i = 0; i < count; ++i) {
+        Fill(p, 0, std::string(stem) + std::to_string(i), std::string(15, 'c'));
+        ASSERT_EQ(t.Add(), store::NoError);
+    }
+    ASSERT_EQ(t.Flush(), store::NoError);
+}
+
+// The People rows of the file at path; -1 when it can't be opened.
+inline std::int64_t PeopleIn(const std::filesystem::path& path) {
+    store::OpenStatus status;
+    auto file = store::DataFile::Open(path, kPassword, status);
+    if (!file) return -1;
+    Person p{};
+    store::Table t(*file, kPeople, &p);
+    return t.Open() == store::NoError ? t.Records() : -1;
+}
 
 class StoreTest : public ::testing::Test {
   protected:
