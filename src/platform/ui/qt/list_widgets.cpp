@@ -85,7 +85,11 @@ void FillRows(QTreeWidget* list, ControlView& control, int charset) {
         control.rows.push_back(placed);
     }
     list->addTopLevelItems(topRows);
-    if (model.kind == ControlKind::Tree) list->expandAll();
+    // A row shows open when the window listed its children, closed when it has some unlisted.
+    if (model.kind == ControlKind::Tree)
+        for (std::size_t i = 0; i < control.rows.size(); ++i)
+            control.rows[i]->setExpanded(!model.rows[i].contracted &&
+                                         control.rows[i]->childCount() > 0);
 }
 
 void ApplySelection(QTreeWidget* list, ControlView& control) {
