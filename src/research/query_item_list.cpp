@@ -96,17 +96,19 @@ ui::ListRow QueryItemList::RowFor(const data::GoodsRecord& goods, int order) con
     auto number = [](double value, std::string_view picture) {
         return runtime::FormatNumber(value, picture);
     };
+    // The flag columns say "Yes" for a set flag, not the stored number in front of it.
+    auto flag = [](double value) { return std::string(value != 0 ? "Yes" : ""); };
     return ui::ListRow{{
         std::string(tagged ? kTaggedIcon : kUntaggedIcon),
         number(goods.RANK, "n_10B"),
         std::string(data::StringOf(goods.TITLE)),
         std::string(data::CStringOf(goods.KEYWORDS)),
         number(goods.ADS, "n_10"),
-        number(goods.AFFILATIVE, "n_3~Yes~B"),
+        flag(goods.AFFILATIVE),
         std::string(data::CStringOf(goods.PRICELIST)),
         std::string(data::CStringOf(goods.AMAZONPRICE)),
         number(ShownSaving(listPrice, amazonPrice), "n-_7.2"),
-        number(goods.SHIP, "n3~Yes~B"),
+        flag(goods.SHIP),
         std::string(tagged ? kTagMark : ""),
         runtime::Trimmed(number(listPrice, "n_14.2")),
         runtime::Trimmed(number(amazonPrice, "n_14.2")),

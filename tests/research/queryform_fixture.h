@@ -384,7 +384,8 @@ class QueryFormTest : public FrameTest {
 
     sim::ServiceSimulator simulator{sim::ContentSettings{.seed = 1}};
 
-  private:
+  public:
+    // The rows the form works on, written through this thread's dictionary.
     static void Seed() {
         data::Dictionary& d = data::Dict();
         for (const std::int32_t site : {1, 2, 4, 8, 16, 32}) SetSiteActive(site, site <= kUk);

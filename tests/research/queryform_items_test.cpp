@@ -59,9 +59,9 @@ TEST_F(QueryItemListTest, EachRowShowsItsItemInKeyOrderWithItsSaving) {
     EXPECT_EQ(Trimmed(Column(w, cell::kRank)), (std::vector<std::string>{"12", "", "7", "", ""}));
     EXPECT_EQ(Trimmed(Column(w, cell::kAds)), (std::vector<std::string>{"3", "0", "0", "0", "0"}));
     EXPECT_EQ(Trimmed(Column(w, cell::kAffiliate)),
-              (std::vector<std::string>{"1Yes", "", "", "", ""}));
+              (std::vector<std::string>{"Yes", "", "", "", ""}));
     EXPECT_EQ(Trimmed(Column(w, cell::kShipping)),
-              (std::vector<std::string>{"1Yes", "", "", "", ""}));
+              (std::vector<std::string>{"Yes", "", "", "", ""}));
     EXPECT_EQ(Column(w, cell::kList),
               (std::vector<std::string>{Money(100), Money(200), "", Money(50), Money(80)}));
     EXPECT_EQ(Column(w, cell::kAmazon),

@@ -77,6 +77,9 @@ struct ListColumn {
     bool icon = false;  // the cell holds an icon number (1-based into the control's icons)
     bool sortable = true;
     std::string picture;  // how the cells show their values ("n_10", "d17", "s255")
+    // The column shares the room the list has beyond the other columns' widths, so a list that
+    // grows gives it more; the others keep their widths.
+    bool stretch = false;
     friend bool operator==(const ListColumn&, const ListColumn&) = default;
 };
 

@@ -134,6 +134,7 @@ class ControlReader {
                 ListColumn column{Text(col, "header"), Number(col, "width"), Flag(col, "icon"),
                                   true, Text(col, "picture")};
                 if (col.contains("sortable")) column.sortable = Flag(col, "sortable");
+                column.stretch = Flag(col, "stretch");
                 c.columns.push_back(std::move(column));
             }
         }

@@ -1,6 +1,8 @@
 #include "platform/ui/qt/list_widgets.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <charconv>
 #include <memory>
@@ -20,6 +22,39 @@ int Number(std::string_view text) {
     return failure == std::errc() && end == text.data() + text.size() ? value : 0;
 }
 
+// The width a fixed column needs for its header and its cells: a column is never narrower than
+// what it shows, so no rank or price is cut. An icon column needs its icon only.
+int NeededWidth(const QTreeWidget* list, const Control& model, int column) {
+    const ListColumn& format = model.columns[static_cast<std::size_t>(column)];
+    constexpr int kPadding = 12;  // the cell's margins on both sides
+    const QFontMetrics metrics(list->font());
+    int needed = format.width;
+    if (format.icon) return std::max(needed, list->iconSize().width() + kPadding);
+    needed = std::max(needed, list->header()->fontMetrics().horizontalAdvance(
+                                  list->headerItem()->text(column)) +
+                                  kPadding);
+    const int top = list->topLevelItemCount();
+    for (int i = 0; i < top; ++i)
+        for (QTreeWidgetItemIterator it(list->topLevelItem(i)); *it; ++it)
+            needed = std::max(needed, metrics.horizontalAdvance((*it)->text(column)) + kPadding);
+    return needed;
+}
+
+void ApplyWidths(QTreeWidget* list, const Control& model) {
+    bool stretching = false;
+    for (int i = 0; i < static_cast<int>(model.columns.size()); ++i) {
+        const ListColumn& column = model.columns[static_cast<std::size_t>(i)];
+        if (column.stretch) {
+            stretching = true;
+            list->header()->setSectionResizeMode(i, QHeaderView::Stretch);
+            continue;
+        }
+        list->header()->setSectionResizeMode(i, QHeaderView::Interactive);
+        if (column.width > 0) list->setColumnWidth(i, NeededWidth(list, model, i));
+    }
+    list->header()->setStretchLastSection(!stretching);
+}
+
 void ApplyColumns(QTreeWidget* list, const Control& model, int charset) {
     const int count = std::max<int>(1, static_cast<int>(model.columns.size()));
     list->setColumnCount(count);
@@ -31,9 +66,6 @@ void ApplyColumns(QTreeWidget* list, const Control& model, int charset) {
     }
     list->setHeaderLabels(headers);
     list->setHeaderHidden(!anyHeader);
-    for (int i = 0; i < static_cast<int>(model.columns.size()); ++i)
-        if (model.columns[static_cast<std::size_t>(i)].width > 0)
-            list->setColumnWidth(i, model.columns[static_cast<std::size_t>(i)].width);
 }
 
 void FillCell(QTreeWidgetItem* item, int column, const Control& model, const std::string& cell,
@@ -85,7 +117,11 @@ void FillRows(QTreeWidget* list, ControlView& control, int charset) {
         control.rows.push_back(placed);
     }
     list->addTopLevelItems(topRows);
-    if (model.kind == ControlKind::Tree) list->expandAll();
+    // A row shows open when the window listed its children, closed when it has some unlisted.
+    if (model.kind == ControlKind::Tree)
+        for (std::size_t i = 0; i < control.rows.size(); ++i)
+            control.rows[i]->setExpanded(!model.rows[i].contracted &&
+                                         control.rows[i]->childCount() > 0);
 }
 
 void ApplySelection(QTreeWidget* list, ControlView& control) {
@@ -125,6 +161,7 @@ void ApplyList(QTreeWidget* list, ControlView& control, const Control* before, i
     const bool rowsChanged = !before || before->rows != model.rows ||
                              before->columns != model.columns || before->icons != model.icons;
     if (rowsChanged) FillRows(list, control, charset);
+    if (rowsChanged) ApplyWidths(list, model);
     if (rowsChanged || before->selected != model.selected) ApplySelection(list, control);
 }
 
