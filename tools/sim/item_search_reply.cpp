@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "item_catalog.h"
+#include "large_item_parts.h"
 #include "markup_writer.h"
 #include "money.h"
 #include "number_text.h"
@@ -55,6 +56,7 @@ struct ItemParts {
     bool images = false;
     bool offerSummary = false;
     bool offers = false;
+    bool large = false;  // the parts of the Large group alone
 };
 
 constexpr std::string_view kResponseGroups[] = {
@@ -79,6 +81,7 @@ bool ReadResponseGroups(const std::string* text, ItemParts& parts) {
         if (medium || group == "OfferSummary" || group == "Offers" || group == "OfferFull")
             parts.offerSummary = true;
         if (group == "Large" || group == "Offers" || group == "OfferFull") parts.offers = true;
+        if (group == "Large") parts.large = true;
         if (comma == std::string_view::npos) return true;
         rest.remove_prefix(comma + 1);
     }
@@ -105,6 +108,7 @@ void WriteAttributes(MarkupWriter& writer, const Item& item, std::string_view cu
         WritePrice(writer, "ListPrice", currency, *item.listPrice);
     writer.Element("Manufacturer", item.manufacturer);
     writer.Element("ProductGroup", productGroup);
+    if (parts.large) WriteLargeAttributes(writer, item);
     writer.Close();
 }
 
@@ -144,24 +148,27 @@ void WriteOffers(MarkupWriter& writer, const Item& item, std::string_view curren
 
 // The element order is the one the program's reader follows: identity, rank, attributes with
 // the list price, the offer summary, then the offers.
-void WriteItem(MarkupWriter& writer, const Item& item, std::string_view currency,
-               std::string_view productGroup, const ItemParts& parts) {
+void WriteItem(MarkupWriter& writer, const Item& item, const web::StoreInfo& store,
+               std::string_view productGroup, const ItemParts& parts, bool oversized) {
+    const std::string_view currency = store.currencyCode;
     writer.Open("Item");
     writer.Element("ASIN", item.asin);
     if (parts.attributes) writer.Element("DetailPageURL", item.detailPageUrl);
     if (parts.salesRank && item.salesRank)
         writer.Element("SalesRank", std::to_string(*item.salesRank));
     if (parts.images) WriteImages(writer, item);
+    if (parts.images && parts.large) WriteImageSets(writer, item);
     if (parts.attributes) WriteAttributes(writer, item, currency, productGroup, parts);
     if (parts.offerSummary) WriteOfferSummary(writer, item, currency);
     if (parts.offers) WriteOffers(writer, item, currency);
+    if (parts.large) WriteLargeParts(writer, item, store, oversized);
     writer.Close();
 }
 
 }  // namespace
 
 std::string ItemSearchReply(std::uint64_t seed, const web::StoreInfo& store,
-                            const ProxyRequest& request) {
+                            const ProxyRequest& request, bool oversized) {
     const auto param = [&](std::string_view name) {
         const std::string* value = FindParam(request.params, name);
         return value ? *value : std::string();
@@ -230,7 +237,7 @@ std::string ItemSearchReply(std::uint64_t seed, const web::StoreInfo& store,
     writer.Element("TotalResults", std::to_string(totalResults));
     writer.Element("TotalPages", std::to_string(totalPages));
     for (const Item& item : ItemsOfPage(seed, query, static_cast<int>(page)))
-        WriteItem(writer, item, store.currencyCode, query.searchIndex, parts);
+        WriteItem(writer, item, store, query.searchIndex, parts, oversized);
     return writer.Finish();
 }
 

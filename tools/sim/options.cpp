@@ -46,6 +46,8 @@ std::string ParseOptions(const std::vector<std::string_view>& args, Options& opt
         };
         if (option == "--help" || option == "-h") {
             options.help = true;
+        } else if (option == "--oversized-pages") {
+            options.content.oversizedPages = true;
         } else if (option == "--stall") {
             options.modes.stall = true;
         } else if (!value(text)) {
@@ -183,6 +185,8 @@ SIGTERM ends it with exit code 0.
 
   --seed S                  catalog seed (default 1); replies follow from it and the request
   --depth D, --fanout F     browse trees below every root node (default 3 and 4)
+  --oversized-pages         Large item-search pages of ten items longer than 262,143 bytes
+                            (the program's page buffer)
   --access-key K            an AWSAccessKeyId the service knows (repeatable; default: the
                             program's own key); a request without one, or with another, gets
                             the service's error reply

@@ -82,8 +82,10 @@ Reply SimulatedServices::Answer(const ProxyRequest& request) const {
                                    "BrowseNodeLookupRequest", request, *keyError),
                         {}};
             if (*operation == "ItemSearch")
-                return {
-                    200, std::string(kXml), ItemSearchReply(settings_.seed, *store, request), {}};
+                return {200,
+                        std::string(kXml),
+                        ItemSearchReply(settings_.seed, *store, request, settings_.oversizedPages),
+                        {}};
             if (*operation == "BrowseNodeLookup")
                 return {200, std::string(kXml), BrowseNodeLookupReply(tree_, *store, request), {}};
         }

@@ -23,6 +23,7 @@ struct ContentSettings {
     TreeShape tree;
     // The AWSAccessKeyId values the service knows; any other, or none, gets its error reply.
     std::vector<std::string> accessKeys{std::string(kProgramAccessKey)};
+    bool oversizedPages = false;  // Large item-search pages beyond the program's page buffer
 };
 
 struct Reply {
