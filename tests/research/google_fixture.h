@@ -5,6 +5,7 @@
 // simulator, reached as the configured proxy, for the result pages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -82,41 +83,19 @@ inline std::string Upper(std::string_view text) {
 }
 
 // The texts between each occurrence of open and the next close.
-inline std::vector<std::string> Between(std::string_view page, std::string_view open,
-                                        std::string_view close) {
-    std::vector<std::string> found;
-    for (std::size_t at = page.find(open); at != std::string_view::npos; at = page.find(open, at)) {
-        at += open.size();
-        const std::size_t end = page.find(close, at);
-        if (end == std::string_view::npos) break;
-        found.emplace_back(page.substr(at, end - at));
-    }
-    return found;
-}
-
-// The simulator's page for plain keywords (letters, digits, blanks) in a store's country.
-inline std::string SimulatedPage(std::uint64_t seed, std::int32_t site, std::string_view keywords) {
-    const web::StoreInfo* store = web::StoreBySite(site);
-    std::string phrase(keywords);
-    for (char& c : phrase)
-        if (c == ' ') c = '+';
-    const std::string target = "http://" + std::string(store->searchHost) +
-                               "/search?hl=en&safe=off&q=%22" + phrase +
-                               "%22&btnG=Search&gl=" + std::string(store->country);
-    const auto request = sim::ParseProxyTarget(target, "");
-    return request ? sim::ResultPage(seed, *store, *request) : std::string();
-}
-
+// What the simulator put on its page for plain keywords in a store's country, searched as a
+// phrase.
 inline PageCounts CountsOf(std::uint64_t seed, std::int32_t site, std::string_view keywords) {
-    const std::string page = SimulatedPage(seed, site, keywords);
-    const std::string domain = Upper(web::StoreBySite(site)->domain);
+    const web::StoreInfo* store = web::StoreBySite(site);
+    const sim::ResultPageFacts facts =
+        sim::DrawResultPage(seed, *store, store->searchHost, "\"" + std::string(keywords) + "\"")
+            .facts;
     PageCounts counts;
-    for (const std::string& address : Between(page, "<span class=\"a\">", "</span>"))
-        if (Upper(address).find("WWW." + domain) != std::string::npos) counts.ownAd = true;
-    for (const std::string& link : Between(page, "<h2 class=\"r\"><a href=\"", "\"")) {
-        ++counts.results;
-        if (!Upper(link).starts_with("HTTP://WWW." + domain)) ++counts.competitors;
-    }
+    counts.ownAd =
+        std::find(facts.topIsStore.begin(), facts.topIsStore.end(), true) != facts.topIsStore.end();
+    counts.results = facts.links.size();
+    counts.competitors =
+        static_cast<int>(std::count(facts.linkIsStore.begin(), facts.linkIsStore.end(), false));
     return counts;
 }
 

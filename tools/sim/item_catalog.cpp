@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "ascii.h"
 #include "money.h"
@@ -19,6 +20,45 @@ constexpr std::array<std::string_view, 10> kNouns{
 constexpr std::array<std::string_view, 10> kVariants{
     "Black",           "Blue",        "Stainless Steel", "2-Pack",  "Large", "Second Edition",
     "Limited Edition", "Travel Size", "10 Count",        "Gift Box"};
+// Words of the stores outside the US, in UTF-8 as the service sends them.
+constexpr std::array<std::string_view, 6> kUkNouns{
+    "Café Set", "Crème Brûlée Kit", "Gift Set", "Naïve Edition", "Pack", "Collection"};
+constexpr std::array<std::string_view, 6> kFrNouns{
+    "Édition Spéciale", "Coffret Prestige", "Cafetière", "Série Limitée", "Boîte", "Kit"};
+constexpr std::array<std::string_view, 6> kDeNouns{"Größe XL",    "Zubehör-Set", "Kaffeemühle",
+                                                   "Geschenkbox", "Übergröße",   "Set"};
+constexpr std::array<std::string_view, 6> kCaNouns{"Édition française", "Set", "Coffret", "Pack",
+                                                   "Québec Edition",    "Kit"};
+constexpr std::array<std::string_view, 6> kJpNouns{"セット",         "限定版", "デジタル版",
+                                                   "ギフトボックス", "新品",   "コレクション"};
+constexpr std::array<std::string_view, 6> kJpBrands{"ソニー",       "任天堂",     "東芝",
+                                                    "パナソニック", "山田製作所", "バンダイ"};
+constexpr std::array<std::string_view, 4> kDeBrands{"Müller & Söhne", "Kessler & Sons",
+                                                    "Weiß Design", "Lumen"};
+
+std::span<const std::string_view> NounsOf(const web::StoreInfo& store) {
+    switch (store.siteFlag) {
+        case 2:
+            return kUkNouns;
+        case 4:
+            return kFrNouns;
+        case 8:
+            return kDeNouns;
+        case 16:
+            return kJpNouns;
+        case 32:
+            return kCaNouns;
+        default:
+            return kNouns;
+    }
+}
+
+std::string_view DrawBrand(Rng& rng, const web::StoreInfo& store) {
+    if (store.siteFlag == 16 && rng.Chance(2, 3)) return kJpBrands[rng.Below(kJpBrands.size())];
+    if (store.siteFlag == 8 && rng.Chance(1, 3)) return kDeBrands[rng.Below(kDeBrands.size())];
+    return kBrands[rng.Below(kBrands.size())];
+}
+
 constexpr std::array<std::string_view, 4> kUsedConditions{"good", "verygood", "acceptable", "mint"};
 constexpr std::string_view kBase36 = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
@@ -128,13 +168,13 @@ Item MakeItem(std::uint64_t searchKey, const ItemQuery& query, int position) {
     Item item;
     item.asin = AsinOf(searchKey, IsBookIndex(query.searchIndex), position);
 
-    const std::string_view brand = kBrands[rng.Below(kBrands.size())];
+    const std::string_view brand = DrawBrand(rng, *query.store);
     if (!rng.Chance(1, 10)) item.brand = brand;
     item.manufacturer = brand;
     std::string words = TitleWords(query.keywords);
     if (words.empty()) words = query.searchIndex;
-    item.title =
-        std::string(brand) + " " + words + " " + std::string(kNouns[rng.Below(kNouns.size())]);
+    item.title = std::string(brand) + " " + words + " " +
+                 std::string(NounsOf(*query.store)[rng.Below(NounsOf(*query.store).size())]);
     // About half the titles carry variants after " - ", which the program cuts off for keywords.
     for (int dashes = static_cast<int>(rng.Below(4)) - 1; dashes > 0; --dashes)
         item.title += " - " + std::string(kVariants[rng.Below(kVariants.size())]);
@@ -202,6 +242,11 @@ Item MakeItem(std::uint64_t searchKey, const ItemQuery& query, int position) {
 int TotalResultsOf(std::uint64_t seed, const ItemQuery& query) {
     if (query.maximumPrice > 0 && query.minimumPrice > query.maximumPrice) return 0;
     Rng rng(SearchKey(seed, query));
+    // A single letter finds nearly everything: more than 10,000 pages.
+    const std::size_t first = query.keywords.find_first_not_of(' ');
+    if (first != std::string::npos &&
+        query.keywords.find_first_not_of(' ', first + 1) == std::string::npos)
+        return static_cast<int>(rng.Between(100'001, 3'000'000));
     switch (rng.Below(8)) {
         case 0:
             return 0;

@@ -1,8 +1,11 @@
 #include "item_search_reply.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "item_catalog.h"
+#include "large_item_parts.h"
 #include "markup_writer.h"
 #include "money.h"
 #include "number_text.h"
@@ -46,14 +49,45 @@ void WritePrice(MarkupWriter& writer, std::string_view name, std::string_view cu
     writer.Close();
 }
 
-// The element order is the one the program's reader follows: identity, rank, attributes with
-// the list price, the offer summary, then the offers.
-void WriteItem(MarkupWriter& writer, const Item& item, std::string_view currency,
-               std::string_view productGroup) {
-    writer.Open("Item");
-    writer.Element("ASIN", item.asin);
-    writer.Element("DetailPageURL", item.detailPageUrl);
-    if (item.salesRank) writer.Element("SalesRank", std::to_string(*item.salesRank));
+// The parts of an item a request's response groups ask for.
+struct ItemParts {
+    bool attributes = false;  // DetailPageURL and ItemAttributes
+    bool salesRank = false;
+    bool images = false;
+    bool offerSummary = false;
+    bool offers = false;
+    bool large = false;  // the parts of the Large group alone
+};
+
+constexpr std::string_view kResponseGroups[] = {
+    "Accessories", "BrowseNodes", "EditorialReview", "Images",       "ItemAttributes", "ItemIds",
+    "Large",       "Medium",      "OfferFull",       "OfferSummary", "Offers",         "Request",
+    "Reviews",     "SalesRank",   "Similarities",    "Small"};
+
+// Answers false for a group the service does not know. Without ResponseGroup the service
+// answers Small.
+bool ReadResponseGroups(const std::string* text, ItemParts& parts) {
+    std::string_view rest = text ? std::string_view(*text) : std::string_view("Small");
+    while (true) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view group = rest.substr(0, comma);
+        if (std::find(std::begin(kResponseGroups), std::end(kResponseGroups), group) ==
+            std::end(kResponseGroups))
+            return false;
+        const bool medium = group == "Medium" || group == "Large";
+        if (medium || group == "Small" || group == "ItemAttributes") parts.attributes = true;
+        if (medium || group == "SalesRank") parts.salesRank = true;
+        if (medium || group == "Images") parts.images = true;
+        if (medium || group == "OfferSummary" || group == "Offers" || group == "OfferFull")
+            parts.offerSummary = true;
+        if (group == "Large" || group == "Offers" || group == "OfferFull") parts.offers = true;
+        if (group == "Large") parts.large = true;
+        if (comma == std::string_view::npos) return true;
+        rest.remove_prefix(comma + 1);
+    }
+}
+
+void WriteImages(MarkupWriter& writer, const Item& item) {
     writer.Open("SmallImage");
     writer.Element("URL", "http://images.service-sim.invalid/images/P/" + item.asin + ".01.jpg");
     writer.Open("Height", {{"Units", "pixels"}});
@@ -63,15 +97,22 @@ void WriteItem(MarkupWriter& writer, const Item& item, std::string_view currency
     writer.Text("60");
     writer.Close();
     writer.Close();
+}
 
+void WriteAttributes(MarkupWriter& writer, const Item& item, std::string_view currency,
+                     std::string_view productGroup, const ItemParts& parts) {
     writer.Open("ItemAttributes");
     if (!item.brand.empty()) writer.Element("Brand", item.brand);
     writer.Element("Title", item.title);
-    if (item.listPrice) WritePrice(writer, "ListPrice", currency, *item.listPrice);
+    if (parts.salesRank && item.listPrice)
+        WritePrice(writer, "ListPrice", currency, *item.listPrice);
     writer.Element("Manufacturer", item.manufacturer);
     writer.Element("ProductGroup", productGroup);
+    if (parts.large) WriteLargeAttributes(writer, item);
     writer.Close();
+}
 
+void WriteOfferSummary(MarkupWriter& writer, const Item& item, std::string_view currency) {
     writer.Open("OfferSummary");
     if (item.lowestNewPrice) WritePrice(writer, "LowestNewPrice", currency, *item.lowestNewPrice);
     if (item.lowestUsedPrice)
@@ -81,7 +122,9 @@ void WriteItem(MarkupWriter& writer, const Item& item, std::string_view currency
     writer.Element("TotalCollectible", "0");
     writer.Element("TotalRefurbished", "0");
     writer.Close();
+}
 
+void WriteOffers(MarkupWriter& writer, const Item& item, std::string_view currency) {
     writer.Open("Offers");
     writer.Element("TotalOffers", std::to_string(item.offers.size()));
     writer.Element("TotalOfferPages", item.offers.empty() ? "0" : "1");
@@ -101,13 +144,31 @@ void WriteItem(MarkupWriter& writer, const Item& item, std::string_view currency
         writer.Close();
     }
     writer.Close();
+}
+
+// The element order is the one the program's reader follows: identity, rank, attributes with
+// the list price, the offer summary, then the offers.
+void WriteItem(MarkupWriter& writer, const Item& item, const web::StoreInfo& store,
+               std::string_view productGroup, const ItemParts& parts, bool oversized) {
+    const std::string_view currency = store.currencyCode;
+    writer.Open("Item");
+    writer.Element("ASIN", item.asin);
+    if (parts.attributes) writer.Element("DetailPageURL", item.detailPageUrl);
+    if (parts.salesRank && item.salesRank)
+        writer.Element("SalesRank", std::to_string(*item.salesRank));
+    if (parts.images) WriteImages(writer, item);
+    if (parts.images && parts.large) WriteImageSets(writer, item);
+    if (parts.attributes) WriteAttributes(writer, item, currency, productGroup, parts);
+    if (parts.offerSummary) WriteOfferSummary(writer, item, currency);
+    if (parts.offers) WriteOffers(writer, item, currency);
+    if (parts.large) WriteLargeParts(writer, item, store, oversized);
     writer.Close();
 }
 
 }  // namespace
 
 std::string ItemSearchReply(std::uint64_t seed, const web::StoreInfo& store,
-                            const ProxyRequest& request) {
+                            const ProxyRequest& request, bool oversized) {
     const auto param = [&](std::string_view name) {
         const std::string* value = FindParam(request.params, name);
         return value ? *value : std::string();
@@ -156,6 +217,13 @@ std::string ItemSearchReply(std::uint64_t seed, const web::StoreInfo& store,
         page = *value;
     }
 
+    ItemParts parts;
+    if (!ReadResponseGroups(FindParam(request.params, "ResponseGroup"), parts))
+        return Error(request, "AWS.InvalidResponseGroup",
+                     "The value you specified for ResponseGroup is invalid. Valid values include "
+                     "[Small, Medium, Large, ItemAttributes, Images, OfferSummary, Offers, "
+                     "SalesRank, ItemIds, ...].");
+
     MarkupWriter writer;
     OpenServiceReply(writer, kRoot, request);
     writer.Open("Items");
@@ -169,7 +237,7 @@ std::string ItemSearchReply(std::uint64_t seed, const web::StoreInfo& store,
     writer.Element("TotalResults", std::to_string(totalResults));
     writer.Element("TotalPages", std::to_string(totalPages));
     for (const Item& item : ItemsOfPage(seed, query, static_cast<int>(page)))
-        WriteItem(writer, item, store.currencyCode, query.searchIndex);
+        WriteItem(writer, item, store, query.searchIndex, parts, oversized);
     return writer.Finish();
 }
 

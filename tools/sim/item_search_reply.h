@@ -1,6 +1,8 @@
 #pragma once
-// The reply to an ItemSearch request (response group Large) for one store: a page of items from
-// the synthetic catalog, or an error reply without TotalResults when the request is bad.
+// The reply to an ItemSearch request for one store: a page of items from the synthetic catalog
+// with the parts its response groups ask for, or an error reply without TotalResults when the
+// request is bad. `oversized` makes every Large page of ten items longer than the program's
+// page buffer.
 #include <cstdint>
 #include <string>
 
@@ -10,6 +12,6 @@
 namespace zem::sim {
 
 std::string ItemSearchReply(std::uint64_t seed, const web::StoreInfo& store,
-                            const ProxyRequest& request);
+                            const ProxyRequest& request, bool oversized = false);
 
 }  // namespace zem::sim

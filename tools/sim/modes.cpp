@@ -1,8 +1,10 @@
 #include "modes.h"
 
+#include <charconv>
 #include <limits>
 
 #include "number_text.h"
+#include "rng.h"
 
 namespace zem::sim {
 
@@ -31,6 +33,21 @@ bool SetCount(std::optional<std::size_t>& count, std::string_view value,
 
 }  // namespace
 
+std::optional<double> ParseRate(std::string_view text) {
+    double rate = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rate);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || !(rate >= 0) ||
+        rate > 1)
+        return std::nullopt;
+    return rate;
+}
+
+bool IsThrottled(std::uint64_t seed, std::uint64_t n, double rate) {
+    constexpr std::uint64_t kScale = 1'000'000;
+    const auto threshold = static_cast<std::uint64_t>(rate * kScale + 0.5);
+    return Rng(Hasher().Add(seed).Add("throttle").Add(n).Value()).Below(kScale) < threshold;
+}
+
 std::string ApplyModeParams(Modes& modes, const QueryParams& params) {
     Modes next = modes;
     for (const auto& [key, value] : params) {
@@ -57,6 +74,10 @@ std::string ApplyModeParams(Modes& modes, const QueryParams& params) {
         } else if (key == "times") {
             if (!SetCount(next.failTimes, value, number))
                 return "times takes a request count or none";
+        } else if (key == "throttle-rate") {
+            const std::optional<double> rate = ParseRate(value);
+            if (!rate) return "throttle-rate takes a rate from 0 to 1";
+            next.throttleRate = *rate;
         } else {
             return "unknown mode " + key;
         }
@@ -96,6 +117,11 @@ std::string DescribeModes(const Modes& modes) {
     if (modes.fail == Failure::Throttle) add("--fail throttle");
     if (modes.cut) add("--cut " + std::to_string(*modes.cut));
     if (modes.failTimes) add("--fail-times " + std::to_string(*modes.failTimes));
+    if (modes.throttleRate > 0) {
+        char rate[32];
+        const auto end = std::to_chars(rate, rate + sizeof rate, modes.throttleRate).ptr;
+        add("--throttle-rate " + std::string(rate, end));
+    }
     return text.empty() ? "normal" : text;
 }
 

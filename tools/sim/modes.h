@@ -1,6 +1,7 @@
 #pragma once
 // The ways the simulator can misbehave, set on the command line or switched while it runs.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +22,16 @@ struct Modes {
     std::optional<std::size_t> cut;  // body bytes sent before the connection is closed
     // When set, fail and cut apply to this many more proxied requests and then switch off.
     std::optional<std::size_t> failTimes;
+    // The share of service requests (0 to 1) answered with the throttling error when no other
+    // failure applies; which ones follows from the seed and the request's number.
+    double throttleRate = 0;
 };
+
+// "0.1": a rate from 0 to 1.
+std::optional<double> ParseRate(std::string_view text);
+
+// Whether the request numbered `n` (from 0, service requests only) falls to the throttle rate.
+bool IsThrottled(std::uint64_t seed, std::uint64_t n, double rate);
 
 // Takes one request's share of the modes: answers the modes that apply to it and counts it
 // against failTimes.
@@ -30,7 +40,8 @@ Modes TakeRequestModes(Modes& modes);
 // "500", "drop" or "throttle" (and "none" for the control endpoint).
 std::optional<Failure> ParseFailure(std::string_view text);
 
-// Applies the control endpoint's parameters (reset, auth, delay, stall, fail, cut, times) in
+// Applies the control endpoint's parameters (reset, auth, delay, stall, fail, cut, times,
+// throttle-rate) in
 // order.
 // Answers an error text, or empty when all applied.
 std::string ApplyModeParams(Modes& modes, const QueryParams& params);

@@ -10,7 +10,6 @@ namespace zem::sim {
 namespace {
 
 // The program's fixed access key; replies echo it like any other argument.
-constexpr std::string_view kAccessKey = "0Q7ZK3T1W9M5B2X8C4NV";
 
 bool ReadInt(std::string_view text, int low, int high, int& out) {
     const std::optional<std::int64_t> value = ParseCount(text);
@@ -27,7 +26,13 @@ const web::StoreInfo* StoreNamed(std::string_view name) {
 
 }  // namespace
 
+// Dumps ask with the first key the service knows.
+static std::string DumpAccessKey(const Options& options) {
+    return options.content.accessKeys.empty() ? std::string() : options.content.accessKeys.front();
+}
+
 std::string ParseOptions(const std::vector<std::string_view>& args, Options& options) {
+    bool accessKeyGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view option = args[i];
         const auto value = [&](std::string_view& out) {
@@ -41,6 +46,8 @@ std::string ParseOptions(const std::vector<std::string_view>& args, Options& opt
         };
         if (option == "--help" || option == "-h") {
             options.help = true;
+        } else if (option == "--oversized-pages") {
+            options.content.oversizedPages = true;
         } else if (option == "--stall") {
             options.modes.stall = true;
         } else if (!value(text)) {
@@ -71,6 +78,15 @@ std::string ParseOptions(const std::vector<std::string_view>& args, Options& opt
             const std::optional<std::int64_t> count = ParseCount(text);
             if (!count) return needs("a request count");
             options.modes.failTimes = static_cast<std::size_t>(*count);
+        } else if (option == "--access-key") {
+            // The first one replaces the program's key as the only known one.
+            if (!accessKeyGiven) options.content.accessKeys.clear();
+            accessKeyGiven = true;
+            options.content.accessKeys.emplace_back(text);
+        } else if (option == "--throttle-rate") {
+            const std::optional<double> rate = ParseRate(text);
+            if (!rate) return needs("a rate from 0 to 1");
+            options.modes.throttleRate = *rate;
         } else if (option == "--cut") {
             const std::optional<std::int64_t> bytes = ParseCount(text);
             if (!bytes) return needs("a byte count");
@@ -116,7 +132,7 @@ std::string DumpRequest(const Options& options, ProxyRequest& request) {
     if (options.dump == "itemsearch") {
         request.host = store->serviceHost;
         request.path = "/onca/xml";
-        params = {{"Service", "AWSECommerceService"}, {"AWSAccessKeyId", std::string(kAccessKey)},
+        params = {{"Service", "AWSECommerceService"}, {"AWSAccessKeyId", DumpAccessKey(options)},
                   {"Version", "2007-06-13"},          {"Operation", "ItemSearch"},
                   {"ResponseGroup", "Large"},         {"SearchIndex", options.searchIndex},
                   {"Keywords", options.keywords}};
@@ -139,7 +155,7 @@ std::string DumpRequest(const Options& options, ProxyRequest& request) {
         request.host = store->serviceHost;
         request.path = "/onca/xml";
         params = {{"Service", "AWSECommerceService"},
-                  {"AWSAccessKeyId", std::string(kAccessKey)},
+                  {"AWSAccessKeyId", DumpAccessKey(options)},
                   {"Operation", "BrowseNodeLookup"},
                   {"ResponseGroup", "BrowseNodeInfo"},
                   {"BrowseNodeId", node}};
@@ -169,6 +185,11 @@ SIGTERM ends it with exit code 0.
 
   --seed S                  catalog seed (default 1); replies follow from it and the request
   --depth D, --fanout F     browse trees below every root node (default 3 and 4)
+  --oversized-pages         Large item-search pages of ten items longer than 262,143 bytes
+                            (the program's page buffer)
+  --access-key K            an AWSAccessKeyId the service knows (repeatable; default: the
+                            program's own key); a request without one, or with another, gets
+                            the service's error reply
 
 Modes (also switched at run time through http://sim.control/mode?...):
   --require-proxy-auth U:P  answer 407 without Basic proxy credentials U:P
@@ -179,10 +200,12 @@ Modes (also switched at run time through http://sim.control/mode?...):
   --cut N                   announce the full Content-Length, send N body bytes, then close
                             (with --stall: send N bytes, then hang)
   --fail-times N            --fail and --cut apply to the next N requests only
+  --throttle-rate R         answer that share (0 to 1) of the service requests with the
+                            throttling error; which ones follows from the seed
 
 Control host (outside every mode):
   http://sim.control/mode?reset&auth=U:P&delay=N&stall=0|1&fail=none|500|drop|throttle
-                         &cut=N|none&times=N|none
+                         &cut=N|none&times=N|none&throttle-rate=R
   http://sim.control/requests[?clear]   the proxied requests, one "METHOD target" a line
 
 Dump one reply to stdout instead of serving:

@@ -13,6 +13,7 @@
 #include "connection_drop.h"
 #include "proxy_auth.h"
 #include "service_reply.h"
+#include "web/stores.h"
 
 namespace zem::sim {
 namespace {
@@ -20,10 +21,17 @@ namespace {
 constexpr std::size_t kRequestLogLimit = 10'000;
 constexpr std::string_view kText = "text/plain; charset=UTF-8";
 
+bool IsServiceHost(std::string_view host) {
+    for (const web::StoreInfo& store : web::Stores())
+        if (store.serviceHost == host) return true;
+    return false;
+}
+
 }  // namespace
 
 struct ServiceSimulator::State {
-    State(ContentSettings content, Modes initial) : services(content), modes(std::move(initial)) {}
+    State(ContentSettings content, Modes initial)
+        : services(content), seed(content.seed), modes(std::move(initial)) {}
 
     httplib::Server::HandlerResponse Handle(const httplib::Request& request,
                                             httplib::Response& response);
@@ -34,6 +42,8 @@ struct ServiceSimulator::State {
     void WaitForStop();
 
     const SimulatedServices services;
+    const std::uint64_t seed;
+    std::uint64_t serviceRequests = 0;  // the throttle rate's count
     mutable std::mutex mutex;
     std::condition_variable stopped;
     Modes modes;
@@ -119,6 +129,9 @@ httplib::Server::HandlerResponse ServiceSimulator::State::Handle(const httplib::
     {
         std::lock_guard lock(mutex);
         current = TakeRequestModes(modes);
+        if (IsServiceHost(parsed->host) && current.fail == Failure::None &&
+            current.throttleRate > 0 && IsThrottled(seed, serviceRequests++, current.throttleRate))
+            current.fail = Failure::Throttle;
         if (requests.size() >= kRequestLogLimit) requests.pop_front();
         requests.push_back(request.method + " " + request.target);
     }

@@ -1,5 +1,7 @@
 #include "simulated_services.h"
 
+#include <algorithm>
+
 #include "browse_node_reply.h"
 #include "item_search_reply.h"
 #include "markup_writer.h"
@@ -27,6 +29,21 @@ const web::StoreInfo* StoreOfSearchHost(std::string_view host) {
 
 }  // namespace
 
+std::optional<ServiceError> AccessKeyError(const ProxyRequest& request,
+                                           const std::vector<std::string>& known) {
+    const std::string* key = FindParam(request.params, "AWSAccessKeyId");
+    if (!key || key->empty())
+        return ServiceError{"AWS.MissingParameters",
+                            "Your request is missing required parameters. Required parameters "
+                            "include AWSAccessKeyId."};
+    if (std::find(known.begin(), known.end(), *key) == known.end())
+        return ServiceError{"AWS.InvalidParameterValue",
+                            *key +
+                                " is not a valid value for AWSAccessKeyId. Please change this "
+                                "value and retry your request."};
+    return std::nullopt;
+}
+
 Reply StatusReply(int status, std::string_view reason, std::string_view detail) {
     const std::string title = std::to_string(status) + " " + std::string(reason);
     MarkupWriter w;
@@ -50,9 +67,25 @@ Reply SimulatedServices::Answer(const ProxyRequest& request) const {
         const std::string* service = FindParam(request.params, "Service");
         const std::string* operation = FindParam(request.params, "Operation");
         if (service && *service == "AWSECommerceService" && operation) {
+            const std::optional<ServiceError> keyError =
+                AccessKeyError(request, settings_.accessKeys);
+            if (keyError && *operation == "ItemSearch")
+                return {200,
+                        std::string(kXml),
+                        ErrorReply("ItemSearchResponse", "Items", "ItemSearchRequest", request,
+                                   *keyError),
+                        {}};
+            if (keyError && *operation == "BrowseNodeLookup")
+                return {200,
+                        std::string(kXml),
+                        ErrorReply("BrowseNodeLookupResponse", "BrowseNodes",
+                                   "BrowseNodeLookupRequest", request, *keyError),
+                        {}};
             if (*operation == "ItemSearch")
-                return {
-                    200, std::string(kXml), ItemSearchReply(settings_.seed, *store, request), {}};
+                return {200,
+                        std::string(kXml),
+                        ItemSearchReply(settings_.seed, *store, request, settings_.oversizedPages),
+                        {}};
             if (*operation == "BrowseNodeLookup")
                 return {200, std::string(kXml), BrowseNodeLookupReply(tree_, *store, request), {}};
         }

@@ -331,6 +331,19 @@ TEST(ItemSearchReply, BadRequestsGetAnErrorReplyWithoutTotals) {
          "AWS.InvalidOperationParameter"},
         {"OtherService", "http://" + us + "/onca/xml?Service=Other&Operation=ItemSearch",
          "AWS.InvalidServiceParameter"},
+        {"NoAccessKey",
+         "http://" + us +
+             "/onca/xml?Service=AWSECommerceService&Operation=ItemSearch&SearchIndex=Books"
+             "&Keywords=tea",
+         "AWS.MissingParameters"},
+        {"UnknownAccessKey",
+         "http://" + us +
+             "/onca/xml?Service=AWSECommerceService&AWSAccessKeyId=1NOTAKEY&Operation=ItemSearch"
+             "&SearchIndex=Books&Keywords=tea",
+         "AWS.InvalidParameterValue"},
+        {"UnknownResponseGroup",
+         ServiceUrl(us, "ItemSearch", "&ResponseGroup=Large,Huge&SearchIndex=Books&Keywords=tea"),
+         "AWS.InvalidResponseGroup"},
     };
     const RunningSimulator sim;
     for (const Case& c : cases) {
@@ -361,6 +374,56 @@ TEST(ItemSearchReply, KeywordBytesOfCodePage1252ComeBackAsUtf8) {
     EXPECT_NE(titles[0]->Text().find("Caf\xC3\xA9 Cr\xC3\xA8me"), std::string::npos)
         << titles[0]->Text();
     EXPECT_EQ(page.root->Descendants("Keywords").at(0)->Text(), "caf\xC3\xA9 cr\xC3\xA8me");
+}
+
+TEST(ItemSearchReply, ResponseGroupsDecideWhatAnItemHolds) {
+    struct Case {
+        const char* group;
+        std::vector<std::string> present, absent;
+    };
+    const Case cases[] = {
+        {"Small",
+         {"ASIN", "DetailPageURL", "ItemAttributes"},
+         {"SalesRank", "SmallImage", "OfferSummary", "Offers", "ListPrice"}},
+        {"Medium", {"ItemAttributes", "SmallImage", "OfferSummary"}, {"Offers"}},
+        {"Large", {"ItemAttributes", "SmallImage", "OfferSummary", "Offers"}, {}},
+        {"ItemIds", {"ASIN"}, {"ItemAttributes", "OfferSummary", "Offers"}},
+        {"Offers", {"OfferSummary", "Offers"}, {"ItemAttributes", "SmallImage"}},
+    };
+    const RunningSimulator sim;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.group);
+        const MarkupDocument page = sim.Document(ServiceUrl(
+            "ecs.amazonaws.com", "ItemSearch",
+            std::string("&ResponseGroup=") + c.group + "&SearchIndex=Toys&Keywords=robot+kit"));
+        const std::vector<const MarkupNode*> items = Items(page).Children("Item");
+        ASSERT_FALSE(items.empty());
+        for (const std::string& name : c.present)
+            EXPECT_FALSE(page.root->Descendants(name).empty()) << name;
+        for (const std::string& name : c.absent)
+            EXPECT_TRUE(page.root->Descendants(name).empty()) << name;
+    }
+    // Without ResponseGroup the service answers Small.
+    const MarkupDocument plain = sim.Document(
+        ServiceUrl("ecs.amazonaws.com", "ItemSearch", "&SearchIndex=Toys&Keywords=robot+kit"));
+    EXPECT_FALSE(plain.root->Descendants("ItemAttributes").empty());
+    EXPECT_TRUE(plain.root->Descendants("OfferSummary").empty());
+}
+
+TEST(ItemSearchReply, ASingleLetterFindsMoreThanTenThousandPages) {
+    const RunningSimulator sim;
+    for (const char* keywords : {"a", "x", "+7+"}) {
+        SCOPED_TRACE(keywords);
+        const std::string rest = std::string("&SearchIndex=Books&Keywords=") + keywords;
+        const MarkupDocument first = sim.Document(ItemSearchUrl("ecs.amazonaws.com", rest));
+        const int pages = IntText(Items(first), "TotalPages");
+        EXPECT_GT(pages, 10'000);
+        EXPECT_EQ(Items(first).Children("Item").size(), 10u);
+        const MarkupDocument last = sim.Document(
+            ItemSearchUrl("ecs.amazonaws.com", rest + "&ItemPage=" + std::to_string(pages)));
+        EXPECT_FALSE(Items(last).Children("Item").empty());
+        EXPECT_EQ(IntText(Items(last), "TotalPages"), pages);
+    }
 }
 
 }  // namespace

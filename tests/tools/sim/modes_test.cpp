@@ -2,6 +2,7 @@
 // for hosts it does not stand in for.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "proxy_auth.h"
@@ -96,6 +97,33 @@ TEST(Modes, ThrottleAnswersTheServicesThrottlingErrorWith503) {
     EXPECT_NE(result->body.find("<Error><Code>RequestThrottled</Code><Message>"), std::string::npos)
         << result->body;
     EXPECT_EQ(result->body.find("TotalResults"), std::string::npos);
+}
+
+TEST(Modes, ThrottleRateThrottlesThatShareOfServiceRequestsTheSameWayEachRun) {
+    const std::string url = ItemSearchUrl("ecs.amazonaws.com", "&SearchIndex=Books&Keywords=tea");
+    const auto statuses = [&](const RunningSimulator& sim, int n) {
+        std::vector<int> seen;
+        for (int i = 0; i < n; ++i) {
+            const httplib::Result result = FetchThrough(sim.port, url);
+            seen.push_back(result ? result->status : -1);
+            if (result && result->status == 503) {
+                EXPECT_NE(result->body.find("<Code>RequestThrottled</Code>"), std::string::npos);
+            }
+        }
+        return seen;
+    };
+    const RunningSimulator sim({}, {.throttleRate = 0.25});
+    const std::vector<int> first = statuses(sim, 200);
+    const auto throttled = std::count(first.begin(), first.end(), 503);
+    EXPECT_EQ(std::count(first.begin(), first.end(), 200) + throttled, 200);
+    EXPECT_GT(throttled, 25);
+    EXPECT_LT(throttled, 75);
+    const RunningSimulator twin({}, {.throttleRate = 0.25});
+    EXPECT_EQ(statuses(twin, 200), first);
+    // Result pages are the search engine's, which never throttles.
+    const RunningSimulator always({}, {.throttleRate = 1});
+    EXPECT_EQ(FetchThrough(always.port, kPageUrl)->status, 200);
+    EXPECT_EQ(FetchThrough(always.port, url)->status, 503);
 }
 
 TEST(Modes, FailTimesFailsOnlyTheNextRequests) {

@@ -96,7 +96,6 @@ TEST(Program, DumpWritesOneReply) {
         {{"--dump", "itemsearch", "--store", "jp", "--keywords", "tea", "--page", "1"},
          "ItemSearchResponse"},
         {{"--dump", "browsenode", "--store", "ca"}, "BrowseNodeLookupResponse"},
-        {{"--dump", "search", "--store", "uk", "--keywords", "tea"}, "html"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.root);
@@ -106,6 +105,12 @@ TEST(Program, DumpWritesOneReply) {
         EXPECT_EQ(reply.error, "");
         EXPECT_NE(reply.root->Child(c.root), nullptr);
     }
+    // A result page is HTML of its time, beyond the tree reader of these tests.
+    Program page({"--dump", "search", "--store", "uk", "--keywords", "tea"});
+    const std::string html = page.ReadAll();
+    EXPECT_EQ(page.Wait(), 0);
+    EXPECT_TRUE(html.starts_with("<!doctype html><html>")) << html.substr(0, 100);
+    EXPECT_TRUE(html.ends_with("</body></html>\n"));
     Program wrong({"--dump", "itemsearch", "--store", "xx"});
     EXPECT_EQ(wrong.ReadAll(), "");
     EXPECT_EQ(wrong.Wait(), 2);

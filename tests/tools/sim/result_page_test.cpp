@@ -1,156 +1,132 @@
-// Result pages: the sponsored block and the ordinary results laid out so that a reader walking
-// the page as the program's result-page reader does sees every ad and every result.
+// Result pages: the program's result-page reader, run over the simulator's pages, finds the
+// sponsored results and the ordinary results the simulator put there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "data/data_fixture.h"
+#include "result_page.h"
 #include "tools/sim/running_simulator.h"
+#include "web/google_ads_handler.h"
+#include "web/handlers/parse_text.h"
 #include "web/stores.h"
 
 namespace zem::test {
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
+constexpr const char* kPhrases[] = {
+    "digital camera", "red wine",      "tea kettle",   "garden hose",   "mp3 player",
+    "chess",          "running shoes", "lamp",         "\"usb stick\"", "dvd box",
+    "lego",           "coffee & tea",  "baby monitor", "<b>bold</b>",   "gps",
+    "tent",           "harry potter",  "ipod case",    "printer ink",   "wok"};
 
-struct Counts {
-    int ads = 0;
-    int ownAds = 0;  // sponsored results showing "WWW." + the store's domain
-    int results = 0;
-    int elsewhere = 0;  // ordinary results not under "HTTP://WWW." + the store's domain
-    bool operator==(const Counts&) const = default;
+class ResultPageReaderTest : public DataTest {
+  protected:
+    // Reads the page into a fresh Goods row of a query on the store; answers the row as read back.
+    struct Read {
+        int aff = 0;
+        int ads = 0;
+        int affilative = 0;
+        int errorCode = 0;
+    };
+    Read ReadPage(const web::StoreInfo& store, const std::string& html) {
+        D().QUE.SITE = static_cast<std::uint8_t>(store.siteFlag);
+        EXPECT_EQ(Add(data::TableId::Goods,
+                      [&] {
+                          data::SetCString(D().GOO.ASIN, "B000000001");
+                          D().GOO.ADS = 77;
+                          D().GOO.AFFILATIVE = 0;
+                      }),
+                  ui::Benign);
+        const std::int32_t id = +D().GOO.ID;
+        D().GOO.ID = id;
+        EXPECT_EQ(M(data::TableId::Goods).TryFetch(data::GOO_KeyId), ui::Benign);
+        web::GoogleAdsHandler handler;
+        handler.Reset();
+        ParseText(handler, html);
+        Read read{handler.AFF, 0, 0, handler.M_ERRORCODE};
+        D().GOO.ID = id;
+        EXPECT_EQ(M(data::TableId::Goods).TryFetch(data::GOO_KeyId), ui::Benign);
+        read.ads = +D().GOO.ADS;
+        read.affilative = +D().GOO.AFFILATIVE;
+        return read;
+    }
 };
 
-// Walks the page in document order with the layout rules of the program's reader: the block
-// div id="tads", in it div id="tpaN" (N counting from 1), the first div end after it, then a
-// span class="a" with the display address; after the block a table, then a div, then the
-// results div class="g" > h2 class="r" > a href.
-class LayoutWalker {
-  public:
-    explicit LayoutWalker(std::string domain) : domain_(Upper(std::move(domain))) {}
-
-    Counts Walk(const MarkupNode& node) {
-        for (const auto& child : node.children) {
-            if (child->name.empty()) {
-                OnText(child->text);
-                continue;
-            }
-            OnStart(*child);
-            Walk(*child);
-            OnEnd(child->name);
-        }
-        return counts_;
-    }
-
-  private:
-    void OnStart(const MarkupNode& e) {
-        const std::string tag = e.name;
-        switch (state_) {
-            case 0:
-                if (tag == "div" && e.Attribute("id") == "tads")
-                    state_ = 1;
-                else if (tag == "div" && e.Attribute("class") == "g")
-                    state_ = 8;
-                break;
-            case 1:
-                if (tag == "div" && e.Attribute("id") == "tpa" + std::to_string(counts_.ads + 1))
-                    state_ = 2;
-                break;
-            case 3:
-                if (tag == "span" && e.Attribute("class") == "a") state_ = 20;
-                break;
-            case 4:
-                if (tag == "table") state_ = 5;
-                break;
-            case 6:
-                if (tag == "div") state_ = 7;
-                break;
-            case 7:
-                if (tag == "div" && e.Attribute("class") == "g") state_ = 8;
-                break;
-            case 8:
-                if (tag == "h2" && e.Attribute("class") == "r") state_ = 9;
-                break;
-            case 9:
-                if (tag == "a") {
-                    ++counts_.results;
-                    if (Upper(e.Attribute("href")).rfind("HTTP://WWW." + domain_, 0) != 0)
-                        ++counts_.elsewhere;
-                    state_ = 7;
-                }
-                break;
-        }
-    }
-    void OnEnd(const std::string& tag) {
-        if (tag == "div" && state_ == 1)
-            state_ = 4;
-        else if (tag == "div" && state_ == 2)
-            state_ = 3;
-        else if (tag == "table" && state_ == 5)
-            state_ = 6;
-    }
-    void OnText(const std::string& text) {
-        if (state_ != 20) return;
-        ++counts_.ads;
-        if (Upper(text).find("WWW." + domain_) != std::string::npos) ++counts_.ownAds;
-        state_ = 1;
-    }
-
-    std::string domain_;
-    int state_ = 0;
-    Counts counts_;
-};
-
-// The same counts taken from the tree, without regard to layout.
-Counts CountInTree(const MarkupNode& page, const std::string& domain) {
-    Counts counts;
-    for (const MarkupNode* span : page.Descendants("span")) {
-        if (span->Attribute("class") != "a") continue;
-        ++counts.ads;
-        if (Upper(span->Text()).find("WWW." + Upper(domain)) != std::string::npos) ++counts.ownAds;
-    }
-    for (const MarkupNode* div : page.Descendants("div")) {
-        if (div->Attribute("class") != "g") continue;
-        ++counts.results;
-        const std::string href = Upper(div->Child("h2")->Child("a")->Attribute("href"));
-        if (href.rfind("HTTP://WWW." + Upper(domain), 0) != 0) ++counts.elsewhere;
-    }
-    return counts;
-}
-
-TEST(ResultPage, TheReadersWalkSeesEveryAdAndEveryResult) {
-    const char* phrases[] = {"digital+camera", "red+wine", "tea+kettle",    "garden+hose",
-                             "mp3+player",     "chess",    "running+shoes", "lamp"};
-    const RunningSimulator sim;
-    int pagesWithAds = 0, pagesWithoutAds = 0, pagesWithOwnAd = 0, pagesWithStoreResult = 0;
+TEST_F(ResultPageReaderTest, FindsTheSponsoredAndOrdinaryResultsTheSimulatorPutOnThePage) {
+    int withTop = 0, withoutTop = 0, withStoreAd = 0, withStoreLink = 0, withSideOnly = 0;
+    int news = 0, images = 0, https = 0, mixedCase = 0;
     for (const web::StoreInfo& store : web::Stores()) {
-        for (const char* phrase : phrases) {
-            SCOPED_TRACE(std::string(store.searchHost) + " " + phrase);
-            const MarkupDocument page =
-                sim.Document(SearchUrl(store.searchHost, phrase, store.country));
-            const MarkupNode* html = page.root->Child("html");
-            ASSERT_NE(html, nullptr);
-            ASSERT_NE(html->Child("body"), nullptr);
-            const Counts inTree = CountInTree(*html, std::string(store.domain));
-            EXPECT_EQ(LayoutWalker(std::string(store.domain)).Walk(*html), inTree);
-            (inTree.ads > 0 ? pagesWithAds : pagesWithoutAds)++;
-            if (inTree.ownAds > 0) ++pagesWithOwnAd;
-            if (inTree.elsewhere < inTree.results) ++pagesWithStoreResult;
+        for (const char* phrase : kPhrases) {
+            for (const std::uint64_t seed : {1u, 7u}) {
+                const std::string q = std::string("\"") + phrase + "\"";
+                SCOPED_TRACE(std::string(store.searchHost) + " " + q + " seed " +
+                             std::to_string(seed));
+                const sim::GeneratedPage page =
+                    sim::DrawResultPage(seed, store, store.searchHost, q);
+                const sim::ResultPageFacts& facts = page.facts;
+                const Read read = ReadPage(store, page.html);
+
+                const bool storeAd = std::ranges::count(facts.topIsStore, true) > 0;
+                const auto elsewhere = std::ranges::count(facts.linkIsStore, false);
+                EXPECT_EQ(read.aff, static_cast<int>(facts.topAddresses.size()));
+                EXPECT_EQ(read.affilative, storeAd ? 1 : 0);
+                EXPECT_EQ(read.ads, elsewhere);
+                EXPECT_EQ(read.errorCode, 0);
+
+                (facts.topAddresses.empty() ? withoutTop : withTop)++;
+                if (storeAd) ++withStoreAd;
+                if (elsewhere < static_cast<long>(facts.links.size())) ++withStoreLink;
+                if (facts.topAddresses.empty() && facts.sideAds > 0) ++withSideOnly;
+                news += facts.newsBlocks;
+                images += facts.imageBlocks;
+                for (const std::string& link : facts.links) {
+                    if (link.starts_with("https") || link.starts_with("HTTPS")) ++https;
+                    if (link.starts_with("HTTP://") || link.find("WWW.") != std::string::npos)
+                        ++mixedCase;
+                }
+            }
         }
     }
-    EXPECT_GT(pagesWithAds, 0);
-    EXPECT_GT(pagesWithoutAds, 0);
-    EXPECT_GT(pagesWithOwnAd, 0);
-    EXPECT_GT(pagesWithStoreResult, 0);
+    // The cases the reader must tell apart all occur.
+    EXPECT_GT(withTop, 0);
+    EXPECT_GT(withoutTop, 0);
+    EXPECT_GT(withStoreAd, 0);
+    EXPECT_GT(withStoreLink, 0);
+    EXPECT_GT(withSideOnly, 0);
+    EXPECT_GT(news, 0);
+    EXPECT_GT(images, 0);
+    EXPECT_GT(https, 0);
+    EXPECT_GT(mixedCase, 0);
 }
 
-TEST(ResultPage, DependsOnHostAndPhraseOnly) {
+TEST(ResultPage, IsShapedLikeTheEnginesPages) {
+    std::size_t smallest = SIZE_MAX, largest = 0;
+    for (const web::StoreInfo& store : web::Stores()) {
+        for (const char* phrase : kPhrases) {
+            const std::string html = sim::DrawResultPage(3, store, store.searchHost, phrase).html;
+            smallest = std::min(smallest, html.size());
+            largest = std::max(largest, html.size());
+            for (const char* part : {"<script>", "<style>", "<!--", "<!--[if IE]>", "&amp;",
+                                     "<div id=gbar>", "id=mbEnd", "</body></html>"})
+                EXPECT_NE(html.find(part), std::string::npos) << part;
+        }
+    }
+    EXPECT_GE(smallest, 30u * 1024);
+    EXPECT_LE(largest, 120u * 1024);
+}
+
+TEST(ResultPage, TheProxyServesTheDrawnPageAndItDependsOnHostAndPhraseOnly) {
     const RunningSimulator sim;
     const RunningSimulator twin;
     const std::string url = SearchUrl("www.google.de", "digital+camera", "de");
     const std::string page = sim.Body(url);
     EXPECT_EQ(twin.Body(url), page);
+    EXPECT_EQ(
+        page,
+        sim::DrawResultPage(1, *web::StoreBySite(8), "www.google.de", "\"digital camera\"").html);
     EXPECT_NE(sim.Body(SearchUrl("www.google.de", "digital+kamera", "de")), page);
     EXPECT_NE(sim.Body(SearchUrl("www.google.fr", "digital+camera", "de")), page);
 }
