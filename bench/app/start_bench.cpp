@@ -70,6 +70,17 @@ bool Exposed(QWidget* widget) {
 
 // The program, started as its main starts it, with a watcher that waits for the frame.
 int RunProgram(int argc, char** argv) {
+    // ZEM_BENCH_STEPS set: the start-up's steps, in milliseconds from main, on standard output.
+    if (std::getenv("ZEM_BENCH_STEPS")) {
+        zem::shell::SetStartupObserver([start = std::chrono::steady_clock::now()](
+                                           std::string_view step) {
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
+            std::printf("%8.1f ms  %.*s\n", ms, static_cast<int>(step.size()), step.data());
+            std::fflush(stdout);
+        });
+    }
     std::string error;
     if (!zem::shell::EnterDataDirectory(error)) return 2;
     zem::ui::ErrorManager::Global().Init();
@@ -183,6 +194,9 @@ int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (argc > 1 && std::string_view(argv[1]) == "program") return RunProgram(1, argv);
     if (argc > 1 && std::string_view(argv[1]) == "bare") return RunBare(1, argv);
+    // The 100,000-node data file alone, to start the program on it by hand.
+    if (argc > 2 && std::string_view(argv[1]) == "seed")
+        return zem::bench::SeedFile(argv[2], kTreeNodes) ? 0 : 1;
 
     zem::test::TempDir seeded;
     const std::filesystem::path tree = seeded / "tree.cfg";

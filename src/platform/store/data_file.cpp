@@ -85,12 +85,16 @@ std::shared_ptr<DataFile> DataFile::Open(const std::filesystem::path& path, std:
 
 int DataFile::Prepare(Connection& conn, bool created) {
     if (!created) {
-        // Every page is read and its authentication checked before anything is written.
+        // Every page is read and its authentication checked before anything is written. The
+        // check reads each page once: through a small page cache, so a large file's pages are
+        // not each given memory of their own only to be dropped after.
+        conn.Exec(kCheckCacheSize);
         Statement* check = conn.Prepare("PRAGMA quick_check");
         if (!check) return ErrorCode();
         int rc = check->Step();
         std::string verdict = rc == SQLITE_ROW ? std::string(check->Text(0)) : "";
         check->Reset();
+        conn.Exec(kCacheSize);
         if (rc != SQLITE_ROW) return conn.Fail(rc);
         if (verdict != "ok")
             return SetError(InvalidDataFile, SQLITE_CORRUPT, "damaged: " + verdict);
