@@ -89,6 +89,12 @@ ui::Level TableManager::Open() {
     return level;
 }
 
+ui::Level TableManager::TryOpen() {
+    const ui::Level level = OpenTable(Report::No);
+    if (level == ui::Benign) ++opened_;
+    return level;
+}
+
 ui::Level TableManager::Close() {
     if (opened_ == 0) return ui::Benign;
     if (--opened_ == 0 && table_) table_->Close();

@@ -39,6 +39,9 @@ class TableManager {
 
     // Counted: the table is opened by the first Open and closed by the matching last Close.
     ui::Level Open();
+    // Open without reporting a failure: for callers that answer a default when the table can't
+    // be used.
+    ui::Level TryOpen();
     ui::Level Close();
     int OpenCount() const { return opened_; }
 

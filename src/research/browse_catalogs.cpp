@@ -33,7 +33,9 @@ class CatalogBrowse final : public ui::WindowManager {
         if (const ui::Level r = WindowManager::Init(); r != ui::Benign) return r;
         runtime::SetGlobalRequest(runtime::request::kNone);
         runtime::SetGlobalResponse(runtime::response::kNone);
-        data::Relate(TableId::Catalogs).Open();
+        // A list over a table it could not open would show nothing, and its close would take
+        // the caller's open of the table with it.
+        if (data::Relate(TableId::Catalogs).Open() != ui::Benign) return ui::Fatal;
         tablesOpen_ = true;
         std::string error;
         if (!window_.Load("zembrola$zembr011", "P1$QUICKWINDOW", &error)) {

@@ -9,6 +9,7 @@
 #include "platform/store/data_file.h"
 #include "platform/store/errors.h"
 #include "platform/ui/error_manager.h"
+#include "platform/ui/display.h"
 #include "platform/ui/message_sink.h"
 #include "research/tree_window.h"
 #include "research/update_node.h"
@@ -214,8 +215,9 @@ class BrowseTreeWindow final : public TreeWindow {
     // relation rules, all or nothing: a row that can't be read again or deleted undoes the rows
     // deleted before it and is reported, so no part of the subtree is left unreachable.
     void DeleteSubtree() {
-        const unsigned answer = ui::Message(kSubtreeQuestion, kSubtreeCaption, ui::Icon::Question,
-                                            ui::ButtonOk | ui::ButtonCancel, ui::ButtonCancel);
+        const unsigned answer =
+            ui::Message(kSubtreeQuestion, kSubtreeCaption, ui::Icon::Question,
+                        ui::ButtonOk | ui::ButtonCancel, ui::ButtonCancel, ui::kCyrillicCharset);
         if (answer != ui::ButtonOk) return;
         const std::vector<TreeEntry> subtree = tree_.CollectSubtree(Choice());
         data::TableManager& nodes = data::Access(TableId::Nodes);

@@ -163,6 +163,7 @@ class CampaignWindow final : public ui::WindowManager {
             [text] { return *text; },
             [text, charset](std::string_view screen) {
                 text->assign(screen.substr(0, FittingLength(screen, kMaxCampaignText, charset)));
+                return true;
             }};
     }
 

@@ -42,7 +42,7 @@ constexpr std::string_view kApplication = "zembrola";
 constexpr double kGoodsLockTimeout = 5.0;  // seconds
 
 // A DATE or TIME field of a packed record, shown and read back through its picture. Text that
-// is no date or time leaves the field as it was.
+// is no date or time leaves the field as it was, and is refused.
 ui::Binding DateField(char* field, std::string picture) {
     return ui::Binding{[field, picture] {
                            runtime::Date date;
@@ -50,8 +50,9 @@ ui::Binding DateField(char* field, std::string picture) {
                            return runtime::FormatDate(date, picture);
                        },
                        [field, picture](std::string_view text) {
-                           if (const auto date = runtime::DeformatDate(text, picture))
-                               std::memcpy(field, &*date, sizeof *date);
+                           const auto date = runtime::DeformatDate(text, picture);
+                           if (date) std::memcpy(field, &*date, sizeof *date);
+                           return date.has_value();
                        }};
 }
 
@@ -62,8 +63,9 @@ ui::Binding TimeField(char* field, std::string picture) {
                            return runtime::FormatTime(time, picture);
                        },
                        [field, picture](std::string_view text) {
-                           if (const auto time = runtime::DeformatTime(text, picture))
-                               std::memcpy(field, &*time, sizeof *time);
+                           const auto time = runtime::DeformatTime(text, picture);
+                           if (time) std::memcpy(field, &*time, sizeof *time);
+                           return time.has_value();
                        }};
 }
 
@@ -120,6 +122,8 @@ ui::Level QueryForm::Init() {
     if (!data::HasDictionary()) return ui::Fatal;
     data::QueriesRecord& query = Query();
     before_ = query;
+    const data::Dictionary& d = data::Dict();
+    callerRows_ = ShownRows{d.SIT, d.CAT, d.NOD, d.BRA};
     if (!OpenTables()) return ui::Fatal;
     if (Request == request::kDelete) return DeleteQuery();
     if (Request == request::kInsert) {
@@ -176,6 +180,13 @@ ui::Level QueryForm::Kill() {
     if (const ui::Level r = FormManager::Kill(); r != ui::Benign) return r;
     EndTransaction();
     if (before_ && Response != response::kCompleted) Query() = *before_;
+    if (callerRows_) {
+        data::Dictionary& d = data::Dict();
+        d.SIT = callerRows_->site;
+        d.CAT = callerRows_->catalog;
+        d.NOD = callerRows_->node;
+        d.BRA = callerRows_->brand;
+    }
     CloseTables();
     if (Opened) {
         ui::SaveListFormat(window_, items_.List(), kApplication, variant_.procedure);
@@ -306,6 +317,7 @@ ui::Level QueryForm::DeleteQuery() {
     }
     if (data::Relate(TableId::Queries).Delete(true) != ui::Benign) return ui::Notify;
     shell::ClearTags(held.ID, 1);
+    shell::ClearTagPositions(held.ID, 1);
     Response = response::kCompleted;
     return ui::Notify;
 }
@@ -479,21 +491,25 @@ void QueryForm::ShowDropChoices() {
     brands_.Highlight(q.BRAND);
 }
 
-void QueryForm::ClearItems(const std::function<bool(const data::GoodsRecord&)>& remove) {
+bool QueryForm::ClearItems(const std::function<bool(const data::GoodsRecord&)>& remove) {
     ui::Window clearing;
     if (clearing.Load(variant_.resource, kClearWindow)) {
         clearing.ChangeProps([&](ui::WindowProps& p) { p.charset = variant_.charset; });
         clearing.Open(variant_.procedure);
     }
     ui::WaitCursor wait;
-    DeleteQueryItems(Query().ID, remove);
+    return DeleteQueryItems(Query().ID, remove);
 }
 
 void QueryForm::LoadList() {
     window_.Update();
     const std::int32_t query = Query().ID;
     shell::ClearTags(query, 1);
-    ClearItems({});
+    // Items that could not be cleared would stand beside the loaded ones, each twice.
+    if (!ClearItems({})) {
+        Reset(true);
+        return;
+    }
     // The loader reads the query's catalog and node rows from the buffers.
     FetchShownRows();
     const std::uint8_t answer = BuildList();

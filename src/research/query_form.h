@@ -80,8 +80,9 @@ class QueryForm final : public shell::FormManager {
     void ChooseBrand();
     // What choosing another store or catalog does to the query's items.
     void ForgetItems();
-    // Deletes the query's rows while the small clearing window shows.
-    void ClearItems(const std::function<bool(const data::GoodsRecord&)>& remove);
+    // Deletes the query's rows while the small clearing window shows; false when a delete
+    // failed.
+    bool ClearItems(const std::function<bool(const data::GoodsRecord&)>& remove);
 
     const QueryFormVariant& variant_;
     QueryItemList items_{window_};
@@ -93,6 +94,15 @@ class QueryForm final : public shell::FormManager {
     std::int32_t curSite_ = 0;
     double curSaving_ = 0;
     std::optional<data::QueriesRecord> before_;
+    // The caller's rows in the buffers the form fetches for display: the query list ranges its
+    // catalog and node tabs on them, so they go back when the form ends.
+    struct ShownRows {
+        data::SitesRecord site;
+        data::CatalogsRecord catalog;
+        data::NodesRecord node;
+        data::BrandsRecord brand;
+    };
+    std::optional<ShownRows> callerRows_;
     bool tablesOpen_ = false;
     bool inTransaction_ = false;
     // Set when the picker was left without a choice: the focus the form puts back on the Node

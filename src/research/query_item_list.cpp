@@ -129,7 +129,6 @@ ui::ListRow QueryItemList::RowFor(const data::GoodsRecord& goods, int order, boo
 
 void QueryItemList::Load(std::int32_t query) {
     query_ = query;
-    EndEdit();
     std::vector<ui::ListRow> rows;
     data::TableManager& goods = data::Access(TableId::Goods);
     data::GoodsRecord& row = data::Dict().GOO;
@@ -143,6 +142,9 @@ void QueryItemList::Load(std::int32_t query) {
                     RowFor(row, static_cast<int>(rows.size()) + 1, tagged.contains(row.ID)));
     }
     browse_.Show(std::move(rows), cell::kId);
+    // An edit in progress outlasts a reload that keeps its item (the refresh after a saved
+    // configuration); it ends with the item.
+    if (editId_ != 0 && RowOfId(editId_) == 0) EndEdit();
     ApplyStates();
     if (!ReadCurrent()) goods.File().ClearBuffer();
 }

@@ -64,7 +64,8 @@ class QueryItemList {
     // for Tag cell clicks.
     void Opened();
 
-    // Reads the query's rows anew, keeping the current row, and applies the button states.
+    // Reads the query's rows anew, keeping the current row and an edit whose item is still
+    // there, and applies the button states.
     void Load(std::int32_t query);
 
     std::optional<TagCommand> CommandOf(int feq) const;

@@ -16,26 +16,26 @@ double KeptSaving(double listPrice, double amazonPrice) {
     return (listPrice - amazonPrice) / listPrice * 100;
 }
 
-int DeleteQueryItems(std::int32_t query,
-                     const std::function<bool(const data::GoodsRecord&)>& remove,
-                     const std::function<void()>& after) {
+bool DeleteQueryItems(std::int32_t query,
+                      const std::function<bool(const data::GoodsRecord&)>& remove,
+                      const std::function<void()>& after) {
     data::TableManager& goods = data::Access(data::TableId::Goods);
-    if (goods.UseFile() != ui::Benign) return 0;
+    if (goods.UseFile() != ui::Benign) return false;
     data::GoodsRecord& row = data::Dict().GOO;
     store::Table& file = goods.File();
     file.ClearBuffer();
     row.QUERY = query;
-    if (file.SetAt(data::GOO_KeyQuery) != store::NoError) return 0;
-    int deleted = 0;
+    if (file.SetAt(data::GOO_KeyQuery) != store::NoError) return false;
+    bool deleted = true;
     // The cursor reads on from the deleted row's place, so no row is skipped.
     while (goods.TryNext() == ui::Benign && row.QUERY == query) {
         if (!remove || remove(row)) {
             if (file.Delete() != store::NoError) {
                 ui::ErrorManager::Global().SetErrors();
                 ui::ErrorManager::Global().ThrowFile(ui::msg::DeleteFailed, "Goods");
+                deleted = false;
                 break;
             }
-            ++deleted;
         }
         if (after) after();
     }

@@ -18,9 +18,10 @@ double KeptSaving(double listPrice, double amazonPrice);
 // Deletes the query's rows (in GOO:KeyQuery order) for which remove answers true; every row
 // when remove is empty. Each row is read into the thread's Goods buffer first; after is called
 // once per row read, whether it was deleted or not. A failed delete is reported (message 13
-// on "Goods") and ends the walk. Answers the number of rows deleted.
-int DeleteQueryItems(std::int32_t query,
-                     const std::function<bool(const data::GoodsRecord&)>& remove = {},
-                     const std::function<void()>& after = {});
+// on "Goods") and ends the walk. Answers false when the walk ended so (or the table could not
+// be used), so the caller does not go on over rows still there.
+bool DeleteQueryItems(std::int32_t query,
+                      const std::function<bool(const data::GoodsRecord&)>& remove = {},
+                      const std::function<void()>& after = {});
 
 }  // namespace zem::research

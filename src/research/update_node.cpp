@@ -7,6 +7,7 @@
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/runtime/requests.h"
+#include "platform/ui/display.h"
 #include "platform/ui/field_binding.h"
 #include "platform/ui/help.h"
 #include "shell/form_manager.h"
@@ -76,6 +77,7 @@ class NodeForm final : public shell::FormManager {
         window_.Change(name_, [](ui::Control& c) {
             c.tip = kNameTip;
             c.message = kNameTip;
+            c.tipCharset = ui::kCyrillicCharset;
         });
         data::NodesRecord& nod = data::Dict().NOD;
         window_.Bind(name_, ui::CStringField(nod.NAME, sizeof nod.NAME));

@@ -97,9 +97,7 @@ class SysInfoForm final : public FormManager {
         RestoreSort();
         LoadSites();
         RestorePlacement(kProcedure);
-        ApplyPasswordRule();
-        ApplyAccountRule();
-        ApplyManualRule();
+        EnableByBoxes();
         LoadBrowsers();
         for (int feq : {userAgent_, proxy_, user_, password_, usePassword_, useAccount_, manual_,
                         autoload_, level_})
@@ -119,10 +117,13 @@ class SysInfoForm final : public FormManager {
     ui::Level TakeAccepted() override {
         const int field = Field();
         if (field == usePassword_ || field == useAccount_ || field == manual_) {
-            if (field == usePassword_) ApplyPasswordRule();
-            if (field == useAccount_) ApplyAccountRule();
-            if (field == manual_) ApplyManualRule();
+            ClearRuledOut(field);
+            EnableByBoxes();
             Refresh();
+            return ui::Benign;
+        }
+        if (field == userAgent_) {
+            Refresh();  // the drop list follows the typed id
             return ui::Benign;
         }
         if (field == level_) return CheckLevel();
@@ -174,6 +175,9 @@ class SysInfoForm final : public FormManager {
             EndTransaction(false);
             return Restart();
         }
+        // The record is stored now, whatever becomes of the Sites transaction: a second OK
+        // after a failed commit changes it instead of adding another.
+        if (Request == runtime::request::kInsert) Request = runtime::request::kChange;
         const int reloads = TreeReloadCount.exchange(BusyWindows.load());
         if (!EndTransaction(true)) {
             TreeReloadCount = reloads;
@@ -246,35 +250,37 @@ class SysInfoForm final : public FormManager {
 
     data::SysinfoRecord& Sys() { return data::Dict().SYS; }
 
-    // The check-box rules; each leaves the record as the boxes now stand.
-    void ApplyPasswordRule() {
-        const bool on = Sys().USEPASSWORD != 0;
-        window_.SetDisable(passwordPrompt_, !on);
-        window_.SetDisable(password_, !on);
-    }
-    void ApplyAccountRule() {
-        Sys().USEPASSWORD = 0;
-        const bool on = Sys().USEACCOUNT != 0;
-        window_.SetDisable(group_, !on);
-        if (on) {
-            window_.SetDisable(passwordPrompt_, true);
-            window_.SetDisable(password_, true);
-            window_.SetDisable(usePassword_, false);
-        }
-    }
-    void ApplyManualRule() {
+    std::int32_t Manual() {
         std::int32_t manual;
         std::memcpy(&manual,
                     reinterpret_cast<const char*>(&Sys()) + offsetof(data::SysinfoRecord, MANUAL),
                     sizeof manual);
-        const bool on = manual != 0;
-        if (!on) {
+        return manual;
+    }
+
+    // The check-box rules. Only a box the user changes clears the switches it rules out; the
+    // values the form opens with stay as stored (clearing them at opening would stop the proxy
+    // password from being sent after any visit).
+    void ClearRuledOut(int box) {
+        if (box == useAccount_) Sys().USEPASSWORD = 0;
+        if (box == manual_ && Manual() == 0) {
             Sys().USEACCOUNT = 0;
             Sys().USEPASSWORD = 0;
         }
-        window_.SetDisable(proxyPrompt_, !on);
-        window_.SetDisable(proxy_, !on);
-        window_.SetDisable(useAccount_, !on);
+    }
+
+    // Enables the controls as the switches now stand.
+    void EnableByBoxes() {
+        const bool password = Sys().USEPASSWORD != 0;
+        window_.SetDisable(passwordPrompt_, !password);
+        window_.SetDisable(password_, !password);
+        const bool account = Sys().USEACCOUNT != 0;
+        window_.SetDisable(group_, !account);
+        if (account) window_.SetDisable(usePassword_, false);
+        const bool manual = Manual() != 0;
+        window_.SetDisable(proxyPrompt_, !manual);
+        window_.SetDisable(proxy_, !manual);
+        window_.SetDisable(useAccount_, !manual);
     }
 
     // Shows the fields again, with the drop list on the record's user agent.

@@ -126,7 +126,12 @@ void Clear(const TagTable& table, std::int32_t setNumber, std::uint8_t manageOpe
             int rows = 0;
             while (view.Next() == store::NoError) {
                 if (++rows % 10 == 0) ui::YieldToEvents();
-                if (view.Delete() != store::NoError) ReportDeleteFailure(table.fileName);
+                if (view.Delete() == store::NoError) continue;
+                const bool lockedByOther = store::ErrorCode() == store::FileLocked;
+                ReportDeleteFailure(table.fileName);
+                // Another holder's lock stands for every row: waiting it out row by row would
+                // only repeat the wait and the message.
+                if (lockedByOther) break;
             }
             view.Close();
         }

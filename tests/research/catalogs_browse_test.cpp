@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -9,6 +10,8 @@
 
 #include "data/dictionary.h"
 #include "platform/runtime/requests.h"
+#include "platform/store/connection.h"
+#include "platform/store/errors.h"
 #include "platform/ui/browse_list.h"
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/input.h"
@@ -93,6 +96,37 @@ TEST_F(BrowseCatalogsTest, ListsCatalogsByNameWithTheirParents) {
     EXPECT_TRUE(display->ControlOf(window, "?SELECT:2")->hide);
     Press(window, "?CLOSE");
     EXPECT_EQ(outcome.response.load(), runtime::response::kCompleted);
+}
+
+// The list's thread finds a table the catalogs relate to changed by another program, so the
+// list's tables can't be opened: the list does not open, says why, and leaves the open its
+// caller holds on Catalogs alone.
+TEST_F(BrowseCatalogsTest, AListWhoseTablesCantBeOpenedStaysClosedAndKeepsTheCallersOpen) {
+    ASSERT_EQ(data::ZembrolaFile()->ThreadConnection()->Exec(
+                  "ALTER TABLE \"Queries\" ADD COLUMN zem_foreign INTEGER"),
+              store::NoError);
+    std::atomic<int> callersOpens{-1};
+    std::atomic<bool> stillOpen{false};
+    thread_ = runtime::Start([&] {
+        data::TableManager& catalogs = data::Access(TableId::Catalogs);
+        ASSERT_EQ(catalogs.Open(), ui::Benign);
+        runtime::SetGlobalRequest(runtime::request::kSelect);
+        research::BrowseCatalogs();
+        outcome.response = runtime::GlobalResponse();
+        callersOpens = catalogs.OpenCount();
+        stillOpen = catalogs.File().IsOpen();
+        catalogs.Close();
+    });
+    // A list that opens after all is closed again, so the test can tell what it left.
+    if (const auto window =
+            display->WaitForWindow("BrowseCatalogs", std::chrono::milliseconds(500)))
+        display->Press(*window, "?CLOSE");
+    runtime::Join(thread_);
+    EXPECT_EQ(callersOpens.load(), 1);
+    EXPECT_TRUE(stillOpen.load());
+    EXPECT_NE(outcome.response.load(), runtime::response::kCompleted);
+    EXPECT_TRUE(display->OpenedProcedures().empty());
+    EXPECT_FALSE(display->Messages().empty());
 }
 
 TEST_F(BrowseCatalogsTest, SelectModeLeavesTheChosenCatalogInTheBuffer) {

@@ -95,6 +95,13 @@ class QueryFormDeleteTest : public QueryFormTest,
 
 TEST_P(QueryFormDeleteTest, TheDeleteRequestAsksThenDeletesTheQueryWithItsItemsUnshown) {
     const DeleteCase& c = GetParam();
+    // Tag positions of the query and of the other one.
+    for (const std::int32_t query : {kQuery, kOtherQuery}) {
+        data::TableManager& positions = data::Access(TableId::TagFilePos_);
+        ASSERT_EQ(positions.PrimeRecord(), ui::Benign);
+        data::Dict().TP_.TBL = static_cast<std::int16_t>(query);
+        ASSERT_EQ(positions.Insert(), ui::Benign);
+    }
     display->AnswerNext(c.answer);
     Start(request::kDelete);
     const FormOutcome out = Finish();
@@ -106,6 +113,12 @@ TEST_P(QueryFormDeleteTest, TheDeleteRequestAsksThenDeletesTheQueryWithItsItemsU
     EXPECT_EQ(StoredIds().size(), c.deleted ? 0u : 5u);
     // The other query keeps its item.
     EXPECT_EQ(StoredIds(kOtherQuery), (std::vector<std::int32_t>{201}));
+    std::vector<std::int16_t> positionSets;
+    for (const TagRow& row : StoredRows(TableId::TagFilePos_)) positionSets.push_back(row.tbl);
+    const std::vector<std::int16_t> kept = c.deleted
+                                               ? std::vector<std::int16_t>{kOtherQuery}
+                                               : std::vector<std::int16_t>{kQuery, kOtherQuery};
+    EXPECT_EQ(positionSets, kept);
     EXPECT_EQ(shell::BusyWindows.load(), 0);
 }
 

@@ -229,6 +229,20 @@ TEST_F(QueryItemListTest, AHeaderSortsByItsColumnAndAgainTheOtherWayKeepingTheCu
     Close(w, "?CANCEL");
 }
 
+// The savings are 30, 5, 0 (no list price), -20 and 50 %: by value, not by their text.
+TEST_F(QueryItemListTest, TheSavingColumnSortsByValue) {
+    const ui::WindowId w = Open(request::kChange);
+    ASSERT_TRUE(display->ClickHeader(w, "?LIST", cell::kSaving));
+    ASSERT_TRUE(Sync(w));
+    EXPECT_EQ(Trimmed(Column(w, cell::kSaving)),
+              (std::vector<std::string>{"-20.00", "0.00", "5.00", "30.00", "50.00"}));
+    EXPECT_EQ(ListedIds(w), (std::vector<std::int32_t>{104, 103, 102, 101, 105}));
+    ASSERT_TRUE(display->ClickHeader(w, "?LIST", cell::kSaving));
+    ASSERT_TRUE(Sync(w));
+    EXPECT_EQ(ListedIds(w), (std::vector<std::int32_t>{105, 101, 102, 103, 104}));
+    Close(w, "?CANCEL");
+}
+
 // Counts what the walks ask of the window: the wait cursor and the yields to its events.
 std::atomic<int> g_cursorShown{0};
 std::atomic<int> g_yields{0};
@@ -306,6 +320,32 @@ TEST_P(QueryItemEditTest, AnInPlaceEditIsWrittenAtOnceAndLastsOnlyThroughOk) {
     const StoredItem beta = StoredItems()[1];
     EXPECT_EQ(beta.title, c.kept ? "Beta camera II" : "Beta camera");
     EXPECT_EQ(beta.keywords, c.kept ? "beta camera" : "Beta camera deals");
+}
+
+// The reload a saved configuration asks for keeps the cell being edited open.
+TEST_F(QueryItemListTest, AnEditInProgressOutlastsTheReloadOfASavedConfiguration) {
+    const ui::WindowId w = Open(request::kChange);
+    auto editing = [&](int row, int column) {
+        return display->WaitForControl(w, "?LIST", [&](const ui::Control& l) {
+            return l.editRow == row && l.editColumn == column;
+        });
+    };
+    ChooseRow(w, "?LIST", 2);
+    Press(w, "?CHANGE");
+    ASSERT_TRUE(editing(2, cell::kTitle));
+    shell::TreeReloadCount = 1;
+    clock.Advance(10);
+    ASSERT_TRUE(Eventually([] { return shell::TreeReloadCount.load() == 0; }));
+    ASSERT_TRUE(Sync(w));
+    const auto list = display->ControlOf(w, "?LIST");
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->editRow, 2);
+    EXPECT_EQ(list->editColumn, cell::kTitle);
+    EXPECT_EQ(CurrentRow(w), 2);
+    ASSERT_TRUE(display->EditCell(w, "?LIST", "Beta camera II", ui::key::Enter));
+    ASSERT_TRUE(editing(0, 0));
+    EXPECT_EQ(StoredItems()[1].title, "Beta camera II");
+    Close(w, "?CANCEL");
 }
 
 INSTANTIATE_TEST_SUITE_P(Closing, QueryItemEditTest,

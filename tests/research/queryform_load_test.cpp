@@ -15,6 +15,7 @@
 #include "queryform_fixture.h"
 #include "research/query_items.h"
 #include "research/service_request.h"
+#include "support/failing_write.h"
 #include "web/stores.h"
 
 namespace zem::test {
@@ -193,6 +194,27 @@ INSTANTIATE_TEST_SUITE_P(Closing, QueryFormCancelledLoadTest,
                          ::testing::Values(LoadCase{"Ok", "?OK", true},
                                            LoadCase{"Cancel", "?CANCEL", false}),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// Items the clear could not delete would stand beside the loaded ones: the load stops there.
+TEST_F(QueryFormLoadTest, AClearThatFailsLoadsNothing) {
+    FailingWrite refused("Goods", "DELETE", "OLD.ID=103");
+    ASSERT_TRUE(refused.Ok());
+    const ui::WindowId w = Open(request::kChange);
+    ASSERT_TRUE(display->Press(w, "?BUILDLIST"));
+    const auto message = display->WaitForMessage(1);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->request.caption, "Record was not deleted");
+    ASSERT_TRUE(display->WaitForView(w, [](const auto& v) { return v.enabled; }));
+    ASSERT_TRUE(Sync(w));
+    const auto opened = display->OpenedProcedures();
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), "BuildList"), 0);
+    EXPECT_EQ(display->Messages().size(), 1u);
+    EXPECT_EQ(ListedIds(w), (std::vector<std::int32_t>{103, 104, 105}));
+    refused.Remove();
+    Close(w, "?CANCEL");
+    EXPECT_EQ(StoredIds(),
+              (std::vector<std::int32_t>(std::begin(kQueryItemIds), std::end(kQueryItemIds))));
+}
 
 TEST_F(QueryFormLoadTest, ANewQueryCancelledAfterALoadLeavesNoItemsBehind) {
     const std::string keywords = KeywordsWithPages(1);

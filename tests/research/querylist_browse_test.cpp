@@ -124,6 +124,29 @@ TEST_F(BrowseQueriesTest, EachTabShowsItsOrderAndTheRangedTabsFollowTheThreadsBu
     Close(w);
 }
 
+// The form fetches its query's catalog and node into the list's thread buffers; the tabs must
+// still range on what the user picked.
+TEST_F(BrowseQueriesTest, AFormRunFromARangedTabLeavesBothRangesAsPicked) {
+    const ui::WindowId w = OpenList(request::kNone, [] {
+        data::Dict().CAT.ID = catalogs::kUsBooks;
+        data::Dict().NOD.ID = nodes::kCrime;
+    });
+    ASSERT_TRUE(display->SelectTab(w, "?CURRENTTAB", 3));
+    ASSERT_TRUE(ShowsNames(w, {"Cookbooks", "Mystery novels"}));
+    Choose(w, "Cookbooks");  // its node is not the picked one
+    ASSERT_TRUE(display->Press(w, "?CHANGE:4"));
+    Leave(Form(), "?CANCEL");
+    ASSERT_TRUE(display->SelectTab(w, "?CURRENTTAB", 4));
+    EXPECT_TRUE(ShowsNames(w, {"Crime UK"}));
+
+    Choose(w, "Crime UK");  // its catalog is not the picked one
+    ASSERT_TRUE(display->Press(w, "?CHANGE:4"));
+    Leave(Form(), "?CANCEL");
+    ASSERT_TRUE(display->SelectTab(w, "?CURRENTTAB", 3));
+    EXPECT_TRUE(ShowsNames(w, {"Cookbooks", "Mystery novels"}));
+    Close(w);
+}
+
 TEST_F(BrowseQueriesTest, CatalogsButtonPutsThePickedCatalogBeforeTheCatalogTab) {
     const ui::WindowId w = OpenList();
     ASSERT_TRUE(display->SelectTab(w, "?CURRENTTAB", 3));

@@ -130,15 +130,78 @@ TEST_F(ConfigureTest, FirstRunAddsTheRecordWithTheFirstUserAgent) {
     EXPECT_STREQ(sys->PROXY, "127.0.0.1:3128");
 }
 
-TEST_F(ConfigureTest, UsingProxyAccountClearsUsingPasswordAtOpening) {
+// Opening only enables and disables: a visit that changes nothing else keeps the proxy password
+// in use. Changing the account box clears "Using password", and the box shows it.
+TEST_F(ConfigureTest, OpeningKeepsUsingPasswordAndChangingTheAccountBoxClearsIt) {
     WriteSysinfo(1, 1, 1);
-    const ui::WindowId window = Open();
+    ui::WindowId window = Open();
+    EXPECT_EQ(display->Shown(window, "?SYS:USEPASSWORD"), "1");
+    EXPECT_FALSE(display->ControlOf(window, "?SYS:PASSWORD")->disable);
+    EXPECT_FALSE(display->ControlOf(window, "?SYS:USEPASSWORD")->disable);
+    EXPECT_FALSE(display->ControlOf(window, "?GROUP1")->disable);
+    Finish(window, "?OK");
+    EXPECT_EQ(Sysinfo()->USEPASSWORD, 1);
+    EXPECT_EQ(Sysinfo()->USEACCOUNT, 1);
+
+    window = Open();
+    // The window has handled a change once the help request sent after it has come.
+    auto handled = [&] {
+        const std::size_t before = help->Requests().size();
+        return display->PressKey(window, ui::key::F1) &&
+               Eventually([&] { return help->Requests().size() > before; });
+    };
+    ASSERT_TRUE(display->Check(window, "?SYS:USEACCOUNT", false));
+    ASSERT_TRUE(handled());
+    EXPECT_TRUE(display->ControlOf(window, "?GROUP1")->disable);
     EXPECT_EQ(display->Shown(window, "?SYS:USEPASSWORD"), "0");
     EXPECT_TRUE(display->ControlOf(window, "?SYS:PASSWORD")->disable);
+    ASSERT_TRUE(display->Check(window, "?SYS:USEACCOUNT", true));
+    ASSERT_TRUE(handled());
     EXPECT_FALSE(display->ControlOf(window, "?GROUP1")->disable);
+    EXPECT_EQ(display->Shown(window, "?SYS:USEPASSWORD"), "0");
+    EXPECT_FALSE(display->ControlOf(window, "?SYS:USEPASSWORD")->disable);
+    EXPECT_TRUE(display->ControlOf(window, "?SYS:PASSWORD")->disable);
     Finish(window, "?OK");
     EXPECT_EQ(Sysinfo()->USEPASSWORD, 0);
     EXPECT_EQ(Sysinfo()->USEACCOUNT, 1);
+}
+
+// A stored switch the manual setting rules out is shown as stored until the user changes a box.
+TEST_F(ConfigureTest, OpeningWithoutManualProxyDisablesButKeepsTheAccount) {
+    WriteSysinfo(0, 1, 1);
+    const ui::WindowId window = Open();
+    EXPECT_EQ(display->Shown(window, "?SYS:USEACCOUNT"), "1");
+    EXPECT_TRUE(display->ControlOf(window, "?SYS:USEACCOUNT")->disable);
+    EXPECT_TRUE(display->ControlOf(window, "?SYS:PROXY")->disable);
+    Finish(window, "?CANCEL");
+    EXPECT_EQ(Sysinfo()->USEACCOUNT, 1);
+    EXPECT_EQ(Sysinfo()->USEPASSWORD, 1);
+}
+
+TEST_F(ConfigureTest, TypingAUserAgentIdMovesTheDropList) {
+    const ui::WindowId window = Open();
+    const auto browsers = display->ControlOf(window, "?BRO:NAME");
+    ASSERT_TRUE(browsers);
+    ASSERT_GE(browsers->rows.size(), 2u);
+    // The row of the highest id is the one the typed id must reach.
+    data::TableManager& table = data::Access(TableId::Browsers);
+    table.UseFile();
+    table.File().Set(data::BRO_KeyName);
+    std::int32_t id = 0;
+    int row = 0, wanted = 0;
+    while (table.TryNext() == ui::Benign) {
+        ++row;
+        if (data::Dict().BRO.ID > id) {
+            id = data::Dict().BRO.ID;
+            wanted = row;
+        }
+    }
+    ASSERT_NE(id, 1);
+    ASSERT_TRUE(display->Type(window, "?SYS:USERAGENT", std::to_string(id)));
+    EXPECT_TRUE(display->WaitForControl(
+        window, "?BRO:NAME", [&](const ui::Control& c) { return c.selected == wanted; }));
+    Finish(window, "?OK");
+    EXPECT_EQ(Sysinfo()->USERAGENT, id);
 }
 
 TEST_F(ConfigureTest, UncheckingManualProxyClearsBothAccountSwitches) {

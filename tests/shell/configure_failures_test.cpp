@@ -11,6 +11,7 @@
 #include "shell/configure_application.h"
 #include "shell/main_frame.h"
 #include "shell/window_counters.h"
+#include "support/failing_write.h"
 
 namespace zem::test {
 namespace {
@@ -55,6 +56,39 @@ TEST_F(ConfigureFailureTest, AToggleAfterAFailedSaveIsStillUndoneByCancel) {
                                         [](const ui::Control& l) { return l.rows.empty(); }));
     Finish(window, "?CANCEL");
 
+    EXPECT_EQ(SiteActive(1), 1);
+}
+
+// The first configuration is stored by the first OK even when the Sites transaction then fails
+// to commit; the next OK must change that record, not add a second one.
+TEST_F(ConfigureFailureTest, OkAfterAFailedFirstCommitKeepsOneConfigurationRecord) {
+    const ui::WindowId window = Open();
+    // A change in the Sites transaction, so the commit has something to write.
+    ASSERT_TRUE(display->ClickCell(window, "?LIST", 1, 1, ui::key::MouseLeft));
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST",
+                                        [](const ui::Control& l) { return l.rows.empty(); }));
+    {
+        // The commit fails while Amazon US stands switched off; the rollback puts it back first.
+        FailingWrite refused("_journal_Sites", "DELETE",
+                             "(SELECT ISACTIVE FROM Sites WHERE ID=1)=0");
+        ASSERT_TRUE(refused.Ok());
+        ASSERT_TRUE(display->Press(window, "?OK"));
+        const auto message = display->WaitForMessage(1);
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->request.text.rfind("Transaction error: ", 0), 0u)
+            << message->request.text;
+    }
+    ASSERT_TRUE(display->WaitForControl(window, "?LIST",
+                                        [](const ui::Control& l) { return l.rows.size() == 1; }));
+    ASSERT_TRUE(display->IsOpen(window));
+    Finish(window, "?OK");
+
+    data::TableManager& sys = data::Access(TableId::Sysinfo);
+    sys.UseFile();
+    sys.File().SetFile();
+    int records = 0;
+    while (sys.TryNext() == ui::Benign) ++records;
+    EXPECT_EQ(records, 1);
     EXPECT_EQ(SiteActive(1), 1);
 }
 

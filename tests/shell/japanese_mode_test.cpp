@@ -7,8 +7,11 @@
 #include <string>
 
 #include "data/dictionary.h"
+#include "platform/store/connection.h"
 #include "platform/store/errors.h"
 #include "shell_fixture.h"
+
+#include <thread>
 
 namespace zem::test {
 namespace {
@@ -50,6 +53,27 @@ TEST_F(JapaneseModeTest, WithoutAJapanRowTheModeIsOff) {
     EXPECT_EQ(data::Dict().ASI.ISACTIVE, 0) << "the missed fetch left the old row behind";
     EXPECT_EQ(shell::CheckLocalization(), 1);
     EXPECT_EQ(sink->Count(), 0u);
+}
+
+// Stores that can't be read give the defaults and no message: a thread whose connection finds
+// the Sites table changed by another program can't open it.
+TEST_F(JapaneseModeTest, UnreadableStoresAnswerTheDefaultsSilently) {
+    SetActive({{16, 1}});
+    ASSERT_EQ(data::ZembrolaFile()->ThreadConnection()->Exec(
+                  "ALTER TABLE \"Sites\" ADD COLUMN zem_foreign INTEGER"),
+              store::NoError);
+    std::uint8_t mode = 99, localized = 99;
+    std::thread([&] {
+        if (data::InitDictionary(data::ZembrolaFile())) {
+            mode = shell::GetJPMode();
+            localized = shell::CheckLocalization();
+            data::KillDictionary();
+        }
+        data::ZembrolaFile()->ReleaseThreadConnection();
+    }).join();
+    EXPECT_EQ(mode, 0);
+    EXPECT_EQ(localized, 1);
+    EXPECT_EQ(sink->Count(), 0u) << LastText();
 }
 
 struct Activation {

@@ -12,6 +12,7 @@
 
 #include "data/dictionary.h"
 #include "shell_fixture.h"
+#include "support/failing_write.h"
 #include "tag_rows.h"
 
 namespace zem::test {
@@ -357,6 +358,21 @@ TEST_F(TaggingTest, RowByRowClearWithManagedOpenLeavesTheTableClosedAndUnlocked)
     EXPECT_EQ(manager.OpenCount(), 0);
     EXPECT_FALSE(manager.File().IsOpen());
     EXPECT_FALSE(manager.File().Locked());
+}
+
+// A delete that fails for another reason than a lock is reported and the clear goes on.
+TEST_F(TaggingTest, RowByRowClearReportsAFailedDeleteAndGoesOn) {
+    for (std::int32_t p = 1; p <= 3; ++p) ToggleTag(5, p, "a");
+    ToggleTag(6, 1, "a");  // another set: the rows go one by one
+    FailingWrite refused("TagFile_", "DELETE", "OLD.TBL=5 AND OLD.PTR=2");
+    ASSERT_TRUE(refused.Ok());
+
+    ClearTags(5, 0);
+
+    ASSERT_EQ(sink->Count(), 1u);
+    EXPECT_EQ(sink->Last()->caption, "Record was not deleted");
+    EXPECT_EQ(TagFileRows(),
+              (std::vector<TagRow>{{0, 5, 2, "", "a         "}, {0, 6, 1, "", "a         "}}));
 }
 
 // --- set numbers above a SHORT ---------------------------------------------------------------

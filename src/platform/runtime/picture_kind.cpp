@@ -14,10 +14,10 @@ PictureKind KindOfPicture(std::string_view picture) {
             return PictureKind::String;
         case 'd':
         case 'D':
-            return PictureKind::Date;
+            return PictureKind::DateValue;
         case 't':
         case 'T':
-            return PictureKind::Time;
+            return PictureKind::TimeValue;
         default:
             return PictureKind::Unknown;
     }

@@ -6,7 +6,8 @@
 
 namespace zem::runtime {
 
-enum class PictureKind { Unknown, Number, String, Date, Time };
+// DateValue and TimeValue: plain Date and Time would shadow the date types beside them.
+enum class PictureKind { Unknown, Number, String, DateValue, TimeValue };
 
 PictureKind KindOfPicture(std::string_view picture);
 

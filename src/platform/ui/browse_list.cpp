@@ -1,6 +1,11 @@
 #include "platform/ui/browse_list.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "platform/runtime/date_pictures.h"
+#include "platform/runtime/picture_kind.h"
+#include "platform/runtime/pictures.h"
 
 namespace zem::ui {
 namespace {
@@ -23,6 +28,34 @@ const std::string& Cell(const ListRow& row, int column) {
     return column >= 1 && i < row.cells.size() ? row.cells[i] : none;
 }
 
+// The value a cell shows through its picture; nullopt for text, or a cell that reads as none.
+std::optional<double> ValueOf(const std::string& text, const std::string& picture) {
+    switch (runtime::KindOfPicture(picture)) {
+        case runtime::PictureKind::Number:
+            return runtime::DeformatNumber(text, picture);
+        case runtime::PictureKind::DateValue:
+            if (const auto date = runtime::DeformatDate(text, picture)) return *date;
+            return std::nullopt;
+        case runtime::PictureKind::TimeValue:
+            if (const auto time = runtime::DeformatTime(text, picture)) return *time;
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+// Values before text that reads as no value, which sorts as text among itself.
+struct SortValue {
+    std::optional<double> value;
+    const std::string* text;
+};
+
+bool Less(const SortValue& a, const SortValue& b) {
+    if (a.value && b.value) return *a.value < *b.value;
+    if (a.value || b.value) return a.value.has_value();
+    return Less(*a.text, *b.text);
+}
+
 }  // namespace
 
 int BrowseList::Rows() const {
@@ -40,11 +73,27 @@ void BrowseList::Select(int row) {
     window_.SetSelected(list_, rows == 0 ? 0 : std::clamp(row, 1, rows));
 }
 
+std::string BrowseList::PictureOf(int cell) const {
+    const Control* c = window_.Find(list_);
+    if (!c || cell < 1 || cell > static_cast<int>(c->columns.size())) return {};
+    return c->columns[static_cast<std::size_t>(cell) - 1].picture;
+}
+
 void BrowseList::Sort(std::vector<ListRow>& rows) const {
-    std::stable_sort(rows.begin(), rows.end(), [&](const ListRow& a, const ListRow& b) {
-        return descending_ ? Less(Cell(b, sortColumn_), Cell(a, sortColumn_))
-                           : Less(Cell(a, sortColumn_), Cell(b, sortColumn_));
+    const std::string picture = PictureOf(sortColumn_);
+    std::vector<std::pair<SortValue, ListRow*>> keyed;
+    keyed.reserve(rows.size());
+    for (ListRow& row : rows) {
+        const std::string& text = Cell(row, sortColumn_);
+        keyed.push_back({SortValue{ValueOf(text, picture), &text}, &row});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+        return descending_ ? Less(b.first, a.first) : Less(a.first, b.first);
     });
+    std::vector<ListRow> sorted;
+    sorted.reserve(rows.size());
+    for (auto& [key, row] : keyed) sorted.push_back(std::move(*row));
+    rows = std::move(sorted);
 }
 
 void BrowseList::Show(std::vector<ListRow> rows, int keyColumn) {

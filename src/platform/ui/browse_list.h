@@ -37,9 +37,10 @@ class BrowseList {
     int Current() const;
     void Select(int row);
 
-    // Shows rows sorted by the sort column, keeping the row whose key cell (column keyColumn,
-    // which may lie beyond the shown columns) matches the current one current; otherwise the
-    // first row.
+    // Shows rows sorted by the sort column (numbers, dates and times by value, read back through
+    // the column's picture; other cells as text without regard to case), keeping the row whose key
+    // cell (column keyColumn, which may lie beyond the shown columns) matches the current one
+    // current; otherwise the first row.
     void Show(std::vector<ListRow> rows, int keyColumn);
 
     // Moves for a navigation button; false for buttons that are not movements.
@@ -56,6 +57,8 @@ class BrowseList {
 
   private:
     void Sort(std::vector<ListRow>& rows) const;
+    // The picture of the sort cell's column; empty for a cell beyond the shown columns.
+    std::string PictureOf(int cell) const;
 
     Window& window_;
     int list_;

@@ -31,6 +31,8 @@ constexpr std::array kBuiltinErrors{
                "The value of %Field must be in the list : %Message."},
     ErrorEntry{msg::FieldOutOfRange, Notify, "Range Error",
                "The value of %Field must be in range %Message."},
+    ErrorEntry{msg::EntryNotReadable, Notify, "Invalid Entry",
+               "\"%Message\" is not a valid value for this field. The previous value is kept."},
 };
 
 }  // namespace

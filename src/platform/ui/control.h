@@ -76,6 +76,7 @@ struct ListColumn {
     int width = 0;
     bool icon = false;  // the cell holds an icon number (1-based into the control's icons)
     bool sortable = true;
+    std::string picture;  // how the cells show their values ("n_10", "d17", "s255")
     friend bool operator==(const ListColumn&, const ListColumn&) = default;
 };
 
@@ -132,6 +133,7 @@ struct Control {
     std::string text;     // caption, prompt, button or item text
     std::string tip;      // tool tip
     std::string message;  // status bar text while the control is highlighted
+    int tipCharset = -1;  // of tip and message; -1: as the control's text
     std::string icon;
     std::string picture;  // the display picture of a field ("s20", "n-14") or an image file
     std::string value;    // radios: the value the option takes when this radio is chosen

@@ -14,6 +14,9 @@ namespace zem::ui {
 
 using WindowId = int;
 
+// The character set of texts in code page 1251.
+inline constexpr int kCyrillicCharset = 204;
+
 enum class WindowType {
     Application,  // the frame: the parent of the MDI children
     Mdi,          // a child window inside the frame
@@ -29,7 +32,7 @@ struct WindowProps {
     std::string wallpaper;         // picture tiled behind the client area
     std::string toolbarWallpaper;  // picture behind the toolbar
     Font font;
-    int charset = 0;  // 0: code page 1252; 128: Shift-JIS
+    int charset = 0;  // 0: code page 1252; 128: Shift-JIS; 204: code page 1251
     Rect at;
     bool maximized = false;
     bool iconized = false;

@@ -37,6 +37,7 @@ inline constexpr int PrimeFailed = 8;
 inline constexpr int DeleteFailed = 13;
 inline constexpr int FieldNotInList = 17;
 inline constexpr int FieldOutOfRange = 18;
+inline constexpr int EntryNotReadable = 19;  // typed text an entry's picture can't read
 }  // namespace msg
 
 class ErrorManager {

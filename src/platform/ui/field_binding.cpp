@@ -16,16 +16,18 @@ Binding StringField(char* field, std::size_t size) {
                        const std::size_t n = std::min(size, text.size());
                        std::memcpy(field, text.data(), n);
                        std::memset(field + n, ' ', size - n);
+                       return true;
                    }};
 }
 
 Binding CStringField(char* field, std::size_t size) {
     return Binding{[field, size] { return std::string(field, strnlen(field, size)); },
                    [field, size](std::string_view text) {
-                       if (size == 0) return;
+                       if (size == 0) return true;
                        const std::size_t n = std::min(size - 1, text.size());
                        std::memcpy(field, text.data(), n);
                        std::memset(field + n, '\0', size - n);
+                       return true;
                    }};
 }
 
@@ -43,12 +45,16 @@ Binding SwitchField(void* field, std::size_t size) {
                        // Little-endian integers: the low byte carries the switch.
                        unsigned char bytes[4] = {static_cast<unsigned char>(value), 0, 0, 0};
                        std::memcpy(field, bytes, size);
+                       return true;
                    }};
 }
 
 Binding VariableField(std::string* variable) {
     return Binding{[variable] { return *variable; },
-                   [variable](std::string_view text) { variable->assign(text); }};
+                   [variable](std::string_view text) {
+                       variable->assign(text);
+                       return true;
+                   }};
 }
 
 }  // namespace zem::ui

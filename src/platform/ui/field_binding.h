@@ -10,8 +10,9 @@
 namespace zem::ui {
 
 struct Binding {
-    std::function<std::string()> get;           // the field as screen text
-    std::function<void(std::string_view)> set;  // screen text into the field
+    std::function<std::string()> get;  // the field as screen text
+    // Screen text into the field; false when the text can't be read, which leaves the field.
+    std::function<bool(std::string_view)> set;
 };
 
 // A blank-padded STRING field of size bytes.

@@ -20,9 +20,10 @@ Binding NumberField(void* field, std::string picture) {
             const auto number = runtime::DeformatNumber(text, picture);
             if (!number || !(*number >= static_cast<double>(std::numeric_limits<T>::lowest()) &&
                              *number <= static_cast<double>(std::numeric_limits<T>::max())))
-                return;
+                return false;
             const T value = static_cast<T>(*number);
             std::memcpy(field, &value, sizeof value);
+            return true;
         }};
 }
 

@@ -132,7 +132,7 @@ class ControlReader {
             for (const json& col : *cols) {
                 if (!col.is_object()) throw LayoutError{"a column is not an object"};
                 ListColumn column{Text(col, "header"), Number(col, "width"), Flag(col, "icon"),
-                                  true};
+                                  true, Text(col, "picture")};
                 if (col.contains("sortable")) column.sortable = Flag(col, "sortable");
                 c.columns.push_back(std::move(column));
             }

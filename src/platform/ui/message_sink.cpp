@@ -25,9 +25,9 @@ std::shared_ptr<MessageSink> ConsoleSink() {
 }
 
 unsigned Message(std::string_view text, std::string_view caption, Icon icon, unsigned buttons,
-                 unsigned defaultButton) {
-    const MessageRequest request{std::string(text), std::string(caption), icon, buttons,
-                                 defaultButton};
+                 unsigned defaultButton, int charset) {
+    const MessageRequest request{std::string(text), std::string(caption), icon,
+                                 buttons,           defaultButton,        charset};
     return ErrorManager::Global().Sink()->Show(request);
 }
 

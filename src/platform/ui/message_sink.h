@@ -27,6 +27,7 @@ struct MessageRequest {
     Icon icon = Icon::None;
     unsigned buttons = ButtonOk;
     unsigned defaultButton = ButtonOk;
+    int charset = -1;  // of text and caption; -1: the window's
 };
 
 class MessageSink {
@@ -40,8 +41,9 @@ class MessageSink {
 std::shared_ptr<MessageSink> ConsoleSink();
 
 // Shows a message through the error manager's sink (the framework's MESSAGE).
+// charset: of text and caption (-1: the window's).
 unsigned Message(std::string_view text, std::string_view caption = "Message",
                  Icon icon = Icon::None, unsigned buttons = ButtonOk,
-                 unsigned defaultButton = ButtonOk);
+                 unsigned defaultButton = ButtonOk, int charset = -1);
 
 }  // namespace zem::ui

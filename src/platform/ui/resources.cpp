@@ -4,8 +4,9 @@
 #include <string>
 #include <system_error>
 
-#ifndef ZEM_RESOURCE_DIR
-#error "ZEM_RESOURCE_DIR must name the resources folder of the source tree"
+#if !defined(ZEM_RESOURCE_DIR) || !defined(ZEM_INSTALLED_RESOURCES)
+#error \
+    "ZEM_RESOURCE_DIR must name the source tree's resources, ZEM_INSTALLED_RESOURCES the installed ones"
 #endif
 
 namespace zem::ui {
@@ -33,6 +34,17 @@ bool IsPlainFileName(std::string_view name) {
 std::filesystem::path ResourceDir() {
     const char* set = std::getenv("ZEMBROLA_RESOURCES");
     if (set != nullptr && *set != '\0') return set;
+    // An installed program keeps its resources beside its own folder: <prefix>/bin/zembrola
+    // and <prefix>/share/zembrola.
+    static const std::filesystem::path installed = [] {
+        std::error_code error;
+        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (error) return std::filesystem::path();
+        const std::filesystem::path dir =
+            self.parent_path().parent_path() / ZEM_INSTALLED_RESOURCES;
+        return std::filesystem::is_directory(dir / "layout", error) ? dir : std::filesystem::path();
+    }();
+    if (!installed.empty()) return installed;
     return ZEM_RESOURCE_DIR;
 }
 

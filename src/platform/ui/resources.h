@@ -1,7 +1,8 @@
 #pragma once
 // Where the program's resource files are: window layouts, icons, pictures and help pages, all
-// under one resource directory. ZEMBROLA_RESOURCES names it; without it the build's own
-// resources/ folder is used, so the program runs from the build tree.
+// under one resource directory. ZEMBROLA_RESOURCES names it; without it an installed program
+// uses share/zembrola next to its bin folder, and one run from the build tree the source
+// tree's resources/ folder.
 #include <filesystem>
 #include <optional>
 #include <string_view>

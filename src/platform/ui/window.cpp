@@ -7,6 +7,7 @@
 #include "platform/runtime/timers.h"
 #include "platform/ui/app_settings.h"
 #include "platform/ui/busy.h"
+#include "platform/ui/error_manager.h"
 #include "platform/ui/input.h"
 #include "platform/ui/screen_state.h"
 #include "platform/ui/window_hooks.h"
@@ -341,14 +342,29 @@ bool Window::Accept() {
             const bool takesValue = next->code == runtime::event::kAccepted ||
                                     next->code == runtime::event::kNewSelection;
             if (takesValue) {
-                if (const auto b = bindings_.find(next->control); b != bindings_.end())
-                    b->second.set(c->screen);
+                const auto b = bindings_.find(next->control);
+                const bool read = b == bindings_.end() || b->second.set(c->screen);
+                // An entry refuses what its picture can't read: the field keeps its value, the
+                // entry shows it again and keeps the focus. While the user types, nothing is
+                // said yet.
+                if (!read && next->code == runtime::event::kAccepted) {
+                    RefuseEntry(*c);
+                    continue;
+                }
             }
         }
         event_ = *next;
         return true;
     }
     return false;
+}
+
+void Window::RefuseEntry(const Control& entry) {
+    const int feq = entry.feq;
+    const std::string typed = entry.screen;
+    ErrorManager::Global().ThrowMessage(msg::EntryNotReadable, typed);
+    DisplayFields(feq);
+    Select(feq);
 }
 
 void Window::Post(runtime::EventCode code, int control) {

@@ -113,6 +113,8 @@ class Window {
     void PopUp(PopupMenu menu);
 
   private:
+    // Tells the user the entry's text can't be read, shows the field again, keeps the focus.
+    void RefuseEntry(const Control& entry);
     void Show(const Control& control);
     void TakeScreenChanges();
     Control* Mutable(int feq);

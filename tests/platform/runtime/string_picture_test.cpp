@@ -45,8 +45,8 @@ TEST(PictureKindTest, TheLetterAfterTheOptionalAtDecides) {
     EXPECT_EQ(KindOfPicture("@n_10.2"), PictureKind::Number);
     EXPECT_EQ(KindOfPicture("N8.2~ %~"), PictureKind::Number);
     EXPECT_EQ(KindOfPicture("s20"), PictureKind::String);
-    EXPECT_EQ(KindOfPicture("@d17"), PictureKind::Date);
-    EXPECT_EQ(KindOfPicture("T8"), PictureKind::Time);
+    EXPECT_EQ(KindOfPicture("@d17"), PictureKind::DateValue);
+    EXPECT_EQ(KindOfPicture("T8"), PictureKind::TimeValue);
     EXPECT_EQ(KindOfPicture("@"), PictureKind::Unknown);
     EXPECT_EQ(KindOfPicture(""), PictureKind::Unknown);
     EXPECT_EQ(KindOfPicture("x5"), PictureKind::Unknown);

@@ -646,11 +646,42 @@ TEST_F(BoundWindowTest, AnAcceptedEntryPutsTheTypedValueIntoItsField) {
         EXPECT_EQ(record_.guard, '#');
         ASSERT_TRUE(w.Accept());
         EXPECT_EQ(record_.active, 1);
+        // "abc" is no number: the entry is refused and its event never handed out.
         ASSERT_TRUE(w.Accept());
-        EXPECT_EQ(record_.count, 1250);  // no number: the field keeps its value
-        ASSERT_TRUE(w.Accept());
+        EXPECT_EQ(w.Event().control, kCity);
+        EXPECT_EQ(record_.count, 1250);
         EXPECT_EQ(std::string(record_.city, 6), std::string("Scarb\0", 6));
         EXPECT_EQ(record_.active, 1);  // the next field in the record is untouched
+    });
+}
+
+TEST_F(BoundWindowTest, AnEntryRefusesWhatItsPictureCantReadAndKeepsTheFocus) {
+    RunOnFrameworkThread([&] {
+        RouteMessagesToDisplay();
+        Window w;
+        Bind(w);
+        ASSERT_TRUE(w.Open("Bound"));
+        ASSERT_TRUE(w.Accept());  // the window's opening
+        for (const char* typed : {"abc", "12x", "1-2"}) {
+            SCOPED_TRACE(typed);
+            const std::size_t before = display().Messages().size();
+            ASSERT_TRUE(display().Type(w.Id(), "?COUNT", typed));
+            ASSERT_TRUE(display().Type(w.Id(), "?CITY", "York"));
+            ASSERT_TRUE(w.Accept());
+            EXPECT_EQ(w.Event().control, kCity);
+            EXPECT_EQ(record_.count, 1250);
+            EXPECT_EQ(display().Shown(w.Id(), "?COUNT"), "1,250");
+            const auto messages = display().Messages();
+            ASSERT_EQ(messages.size(), before + 1);
+            EXPECT_EQ(messages.back().request.caption, "Invalid Entry");
+            EXPECT_NE(messages.back().request.text.find(std::string("\"") + typed + "\""),
+                      std::string::npos);
+            EXPECT_EQ(display().OpenWindows().back().focus, kCount);
+        }
+        // What the picture reads is taken.
+        ASSERT_TRUE(display().Type(w.Id(), "?COUNT", "-42"));
+        ASSERT_TRUE(w.Accept());
+        EXPECT_EQ(record_.count, -42);
     });
 }
 

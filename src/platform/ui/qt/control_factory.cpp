@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -114,8 +115,11 @@ class Applier {
     QString Text(const std::string& bytes) const { return Decode(bytes, charset_); }
 
     void ApplyCommon(QWidget* w) {
-        if (Changed(&Control::tip)) w->setToolTip(Text(model_.tip));
-        if (Changed(&Control::message)) w->setStatusTip(Text(model_.message));
+        const int tipCharset = TextCharset(model_.tipCharset, charset_);
+        if (Changed(&Control::tip) || Changed(&Control::tipCharset))
+            w->setToolTip(Decode(model_.tip, tipCharset));
+        if (Changed(&Control::message) || Changed(&Control::tipCharset))
+            w->setStatusTip(Decode(model_.message, tipCharset));
         if (Changed(&Control::font) && (before_ || NamesFont(model_.font))) {
             if (NamesFont(model_.font) && w->parentWidget())
                 w->setFont(FontFor(model_.font, w->parentWidget()->font()));
@@ -230,18 +234,26 @@ class Applier {
 
     void ApplySpin(QSpinBox* spin) {
         if (!spin) return;
-        if (Changed(&Control::rangeLow) || Changed(&Control::rangeHigh)) {
-            if (model_.rangeLow == 0 && model_.rangeHigh == 0)
-                spin->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-            else
-                spin->setRange(std::min(model_.rangeLow, model_.rangeHigh),
-                               std::max(model_.rangeLow, model_.rangeHigh));
+        const auto value = Number(model_.screen);
+        if (Changed(&Control::rangeLow) || Changed(&Control::rangeHigh) ||
+            Changed(&Control::screen)) {
+            int low = std::numeric_limits<int>::min();
+            int high = std::numeric_limits<int>::max();
+            if (model_.rangeLow != 0 || model_.rangeHigh != 0) {
+                low = std::min(model_.rangeLow, model_.rangeHigh);
+                high = std::max(model_.rangeLow, model_.rangeHigh);
+            }
+            // The box shows what the field holds, also outside the range its arrows step in.
+            if (value) {
+                low = std::min(low, *value);
+                high = std::max(high, *value);
+            }
+            if (spin->minimum() != low || spin->maximum() != high) spin->setRange(low, high);
         }
         if (Changed(&Control::step)) spin->setSingleStep(model_.step > 0 ? model_.step : 1);
         if (Changed(&Control::screen) || Changed(&Control::rangeLow) ||
             Changed(&Control::rangeHigh))
-            if (const auto value = Number(model_.screen); value && spin->value() != *value)
-                spin->setValue(*value);
+            if (value && spin->value() != *value) spin->setValue(*value);
         if (Changed(&Control::readOnly)) spin->setReadOnly(model_.readOnly);
     }
 
@@ -454,11 +466,30 @@ void ApplyControl(WindowView& view, ControlView& control, const Control& model, 
     // Size hints follow the text and font, so a control without a size moves with them.
     const Control& now = control.model;
     const bool sized = now.at.width > 0 && now.at.height > 0;
+    const bool fixedText = now.kind == ControlKind::Prompt || now.kind == ControlKind::String;
     if (full || before.at != now.at ||
-        (!sized &&
+        ((!sized || fixedText) &&
          (before.text != now.text || before.font != now.font || before.picture != now.picture)))
         PlaceControl(view, control);
 }
+
+namespace {
+
+// A button keeps the size its layout gives it; where this desktop's font would cut its text, the
+// text is set a little smaller until it fits, down to a size that stays readable.
+void FitButtonText(QPushButton* button) {
+    const QString text = WithoutMnemonic(button->text());
+    if (text.isEmpty()) return;
+    const int iconRoom = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+    const int room = button->contentsRect().width() - 4 - iconRoom;
+    QFont font = button->font();
+    constexpr double kSmallest = 6.0;
+    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > kSmallest)
+        font.setPointSizeF(std::max(kSmallest, font.pointSizeF() - 0.5));
+    if (font != button->font()) button->setFont(font);
+}
+
+}  // namespace
 
 void PlaceControl(WindowView& view, ControlView& control) {
     QWidget* w = control.widget;
@@ -469,9 +500,15 @@ void PlaceControl(WindowView& view, ControlView& control) {
         container == view.client ? QPoint() : container->mapTo(view.client, QPoint(0, 0));
     const Rect& at = control.model.at;
     const QSize hint = w->sizeHint();
-    const int width = at.width > 0 ? at.width : std::max(hint.width(), 1);
+    int width = at.width > 0 ? at.width : std::max(hint.width(), 1);
     const int height = at.height > 0 ? at.height : std::max(hint.height(), 1);
+    // A fixed text is never cut: where this desktop's font needs more room than the layout
+    // gave, the text takes it (labels paint no background, so nothing is hidden).
+    if (auto* label = qobject_cast<QLabel*>(w);
+        label && label->pixmap().isNull() && !label->wordWrap())
+        width = std::max(width, hint.width());
     w->setGeometry(at.x - origin.x(), at.y - origin.y(), width, height);
+    if (auto* button = qobject_cast<QPushButton*>(w)) FitButtonText(button);
 }
 
 void PlaceControlsIn(WindowView& view, const QWidget* container) {

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <memory>
@@ -56,11 +57,14 @@ HelpWindow::HelpWindow() {
     search_ = MakeChild<QLineEdit>(this);
     search_->setPlaceholderText(QStringLiteral("Search for words"));
     auto* find = MakeChild<QPushButton>(this, QStringLiteral("&Search"));
+    auto* close = MakeChild<QPushButton>(this, QStringLiteral("C&lose"));
+    close->setObjectName(QStringLiteral("close"));
     for (QWidget* w : {static_cast<QWidget*>(contents), static_cast<QWidget*>(back),
                        static_cast<QWidget*>(forward)})
         row->addWidget(w);
     row->addWidget(search_, 1);
     row->addWidget(find);
+    row->addWidget(close);
 
     note_ = MakeChild<QLabel>(this);
     note_->hide();
@@ -87,6 +91,11 @@ HelpWindow::HelpWindow() {
     back->setEnabled(false);
     forward->setEnabled(false);
     connect(find, &QPushButton::clicked, this, [this] { RunSearch(); });
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    // Escape closes the window wherever the focus is in it, as in a dialog.
+    auto* escape = MakeChild<QShortcut>(this, QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(search_, &QLineEdit::returnPressed, this, [this] { RunSearch(); });
     connect(hits_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { ShowTopic(item->data(kTopicRole).toString()); });

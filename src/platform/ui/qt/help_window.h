@@ -1,7 +1,8 @@
 #pragma once
 // The help window: a page browser over the help folder, with a contents button, a search box
-// whose hits list beside the page, and back and forward. Links between pages work as relative
-// files in the help folder, their names matched without regard to case as topic names are.
+// whose hits list beside the page, back and forward, and a close button (Escape closes it too).
+// Links between pages work as relative files in the help folder, their names matched without regard
+// to case as topic names are.
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

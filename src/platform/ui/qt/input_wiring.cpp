@@ -44,9 +44,6 @@ class ControlInput {
     std::string Bytes(const QString& text) const { return Encode(text, Charset()); }
 
     void NotePointer(QPoint global) const { view_->pointer = global; }
-    void Screen(const QString& text) const {
-        if (Live()) SetScreenValue(Window(), feq_, Bytes(text));
-    }
     void Send(runtime::EventCode code) const { Deliver(Input{feq_, code}); }
     void SendValue(runtime::EventCode code, std::string screen) const {
         Input input{feq_, code};
@@ -100,6 +97,25 @@ class ControlInput {
   private:
     WindowView* view_;
     int feq_;
+};
+
+// A control that takes the focus tells its window (the framework's selected event), whether
+// the user clicked into it or tabbed to it; focus the program gives it is not the user's act.
+class FocusWatcher : public QObject {
+  public:
+    FocusWatcher(ControlInput input, QWidget* widget) : input_(input) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::FocusIn) return false;
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::OtherFocusReason) return false;
+        input_.Send(ev::kSelected);
+        return false;
+    }
+
+  private:
+    ControlInput input_;
 };
 
 // Multi-line texts are accepted when the focus leaves them changed.
@@ -252,8 +268,10 @@ class CellEditor : public QLineEdit {
 };
 
 void WireLineEdit(ControlInput input, QLineEdit* edit) {
-    QObject::connect(edit, &QLineEdit::textEdited, edit,
-                     [input](const QString& text) { input.Screen(text); });
+    // Each change the user makes is a new selection carrying what the entry now shows.
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [input](const QString& text) {
+        input.SendValue(ev::kNewSelection, input.Bytes(text));
+    });
     // Return always accepts; leaving the entry accepts it when the user changed it.
     auto accept = [input, edit] {
         if (edit->isReadOnly()) return;
@@ -271,7 +289,7 @@ void WireSpin(ControlInput input, QSpinBox* spin) {
     QObject::connect(spin, &QSpinBox::textChanged, spin, [input, changed](const QString& text) {
         if (!input.Live()) return;
         *changed = true;
-        input.Screen(text);
+        input.SendValue(ev::kNewSelection, input.Bytes(text));
     });
     QObject::connect(spin, &QSpinBox::editingFinished, spin, [input, spin, changed] {
         if (!*changed || spin->isReadOnly()) return;
@@ -337,6 +355,16 @@ void WireControl(WindowView& view, ControlView& control) {
     }
     QWidget* w = control.widget;
     if (!w) return;
+    switch (control.model.kind) {
+        case ControlKind::Entry:
+        case ControlKind::Text:
+        case ControlKind::Spin:
+        case ControlKind::DropList:
+            MakeChild<FocusWatcher>(w, input, w);
+            break;
+        default:
+            break;
+    }
     switch (control.model.kind) {
         case ControlKind::Entry:
             if (auto* edit = qobject_cast<QLineEdit*>(w)) WireLineEdit(input, edit);

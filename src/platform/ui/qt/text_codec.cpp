@@ -40,7 +40,9 @@ std::string EncodeCp1252Table(const QString& text) {
 }
 
 const char* CodecName(int charset) {
-    return charset == kShiftJisCharset ? "Shift_JIS" : "windows-1252";
+    if (charset == kShiftJisCharset) return "Shift_JIS";
+    if (charset == kCyrillicCharset) return "windows-1251";
+    return "windows-1252";
 }
 
 std::string ToBytes(const QByteArray& bytes) {

@@ -166,6 +166,25 @@ void BuildBars(WindowView& view) {
     }
 }
 
+// Sheets, groups, options and boxes are drawn behind the controls that share their parent, as
+// the layouts expect, whatever their place in the layout: a list placed before a tab sheet on
+// the same spot stays visible. The first container of a layout ends up lowest.
+void StackContainersBelow(WindowView& view) {
+    for (auto feq = view.order.rbegin(); feq != view.order.rend(); ++feq) {
+        ControlView& control = view.controls.at(*feq);
+        switch (control.model.kind) {
+            case ControlKind::Sheet:
+            case ControlKind::Group:
+            case ControlKind::Option:
+            case ControlKind::Box:
+                if (control.widget && !control.toolbarSlot) control.widget->lower();
+                break;
+            default:
+                break;
+        }
+    }
+}
+
 // A prompt's mnemonic moves the focus to the control after it.
 void SetBuddies(WindowView& view) {
     for (std::size_t i = 0; i + 1 < view.order.size(); ++i) {
@@ -305,6 +324,7 @@ std::unique_ptr<WindowView> BuildWindow(const WindowSnapshot& window, WindowView
     BuildBars(*view);
     BuildStatusBar(*view);
     for (const int feq : view->order) CreateControlWidget(*view, view->controls.at(feq));
+    StackContainersBelow(*view);
     SetBuddies(*view);
     for (const int feq : view->order) {
         ControlView& control = view->controls.at(feq);

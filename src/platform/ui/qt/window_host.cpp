@@ -229,7 +229,7 @@ void WindowHost::Ask(WindowId window, const MessageRequest& request,
                      std::shared_ptr<PendingResult<unsigned>> answer) {
     WindowView* view = Find(window);
     QWidget* parent = view ? view->top.data() : nullptr;
-    const int charset = view ? view->Charset() : DefaultCharset();
+    const int charset = TextCharset(request.charset, view ? view->Charset() : DefaultCharset());
     QMessageBox* box = ShowMessageBox(parent, request, charset, std::move(answer));
     std::erase_if(boxes_, [](const QPointer<QMessageBox>& b) { return b.isNull(); });
     boxes_.emplace_back(box);

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPushButton>
+#include <QTest>
 #include <QTextBrowser>
 #include <filesystem>
 #include <fstream>
@@ -74,6 +76,35 @@ TEST_F(QtHelpViewerTest, ShowsTopicsByNameContentsAndHelpOnHelp) {
         SCOPED_TRACE(c.topic + " -> " + c.page);
         Show(c.kind, c.topic);
         EXPECT_EQ(WaitForPage(c.page), c.page);
+    }
+}
+
+// The help window that shows now, or nullptr.
+QWidget* ShownHelpWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->findChild<QPushButton*>(QStringLiteral("close"))) return w;
+    return nullptr;
+}
+
+TEST_F(QtHelpViewerTest, TheCloseButtonAndEscapeCloseTheWindow) {
+    for (const bool byEscape : {true, false}) {
+        SCOPED_TRACE(byEscape ? "Escape" : "Close");
+        Show(HelpKind::Topic, "Topic.htm");
+        ASSERT_EQ(WaitForPage("Topic.htm"), "Topic.htm");
+        OnGui([&] {
+            QWidget* help = ShownHelpWindow();
+            ASSERT_TRUE(help);
+            help->activateWindow();
+            QApplication::setActiveWindow(help);
+            if (byEscape) {
+                QTest::keyClick(help->focusWidget() ? help->focusWidget() : help, Qt::Key_Escape);
+            } else {
+                auto* close = help->findChild<QPushButton*>(QStringLiteral("close"));
+                EXPECT_EQ(close->text(), "C&lose");
+                QTest::mouseClick(close, Qt::LeftButton);
+            }
+        });
+        EXPECT_EQ(OnGui([] { return ShownHelpWindow() != nullptr; }), false);
     }
 }
 

@@ -30,6 +30,9 @@ const std::filesystem::path& TestResources() {
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (the build's test discovery) starts no display server: nothing runs that
+    // a sanitizer could report on, so the listing is the same every time.
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     // Set before any thread starts, so no thread reads the environment while it changes.
     g_resources = std::make_unique<zem::test::TempResources>();
 

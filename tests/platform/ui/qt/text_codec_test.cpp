@@ -22,7 +22,10 @@ TEST(QtTextCodecTest, DecodesAndEncodesByCharacterSet) {
         {128, "\x82\xA0", "\u3042"},
         {128, "\x93\xFA\x96\x7B", "\u65E5\u672C"},
         {128, "ab\xB1", "ab\uFF71"},  // half-width katakana
-        {1, "\xE9", "\u00E9"},        // other character sets are taken as 1252
+        {204, "\xCF\xEE\xE4\xF2\xE2\xE5\xF0\xE4\xE8\xF2\xE5",
+         "\u041F\u043E\u0434\u0442\u0432\u0435\u0440\u0434\u0438\u0442\u0435"},
+        {204, "OK \xB8", "OK \u0451"},
+        {1, "\xE9", "\u00E9"},  // other character sets are taken as 1252
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
