@@ -106,7 +106,7 @@ class QueryItemList {
     std::string CellAt(int row, int cell) const;
     std::int32_t IdAt(int row) const;
     int RowOfId(std::int32_t id) const;
-    ui::ListRow RowFor(const data::GoodsRecord& goods, int order) const;
+    ui::ListRow RowFor(const data::GoodsRecord& goods, int order, bool tagged) const;
     void ApplyStates();
     // Shows the row's tag, as its icon and its value, without reading the list anew.
     void ShowTag(int row, bool tagged);

@@ -236,6 +236,26 @@ TEST_F(CatalogTreeTest, ARowNumberedLikeTheRootIsNotListed) {
     EXPECT_EQ(tree.RowOf(0), 1);
 }
 
+TEST_F(CatalogTreeTest, ParentLinksThatLoopEndEveryWalk) {
+    // Two rows that are each other's parent, a row that is its own, and a crawled child that
+    // lists its parent's browse node again under it.
+    AddNode({40, 41, 8000, "Round", kUs});
+    AddNode({41, 40, 8001, "About", kUs});
+    AddNode({42, 42, 8002, "Self", kUs});
+    AddNode({43, nodes::kElectronics, 2000, "Electronics", kUs});
+    AddNode({44, 43, 2001, "Cables", kUs});
+    tree.ExpandAll();
+    EXPECT_EQ(tree.Rows(), 13);
+    EXPECT_EQ(tree.RowOf(40), 0);
+    EXPECT_EQ(tree.RowOf(42), 0);
+    const int again = tree.RowOf(43);
+    ASSERT_NE(again, 0);
+    EXPECT_EQ(tree.CollectSubtree(again).size(), 2u);
+    EXPECT_TRUE(tree.Contract(again));
+    EXPECT_TRUE(tree.Expand(again));
+    EXPECT_EQ(tree.Rows(), 13);
+}
+
 // The picker's filter over a query's store and catalog.
 struct FilterCase {
     const char* name;

@@ -90,7 +90,7 @@ Connection::Connection(DataFile& file, const std::string& path, const std::strin
     SetBusyWait(busyWait_);
     sqlite3_create_function(raw, "zem_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                             &FoldFunction, nullptr, nullptr);
-    Exec("PRAGMA cache_size=-32768");
+    Exec(kCacheSize);
     Exec("PRAGMA temp_store=MEMORY");
     Exec("PRAGMA synchronous=FULL");
     locks_.HoldPresent();

@@ -18,6 +18,11 @@ namespace zem::store {
 
 class DataFile;
 
+// A connection's page cache (32 MiB), and the small one the open's check of every page reads
+// through (2 MiB).
+inline constexpr const char* kCacheSize = "PRAGMA cache_size=-32768";
+inline constexpr const char* kCheckCacheSize = "PRAGMA cache_size=-2048";
+
 // A physical table as this connection sees it: its columns and the SQL that reads and writes it.
 struct TableInfo {
     std::string sqlName;

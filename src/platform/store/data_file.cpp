@@ -177,7 +177,10 @@ bool DataFile::Create(const std::filesystem::path& path, const std::string& pass
 
 int DataFile::Prepare(Connection& conn, bool created, std::string& detail) {
     if (!created) {
-        // Every page is read and its authentication checked before anything is written.
+        // Every page is read and its authentication checked before anything is written. The
+        // check reads each page once: through a small page cache, so a large file's pages are
+        // not each given memory of their own only to be dropped after.
+        conn.Exec(kCheckCacheSize);
         Statement* check =
             conn.Prepare("PRAGMA quick_check(" + std::to_string(kMostProblems) + ")");
         if (!check) return ErrorCode();
@@ -185,6 +188,7 @@ int DataFile::Prepare(Connection& conn, bool created, std::string& detail) {
         int rc;
         while ((rc = check->Step()) == SQLITE_ROW) CollectProblems(check->Text(0), problems);
         check->Reset();
+        conn.Exec(kCacheSize);
         if (rc != SQLITE_DONE) return conn.Fail(rc);
         if (!problems.empty()) {
             for (const std::string& line : problems) detail += line + "\n";

@@ -197,15 +197,22 @@ void Window::SetIcon(int feq, std::string_view icon) {
 void Window::SetScreen(int feq, std::string_view screen) {
     Change(feq, [&](Control& c) { c.screen = screen; });
 }
+// The current row and the rows are set without Change's copy of the whole control: a list of
+// ten thousand rows would be copied and compared cell by cell for every move of the selection.
 void Window::SetSelected(int feq, int selected) {
-    Change(feq, [&](Control& c) { c.selected = selected; });
+    Control* c = Mutable(feq);
+    if (!c || c->selected == selected) return;
+    c->selected = selected;
+    Show(*c);
 }
 void Window::SetRows(int feq, std::vector<ListRow> rows) {
-    Change(feq, [&](Control& c) {
-        c.rows = std::move(rows);
-        if (c.selected > static_cast<int>(c.rows.size()))
-            c.selected = static_cast<int>(c.rows.size());
-    });
+    Control* c = Mutable(feq);
+    if (!c) return;
+    const int selected = std::min(c->selected, static_cast<int>(rows.size()));
+    if (selected == c->selected && rows == c->rows) return;
+    c->rows = std::move(rows);
+    c->selected = selected;
+    Show(*c);
 }
 void Window::SetSkip(int feq, bool skip) {
     Change(feq, [&](Control& c) { c.skip = skip; });
