@@ -93,7 +93,7 @@ class CampaignWindow final : public ui::WindowManager {
         if (field == copyKeywords_ || field == copyTextAds_) {
             // What the text shows goes, edits the user made to it included.
             window_.Update(field == copyKeywords_ ? keywordsText_ : textAdsText_);
-            win::SetClipboardText(field == copyKeywords_ ? keywords_ : textAds_);
+            win::SetClipboardText(field == copyKeywords_ ? keywords_ : textAds_, variant_.charset);
             return ui::Benign;
         }
         return WindowManager::TakeAccepted();

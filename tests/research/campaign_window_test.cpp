@@ -87,7 +87,7 @@ class CampaignWindowTest : public FrameTest {
         store::OpenStatus status;
         ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
         ui::IniManager::Global().Init(dir / "quorel.ini");
-        win::SetClipboardText("");
+        win::SetClipboardText("", 0);
     }
 
     void TearDown() override {
@@ -175,13 +175,15 @@ class CampaignWindowTest : public FrameTest {
         return shown;
     }
 
-    bool Copies(ui::WindowId w, std::string_view button, const std::string& expected) {
-        win::SetClipboardText("");
+    // charset: the one the clipboard is read in.
+    bool Copies(ui::WindowId w, std::string_view button, const std::string& expected,
+                int charset = 0) {
+        win::SetClipboardText("", charset);
         EXPECT_TRUE(display->Press(w, button));
-        const bool copied = Eventually([&] { return win::ClipboardText() == expected; });
+        const bool copied = Eventually([&] { return win::ClipboardText(charset) == expected; });
         if (!copied)
-            ADD_FAILURE() << button << " copied \"" << win::ClipboardText() << "\", expected \""
-                          << expected << "\"";
+            ADD_FAILURE() << button << " copied \"" << win::ClipboardText(charset)
+                          << "\", expected \"" << expected << "\"";
         return copied;
     }
 
@@ -477,10 +479,16 @@ TEST_F(CampaignWindowTest, RouterOpensTheVariantOfJapaneseModeAndLeavesTheCaller
                                      .store = Templates("", "{PRICE}", "", "xyz-22"),
                                      .procedure = &research::CreateCompaign,
                                      .window = m.procedure});
-        EXPECT_TRUE(Shows(w, "?SSTR",
-                          "\t" + keywords + "\t" + m.headline + "\t" + m.yen +
-                              "123.00\t\twww.amazon.co.jp\t"
-                              "http://www.amazon.co.jp/exec/obidos/ASIN/B000TEST00/xyz-22"));
+        const std::string ads = "\t" + keywords + "\t" + m.headline + "\t" + m.yen +
+                                "123.00\t\twww.amazon.co.jp\t"
+                                "http://www.amazon.co.jp/exec/obidos/ASIN/B000TEST00/xyz-22";
+        EXPECT_TRUE(Shows(w, "?SSTR", ads));
+        // The copy is in the window's character set: a reader in code page 1252 gets the
+        // Japanese characters as "?", never their Shift-JIS bytes.
+        EXPECT_TRUE(Copies(w, "?COPY:2", ads, m.charset));
+        if (m.charset == 128) {
+            EXPECT_EQ(win::ClipboardText(0).find('\x83'), std::string::npos);
+        }
         const auto view = display->View(w);
         ASSERT_TRUE(view);
         EXPECT_EQ(view->window.props.charset, m.charset);

@@ -8,11 +8,6 @@
 #include "platform/win/clipboard.h"
 
 namespace zem::ui::qt {
-namespace {
-
-constexpr int kClipboardCharset = 0;  // code page 1252
-
-}  // namespace
 
 ClipboardBridge::ClipboardBridge() : channel_(std::make_shared<GuiChannel>()) {}
 
@@ -23,17 +18,19 @@ ClipboardBridge::~ClipboardBridge() {
 void ClipboardBridge::Install() {
     const std::shared_ptr<GuiChannel> channel = channel_;
     win::ClipboardBackend backend;
-    backend.set = [channel](const std::string& text) {
+    // The desktop's clipboard holds characters: the caller's bytes are decoded on the way in
+    // and encoded again for the reader on the way out.
+    backend.set = [channel](const std::string& text, int charset) {
         channel->Call<bool>(
-            [text] {
-                QGuiApplication::clipboard()->setText(Decode(text, kClipboardCharset));
+            [text, charset] {
+                QGuiApplication::clipboard()->setText(Decode(text, charset));
                 return true;
             },
             false);
     };
-    backend.get = [channel] {
+    backend.get = [channel](int charset) {
         return channel->Call<std::string>(
-            [] { return Encode(QGuiApplication::clipboard()->text(), kClipboardCharset); },
+            [charset] { return Encode(QGuiApplication::clipboard()->text(), charset); },
             std::string());
     };
     win::SetClipboardBackend(std::move(backend));

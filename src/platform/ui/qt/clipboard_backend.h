@@ -1,7 +1,7 @@
 #pragma once
 // The desktop's clipboard behind win::SetClipboardText / ClipboardText. Qt's clipboard belongs
-// to the GUI thread, so calls from other threads wait for it there; text crosses as code page
-// 1252 bytes both ways.
+// to the GUI thread, so calls from other threads wait for it there; text crosses in the caller's
+// character set both ways.
 #include <memory>
 
 namespace zem::ui::qt {

@@ -149,14 +149,40 @@ TEST_F(QtHelpViewerTest, LinksBetweenPagesFollowRelativeFiles) {
     EXPECT_TRUE(text.contains("Other page words")) << text.toStdString();
 }
 
-TEST(QtClipboardTest, TextCrossesAsCodePage1252BothWays) {
-    win::SetClipboardText("caf\xE9 \x80");
-    EXPECT_EQ(win::ClipboardText(), "caf\xE9 \x80");
-    EXPECT_EQ(OnGui([] { return QGuiApplication::clipboard()->text(); }),
-              QString::fromUtf8("caf\u00E9 \u20AC"));
+// The desktop's clipboard holds characters: bytes copied in a window's character set arrive
+// there as the characters the window shows, and a reader gets them back in its own one.
+TEST(QtClipboardTest, TextCrossesInTheCallersCharacterSet) {
+    struct Case {
+        const char* what;
+        int charset;
+        std::string bytes;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"code page 1252", 0, "caf\xE9 \x80", QString::fromUtf8("caf\u00E9 \u20AC")},
+        {"Shift-JIS", 128,
+         "JP\x8Ft / \x83\x8D\x83{\x83"
+         "b\x83g \x83Z\x83"
+         "b\x83g",
+         QString::fromUtf8("JP\u6625 / \u30ED\u30DC\u30C3\u30C8 \u30BB\u30C3\u30C8")},
+        {"code page 1251", 204, "\xCF\xF0\xE8\xE2\xE5\xF2",
+         QString::fromUtf8("\u041F\u0440\u0438\u0432\u0435\u0442")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        win::SetClipboardText(c.bytes, c.charset);
+        EXPECT_EQ(OnGui([] { return QGuiApplication::clipboard()->text(); }), c.shown);
+        EXPECT_EQ(win::ClipboardText(c.charset), c.bytes);
 
+        // Another program copies the same characters: the window reads its own bytes.
+        OnGui([&] { QGuiApplication::clipboard()->setText(c.shown); });
+        EXPECT_EQ(win::ClipboardText(c.charset), c.bytes);
+    }
+
+    // Characters the reader's character set lacks come as "?".
     OnGui([] { QGuiApplication::clipboard()->setText(QString::fromUtf8("na\u00EFve \u3042")); });
-    EXPECT_EQ(win::ClipboardText(), "na\xEFve ?");
+    EXPECT_EQ(win::ClipboardText(0), "na\xEFve ?");
+    EXPECT_EQ(win::ClipboardText(128), "na?ve \x82\xA0");
 }
 
 }  // namespace
