@@ -539,7 +539,8 @@ void QueryForm::CreateCampaign() {
 
 void QueryForm::ViewItem() {
     window_.Update();
-    if (items_.ReadCurrent()) OpenURL(data::CStringOf(data::Dict().GOO.DETAILPAGE));
+    if (items_.ReadCurrent())
+        OpenURL(data::CStringOf(data::Dict().GOO.DETAILPAGE), variant_.charset);
     Reset();
 }
 

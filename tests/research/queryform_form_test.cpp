@@ -3,12 +3,16 @@
 // saved configuration asks for, and the item page.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/runtime/date_pictures.h"
 #include "platform/ui/message_sink.h"
+#include "platform/win/shell_open.h"
 #include "queryform_fixture.h"
 
 namespace zem::test {
@@ -344,6 +348,50 @@ TEST_F(QueryFormTest, ViewOpensTheCurrentItemsPage) {
     ChooseRow(w, "?LIST", 2);
     Press(w, "?VIEW");
     EXPECT_EQ(OpenedUrls(), (std::vector<std::string>{DetailPageOf(102)}));
+    Close(w, "?CANCEL");
+}
+
+// "View" where no browser can be started: the user is told why instead of waiting for one.
+TEST_F(QueryFormTest, ViewSaysWhyThePageCouldNotBeOpened) {
+    struct Case {
+        const char* what;
+        const char* xdgOpen;  // the script on PATH; nullptr: none
+        std::string told;
+    };
+    const Case cases[] = {
+        {"no xdg-open", nullptr, "xdg-open was not found"},
+        {"no browser",
+         "#!/bin/sh\necho \"xdg-open: no method available for opening '$1'\" >&2\nexit 3\n",
+         "xdg-open: no method available for opening '" + DetailPageOf(102) +
+             "'\nxdg-open ended with exit status 3"},
+    };
+    const char* path = std::getenv("PATH");
+    const std::string oldPath = path ? path : "/usr/bin:/bin";
+    win::SetUrlOpener(nullptr);
+    const ui::WindowId w = Open(request::kChange);
+    ChooseRow(w, "?LIST", 2);
+    std::size_t shown = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::filesystem::path bin = dir / c.what;
+        std::filesystem::create_directories(bin);
+        if (c.xdgOpen) {
+            std::ofstream(bin / "xdg-open") << c.xdgOpen;
+            std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+        }
+        ::setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+        Press(w, "?VIEW");
+        ::setenv("PATH", oldPath.c_str(), 1);
+        const auto message = display->WaitForMessage(++shown);
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->request.caption, "Error");
+        EXPECT_EQ(message->request.icon, ui::Icon::Hand);
+        EXPECT_EQ(message->request.charset, 0);
+        EXPECT_TRUE(message->request.text.starts_with("The page " + DetailPageOf(102) +
+                                                      " could not be opened.\n\n"))
+            << message->request.text;
+        EXPECT_NE(message->request.text.find(c.told), std::string::npos) << message->request.text;
+    }
     Close(w, "?CANCEL");
 }
 

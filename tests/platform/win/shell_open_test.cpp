@@ -97,8 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ShellOpenTest, ReportsAnOpenerThatFails) {
     RecordingOpener opener(false);
-    EXPECT_EQ(ShellOpen("https://example.com/"), shell_open::LaunchFailed);
+    std::string failure;
+    EXPECT_EQ(ShellOpen("https://example.com/", &failure), shell_open::LaunchFailed);
     EXPECT_EQ(opener.Opened().size(), 1u);
+    EXPECT_FALSE(failure.empty());
 }
 
 // True while the process has a child that has not been reaped; looks without reaping it.
@@ -107,18 +109,16 @@ bool HasChildren() {
     return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0 || errno != ECHILD;
 }
 
-// Puts a fake xdg-open first on PATH for the test's lifetime; it writes its arguments to a file.
+// Puts a fake xdg-open first on PATH for the test's lifetime. By default it writes its
+// arguments to a file; body replaces what it does.
 class FakeXdgOpen {
   public:
-    FakeXdgOpen() {
+    explicit FakeXdgOpen(std::string body = {}) {
+        if (body.empty())
+            body = "printf '%s|' \"$@\" > \"" + (dir_ / "args.tmp").string() + "\"\nmv \"" +
+                   (dir_ / "args.tmp").string() + "\" \"" + Args().string() + "\"\n";
         const std::filesystem::path script = dir_ / "xdg-open";
-        {
-            std::ofstream out(script);
-            out << "#!/bin/sh\n"
-                   "printf '%s|' \"$@\" > \""
-                << (dir_ / "args.tmp").string() << "\"\nmv \"" << (dir_ / "args.tmp").string()
-                << "\" \"" << Args().string() << "\"\n";
-        }
+        std::ofstream(script) << "#!/bin/sh\n" << body;
         ::chmod(script.c_str(), 0755);
         const char* path = std::getenv("PATH");
         if (path) oldPath_ = path;
@@ -152,6 +152,15 @@ class FakeXdgOpen {
     std::optional<std::string> oldPath_;
 };
 
+// Waits until every child has been reaped.
+bool AllReaped() {
+    for (auto waited = 0ms; waited < 10s; waited += 10ms) {
+        if (!HasChildren()) return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
+
 TEST(ShellOpenTest, StartsXdgOpenWithoutAShellAndReapsIt) {
     ASSERT_FALSE(HasChildren());
     FakeXdgOpen fake;
@@ -159,13 +168,58 @@ TEST(ShellOpenTest, StartsXdgOpenWithoutAShellAndReapsIt) {
     const std::string url = "https://example.com/?q=a;b&c=$(touch%20x)'\"";
     EXPECT_EQ(ShellOpen(url), shell_open::Opened);
     EXPECT_EQ(fake.WaitForArgs(), url + "|");
+    EXPECT_TRUE(AllReaped()) << "xdg-open was left as a zombie";
+}
 
-    bool reaped = false;
-    for (auto waited = 0ms; waited < 10s && !reaped; waited += 10ms) {
-        reaped = !HasChildren();
-        if (!reaped) std::this_thread::sleep_for(10ms);
-    }
-    EXPECT_TRUE(reaped) << "xdg-open was left as a zombie";
+// An xdg-open that fails says why: what it wrote to its standard error and how it ended.
+struct FailingOpener {
+    const char* what;
+    std::string body;
+    std::vector<std::string> told;  // parts of the failure text
+    friend void PrintTo(const FailingOpener& c, std::ostream* out) { *out << c.what; }
+};
+
+class ShellOpenFailureTest : public ::testing::TestWithParam<FailingOpener> {};
+
+TEST_P(ShellOpenFailureTest, SaysWhyXdgOpenFailed) {
+    const FailingOpener& c = GetParam();
+    ASSERT_FALSE(HasChildren());
+    FakeXdgOpen fake(c.body);
+    std::string failure;
+    EXPECT_EQ(ShellOpen("https://example.com/", &failure), shell_open::LaunchFailed);
+    for (const std::string& part : c.told)
+        EXPECT_NE(failure.find(part), std::string::npos) << failure;
+    EXPECT_TRUE(failure.ends_with(".")) << failure;
+    EXPECT_TRUE(AllReaped());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShellOpenFailureTest,
+    ::testing::Values(
+        FailingOpener{"no browser",
+                      "echo \"xdg-open: no method available for opening '$1'\" >&2\nexit 3\n",
+                      {"xdg-open: no method available for opening 'https://example.com/'\n"
+                       "xdg-open ended with exit status 3 (a required tool could not be found)."}},
+        FailingOpener{"a silent failure",
+                      "exit 4\n",
+                      {"xdg-open ended with exit status 4 (the action failed)."}},
+        FailingOpener{"an unknown status", "exit 9\n", {"xdg-open ended with exit status 9."}},
+        FailingOpener{"killed", "kill -KILL $$\n", {"xdg-open was ended by signal 9."}},
+        // What it started keeps its standard error open: the failure still comes at once,
+        // not when that program ends (then it would count as opened).
+        FailingOpener{"a program it started lives on",
+                      "sleep 5 &\necho 'gio: Operation not supported' >&2\nexit 4\n",
+                      {"gio: Operation not supported\nxdg-open ended with exit status 4"}}));
+
+TEST(ShellOpenTest, AnXdgOpenStillRunningAfterTheVerdictWaitHasOpenedTheAddress) {
+    ASSERT_FALSE(HasChildren());
+    // A browser xdg-open runs in the foreground; its failure long after does not count.
+    FakeXdgOpen fake("echo 'browser starting' >&2\nsleep " +
+                     std::to_string(kOpenerVerdictWait.count() + 1) + "\nexit 1\n");
+    std::string failure;
+    EXPECT_EQ(ShellOpen("https://example.com/", &failure), shell_open::Opened);
+    EXPECT_EQ(failure, "");
+    EXPECT_TRUE(AllReaped()) << "xdg-open was left as a zombie";
 }
 
 TEST(ShellOpenTest, MissingXdgOpenIsALaunchFailure) {
@@ -173,9 +227,13 @@ TEST(ShellOpenTest, MissingXdgOpenIsALaunchFailure) {
     const std::string oldPath = path ? path : "";
     test::TempDir empty;
     ::setenv("PATH", empty.Path().c_str(), 1);
-    const int answer = ShellOpen("https://example.com/");
+    std::string failure;
+    const int answer = ShellOpen("https://example.com/", &failure);
+    const int mailAnswer = ShellOpenMail("someone@example.com", "Hello", &failure);
     ::setenv("PATH", oldPath.c_str(), 1);
     EXPECT_EQ(answer, shell_open::LaunchFailed);
+    EXPECT_EQ(mailAnswer, shell_open::LaunchFailed);
+    EXPECT_EQ(failure, "xdg-open was not found: it is not installed or not on the PATH.");
 }
 
 }  // namespace
