@@ -31,8 +31,11 @@ int main(int argc, char** argv) {
     const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {
         driver = std::thread([&] {
             result = RUN_ALL_TESTS();
+            // exit, not quit: quit asks the windows to close first, and a window a failed test
+            // left open (or one waiting on a message box) refuses, which would keep the loop
+            // and the binary running.
             QMetaObject::invokeMethod(
-                qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         });
     });
     driver.join();
