@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
         // What it started keeps its standard error open: the failure still comes at once,
         // not when that program ends (then it would count as opened).
         FailingOpener{"a program it started lives on",
-                      "sleep 5 &\necho 'gio: Operation not supported' >&2\nexit 4\n",
+                      "sleep 5 >/dev/null &\necho 'gio: Operation not supported' >&2\nexit 4\n",
                       {"gio: Operation not supported\nxdg-open ended with exit status 4"}}));
 
 TEST(ShellOpenTest, AnXdgOpenStillRunningAfterTheVerdictWaitHasOpenedTheAddress) {
