@@ -51,6 +51,8 @@ struct QtTree {
         view.model.kind = zem::ui::ControlKind::Tree;
         view.model.columns = {zem::ui::ListColumn{"", 24, false, false},
                               zem::ui::ListColumn{"", 0, false, false}};
+        // The columns go in as a window's first show puts them (no earlier state to compare).
+        zem::ui::qt::ApplyList(list.get(), view, nullptr, 0);
         list->resize(800, 600);
         list->show();
     }
