@@ -41,7 +41,7 @@ int RunsAt(int nodes) {
 std::vector<double> ThroughWriteBack(int nodeCount) {
     const Crawl crawl = MakeCrawl(nodeCount);
     std::vector<double> values;
-    for (int run = 0; run < RunsAt(nodeCount); ++run) {
+    for (int run = 0; run < zem::bench::Runs(RunsAt(nodeCount)); ++run) {
         zem::test::TempDir dir;
         if (!OpenFile(dir / "zembrola.dat")) std::exit(1);
         for (int pass = 0; pass < 2; ++pass) {
@@ -129,7 +129,7 @@ class RawWriteBack {
 std::vector<double> ThroughRawSqlite(int nodeCount) {
     const Crawl crawl = MakeCrawl(nodeCount);
     std::vector<double> values;
-    for (int run = 0; run < RunsAt(nodeCount); ++run) {
+    for (int run = 0; run < zem::bench::Runs(RunsAt(nodeCount)); ++run) {
         zem::test::TempDir dir;
         // The program makes the file and its tables; the peer only writes.
         if (!OpenFile(dir / "zembrola.dat")) std::exit(1);
@@ -155,8 +155,10 @@ int main() {
     };
     for (std::size_t s = 0; s < kSizes.size(); ++s) {
         const int n = kSizes[s];
+        if (zem::bench::Skipped(n)) continue;
         const auto ours = zem::bench::InChild([n] { return ThroughWriteBack(n); });
-        const auto peer = zem::bench::InChild([n] { return ThroughRawSqlite(n); });
+        const auto peer =
+            zem::bench::PeerInChild([n] { return ThroughRawSqlite(n); }, ours.values.size());
         if (ours.values.empty() || peer.values.empty()) return 1;
         for (std::size_t phase = 0; phase < 2; ++phase) {
             lines[phase * 2].seconds[s] = zem::bench::MedianOfPhase(ours.values, phase, 2);

@@ -98,7 +98,7 @@ std::vector<double> ThroughTheItemList(int items) {
     zem::research::QueryItemList list(window);
     list.SetUp(false);
     std::vector<double> values;
-    for (int run = 0; run < RunsAt(items); ++run) {
+    for (int run = 0; run < zem::bench::Runs(RunsAt(items)); ++run) {
         values.push_back(Seconds([&] { list.Load(kQuery); }));
         if (list.Rows() != items) {
             std::fprintf(stderr, "%d rows listed of %d\n", list.Rows(), items);
@@ -163,7 +163,7 @@ std::vector<double> ThroughTheBareEquivalent(int items) {
         }
     };
     std::vector<double> values;
-    for (int run = 0; run < RunsAt(items); ++run) {
+    for (int run = 0; run < zem::bench::Runs(RunsAt(items)); ++run) {
         values.push_back(Seconds(load));
         if (static_cast<int>(rows.size()) != items) std::exit(1);
         for (int column = 1; column <= kSortColumns; ++column)
@@ -195,8 +195,10 @@ int main() {
     }
     for (std::size_t s = 0; s < kSizes.size(); ++s) {
         const int n = kSizes[s];
+        if (zem::bench::Skipped(n)) continue;
         const auto ours = zem::bench::InChild([n] { return ThroughTheItemList(n); });
-        const auto peer = zem::bench::InChild([n] { return ThroughTheBareEquivalent(n); });
+        const auto peer = zem::bench::PeerInChild([n] { return ThroughTheBareEquivalent(n); },
+                                                  ours.values.size());
         if (ours.values.empty() || peer.values.empty()) return 1;
         for (std::size_t p = 0; p < phases.size(); ++p) {
             auto& mine = lines[p * 2];

@@ -16,6 +16,20 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+bool Skipped(int size) {
+    const char* only = std::getenv("ZEM_BENCH_SIZE");
+    return only && std::atoi(only) != size;
+}
+
+int Runs(int runs) {
+    const char* set = std::getenv("ZEM_BENCH_RUNS");
+    return set && std::atoi(set) > 0 ? std::atoi(set) : runs;
+}
+
+bool PeerSkipped() {
+    return std::getenv("ZEM_BENCH_NO_PEER") != nullptr;
+}
+
 double MedianOfPhase(const std::vector<double>& values, std::size_t phase, std::size_t phases) {
     std::vector<double> of;
     for (std::size_t i = phase; i < values.size(); i += phases) of.push_back(values[i]);
@@ -61,6 +75,11 @@ ChildResult InChild(const std::function<std::vector<double>()>& work) {
     }
     result.peakKiB = usage.ru_maxrss;
     return result;
+}
+
+ChildResult PeerInChild(const std::function<std::vector<double>()>& work, std::size_t count) {
+    if (PeerSkipped()) return {std::vector<double>(count, 0.0), 0};
+    return InChild(work);
 }
 
 namespace {

@@ -21,6 +21,13 @@ double Seconds(Work&& work) {
 
 double Median(std::vector<double> values);
 
+// For a profiler: ZEM_BENCH_SIZE=n measures only the size n (the others print as "-"), and
+// ZEM_BENCH_RUNS=r takes r runs at each size instead of the benchmark's own number;
+// ZEM_BENCH_NO_PEER set leaves the peers out.
+bool Skipped(int size);
+int Runs(int runs);
+bool PeerSkipped();
+
 // What a child reported: the values work returned, in order, and the child's peak resident
 // memory (ru_maxrss) in KiB. An empty list when the child failed.
 struct ChildResult {
@@ -30,6 +37,8 @@ struct ChildResult {
 // Runs work in a forked child. Call it before the process starts any thread. With
 // ZEM_BENCH_NO_FORK set in the environment work runs in this process instead.
 ChildResult InChild(const std::function<std::vector<double>()>& work);
+// A peer's InChild; with the peers left out, count zeros (which print as "-").
+ChildResult PeerInChild(const std::function<std::vector<double>()>& work, std::size_t count);
 
 // One line of the table: the median seconds at each size and the peak memory of the child that
 // measured them. peer: the index of the line this one is compared with, -1 for none.

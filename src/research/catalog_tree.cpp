@@ -178,10 +178,12 @@ void CatalogTree::LoadLevel(std::vector<TreeEntry>& out, ExpandMemory& memory,
         entry.flags = row.FLAGS;
 
         const std::int32_t depth = level + 1;
-        const auto remembered = memory.find(row.ID);
+        // One look-up of the entry's memory, kept for setting it below.
+        auto remembered = memory.lower_bound(row.ID);
+        const bool known = remembered != memory.end() && remembered->first == row.ID;
         // The children of an entry shown expanded are read once, to list them; of any other
         // entry only whether it has one.
-        const bool openIfAny = expandAll || (remembered != memory.end() && remembered->second > 0);
+        const bool openIfAny = expandAll || (known && remembered->second > 0);
         std::vector<Child> read;
         const std::vector<Child>* grandchildren = &read;
         if (all) {
@@ -196,13 +198,16 @@ void CatalogTree::LoadLevel(std::vector<TreeEntry>& out, ExpandMemory& memory,
 
         if (expandAll)
             entry.level = depth;
-        else if (remembered != memory.end())
+        else if (known)
             entry.level = remembered->second > 0 ? depth : -depth;
         else
             entry.level = hasChildren ? -depth : depth;
         const int mark = entry.level > 0 ? 1 : -1;
-        if (remembered == memory.end() || expandAll) memory[row.ID] = mark;
-        const bool expanded = memory[row.ID] >= 1;
+        if (!known)
+            remembered = memory.emplace_hint(remembered, row.ID, mark);
+        else if (expandAll)
+            remembered->second = mark;
+        const bool expanded = remembered->second >= 1;
         entry.loaded = hasChildren && expanded;
         entry.icon = entry.loaded ? kOpenIcon : kClosedIcon;
 

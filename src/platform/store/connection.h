@@ -32,9 +32,15 @@ struct TableInfo {
     std::string columnList;            // quoted, comma-separated
     std::string selectList;            // "rowid," + columnList
     std::string journal;               // the table's journal table
-    std::string insertSql;             // built at first use
-    std::uint64_t generation = 0;      // changes made through this connection
-    std::int64_t autoNext = 0;         // next auto-number while the write lock is held; 0 unknown
+    // Statements of every row written or re-read, built at first use.
+    std::string insertSql;
+    std::string updateSql;
+    std::string deleteSql;
+    std::string regetSql;
+    std::string journalAddSql;     // a new row's entry
+    std::string journalRowSql;     // a row's before-image
+    std::uint64_t generation = 0;  // changes made through this connection
+    std::int64_t autoNext = 0;     // next auto-number while the write lock is held; 0 unknown
     // The count of transactions begun on the table (TableLocks::Begun) up to which its journal
     // is known to hold nothing that a dead writer left.
     std::uint64_t checkedBegun = ~std::uint64_t{0};

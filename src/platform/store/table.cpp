@@ -147,8 +147,10 @@ int Table::Reget(store::Position position) {
     TableInfo* info = Ready();
     if (!info) return ErrorCode();
     if (int rc = conn_->BeforeRead(*info); rc != NoError) return rc;
-    Statement* st = conn_->Prepare("SELECT " + info->selectList + " FROM " + Quoted(info->sqlName) +
-                                   " WHERE rowid=?");
+    if (info->regetSql.empty())
+        info->regetSql =
+            "SELECT " + info->selectList + " FROM " + Quoted(info->sqlName) + " WHERE rowid=?";
+    Statement* st = conn_->Prepare(info->regetSql);
     if (!st) return ErrorCode();
     st->Bind(1, static_cast<std::int64_t>(position));
     int rc = st->Step();
@@ -355,9 +357,11 @@ static int JournalRow(Connection& conn, TableInfo& info, int op, store::Position
                       std::int64_t& entry) {
     entry = 0;
     if (!conn.Journalled(info)) return NoError;
-    Statement* j = conn.Prepare("INSERT INTO " + Quoted(info.journal) + "(_jop,_jrow," +
-                                info.columnList + ") SELECT ?,rowid," + info.columnList + " FROM " +
-                                Quoted(info.sqlName) + " WHERE rowid=?");
+    if (info.journalRowSql.empty())
+        info.journalRowSql = "INSERT INTO " + Quoted(info.journal) + "(_jop,_jrow," +
+                             info.columnList + ") SELECT ?,rowid," + info.columnList + " FROM " +
+                             Quoted(info.sqlName) + " WHERE rowid=?";
+    Statement* j = conn.Prepare(info.journalRowSql);
     if (!j) return ErrorCode();
     j->Bind(1, static_cast<std::int64_t>(op));
     j->Bind(2, static_cast<std::int64_t>(row));
@@ -436,8 +440,10 @@ int Table::Add() {
         if (rc != SQLITE_DONE) return undo(conn_->Fail(rc));
         const store::Position row = sqlite3_last_insert_rowid(conn_->Db());
         if (conn_->Journalled(info)) {
-            Statement* j =
-                conn_->Prepare("INSERT INTO " + Quoted(info.journal) + "(_jop,_jrow) VALUES(1,?)");
+            if (info.journalAddSql.empty())
+                info.journalAddSql =
+                    "INSERT INTO " + Quoted(info.journal) + "(_jop,_jrow) VALUES(1,?)";
+            Statement* j = conn_->Prepare(info.journalAddSql);
             if (!j) return undo(TakeBack(*conn_, info.sqlName, "rowid", row, ErrorCode()));
             j->Bind(1, static_cast<std::int64_t>(row));
             rc = j->Step();
@@ -466,11 +472,13 @@ int Table::Put() {
     return Write(kTakesItselfBack, [&](TableInfo& info) -> int {
         std::int64_t entry = 0;
         if (int rc = JournalRow(*conn_, info, 2, current_, entry); rc != NoError) return rc;
-        std::string set;
-        for (const std::string& c : info.columns)
-            set += (set.empty() ? "" : ",") + Quoted(c) + "=?";
-        Statement* st =
-            conn_->Prepare("UPDATE " + Quoted(info.sqlName) + " SET " + set + " WHERE rowid=?");
+        if (info.updateSql.empty()) {
+            std::string set;
+            for (const std::string& c : info.columns)
+                set += (set.empty() ? "" : ",") + Quoted(c) + "=?";
+            info.updateSql = "UPDATE " + Quoted(info.sqlName) + " SET " + set + " WHERE rowid=?";
+        }
+        Statement* st = conn_->Prepare(info.updateSql);
         if (!st) return AfterEntry(*conn_, info, entry, ErrorCode());
         BindRecord(*st, 1, def_, info.foldedOf, Buffer().data());
         st->Bind(static_cast<int>(info.columns.size()) + 1, static_cast<std::int64_t>(current_));
@@ -495,7 +503,9 @@ int Table::Delete() {
     int result = Write(kTakesItselfBack, [&](TableInfo& info) -> int {
         std::int64_t entry = 0;
         if (int rc = JournalRow(*conn_, info, 3, current_, entry); rc != NoError) return rc;
-        Statement* st = conn_->Prepare("DELETE FROM " + Quoted(info.sqlName) + " WHERE rowid=?");
+        if (info.deleteSql.empty())
+            info.deleteSql = "DELETE FROM " + Quoted(info.sqlName) + " WHERE rowid=?";
+        Statement* st = conn_->Prepare(info.deleteSql);
         if (!st) return AfterEntry(*conn_, info, entry, ErrorCode());
         st->Bind(1, static_cast<std::int64_t>(current_));
         int rc = st->Step();

@@ -16,10 +16,13 @@ unsigned char Fold(unsigned char c) {
     return c;
 }
 
-bool Less(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return Fold(static_cast<unsigned char>(x)) < Fold(static_cast<unsigned char>(y));
-    });
+// A cell's text as it compares: folded once per row, so that a comparison is a plain byte
+// comparison (the same order, since std::string compares bytes as unsigned).
+std::string Folded(const std::string& text) {
+    std::string folded(text.size(), '\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        folded[i] = static_cast<char>(Fold(static_cast<unsigned char>(text[i])));
+    return folded;
 }
 
 const std::string& Cell(const ListRow& row, int column) {
@@ -45,15 +48,15 @@ std::optional<double> ValueOf(const std::string& text, const std::string& pictur
 }
 
 // Values before text that reads as no value, which sorts as text among itself.
-struct SortValue {
+struct SortKey {
     std::optional<double> value;
-    const std::string* text;
+    std::string folded;  // only for a cell without a value
 };
 
-bool Less(const SortValue& a, const SortValue& b) {
+bool Less(const SortKey& a, const SortKey& b) {
     if (a.value && b.value) return *a.value < *b.value;
     if (a.value || b.value) return a.value.has_value();
-    return Less(*a.text, *b.text);
+    return a.folded < b.folded;
 }
 
 }  // namespace
@@ -81,18 +84,23 @@ std::string BrowseList::PictureOf(int cell) const {
 
 void BrowseList::Sort(std::vector<ListRow>& rows) const {
     const std::string picture = PictureOf(sortColumn_);
-    std::vector<std::pair<SortValue, ListRow*>> keyed;
-    keyed.reserve(rows.size());
-    for (ListRow& row : rows) {
+    // Each row's key is worked out once; the sort moves row numbers, not rows or keys.
+    std::vector<SortKey> keys;
+    keys.reserve(rows.size());
+    for (const ListRow& row : rows) {
         const std::string& text = Cell(row, sortColumn_);
-        keyed.push_back({SortValue{ValueOf(text, picture), &text}, &row});
+        SortKey key{ValueOf(text, picture), {}};
+        if (!key.value) key.folded = Folded(text);
+        keys.push_back(std::move(key));
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
-        return descending_ ? Less(b.first, a.first) : Less(a.first, b.first);
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return descending_ ? Less(keys[b], keys[a]) : Less(keys[a], keys[b]);
     });
     std::vector<ListRow> sorted;
     sorted.reserve(rows.size());
-    for (auto& [key, row] : keyed) sorted.push_back(std::move(*row));
+    for (const std::size_t i : order) sorted.push_back(std::move(rows[i]));
     rows = std::move(sorted);
 }
 

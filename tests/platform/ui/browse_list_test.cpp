@@ -66,7 +66,7 @@ TEST_P(BrowseSortTest, AHeaderSortsByTheColumnsValuesAndAgainTheOtherWay) {
     window.Load(testing::LayoutOf(kLayout));
     list = window.Feq("?LIST");
     BrowseList browse(window, list);
-    browse.SetSort(kId, false);  // shown in the order they came
+    browse.SetSort(kId, false);        // shown in the order they came
     const runtime::Date day = 81'000;  // in 2022
     browse.Show(RowsOf({{30, day + 300, 9 * 360000, "beta"},
                         {5, day - 40, 17 * 360000, "Alpha"},
@@ -106,6 +106,29 @@ TEST(BrowseSort, CellsWithoutAValueComeAfterTheValues) {
     std::vector<std::string> ids;
     for (const ListRow& row : window.Find(list)->rows) ids.push_back(row.cells.at(kId - 1));
     EXPECT_EQ(ids, (std::vector<std::string>{"4", "2", "3", "1"}));
+}
+
+// Texts equal but for case keep the order they stood in, either way round; letters of the upper
+// half of the code page fold too and come after the plain letters.
+TEST(BrowseSort, EqualTextsKeepTheirOrderAndUpperHalfLettersComeLast) {
+    Window window;
+    window.Load(testing::LayoutOf(kLayout));
+    const int list = window.Feq("?LIST");
+    BrowseList browse(window, list);
+    browse.SetSort(kId, false);
+    std::vector<ListRow> rows;
+    for (const char* name : {"b", "B", "\xC9t\xE9", "a", "\xE9T\xC9"})
+        rows.push_back(ListRow{{"", "", "", name, "", std::to_string(rows.size() + 1)}});
+    browse.Show(rows, kId);
+    auto order = [&] {
+        std::vector<std::string> ids;
+        for (const ListRow& row : window.Find(list)->rows) ids.push_back(row.cells.at(kId - 1));
+        return ids;
+    };
+    ASSERT_TRUE(browse.SortBy(kName));
+    EXPECT_EQ(order(), (std::vector<std::string>{"4", "1", "2", "3", "5"}));
+    ASSERT_TRUE(browse.SortBy(kName));
+    EXPECT_EQ(order(), (std::vector<std::string>{"3", "5", "1", "2", "4"}));
 }
 
 }  // namespace
