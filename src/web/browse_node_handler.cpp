@@ -16,6 +16,20 @@ bool IsNodeId(std::int64_t value) {
     return value > 0 && value <= std::numeric_limits<std::int32_t>::max();
 }
 
+// Whether node is the row's own browse node or one of its ancestors'. The service's trees
+// have child lists that name a node's parent again: following such a loop would nest the node
+// inside itself level after level down to the depth limit, each copy asked for again, and
+// several loops in one tree multiply the copies with every level. Parents are always rows added
+// before their children, so the walk up ends.
+bool IsOnPathTo(const BrowseNodeQueue& queue, const BrowseNodeRow& row, std::int32_t node) {
+    for (const BrowseNodeRow* up = &row; up;) {
+        if (up->NODE == node) return true;
+        if (up->PARENT == 0 || up->PARENT >= up->ID) break;
+        up = queue.Get(up->PARENT);
+    }
+    return false;
+}
+
 }  // namespace
 
 void BrowseNodeHandler::Setup(BrowseNodeQueue& queue, std::mutex& lock, std::int32_t rowId,
@@ -113,6 +127,7 @@ void BrowseNodeHandler::AddChild() {
         return;
     const BrowseNodeRow* parent = Q->Get(parentId);
     if (!parent || Q->LastId() == std::numeric_limits<std::int32_t>::max()) return;
+    if (IsOnPathTo(*Q, *parent, node)) return;
 
     BrowseNodeRow child = *parent;  // keeps the store and the fetch state
     child.ID = Q->LastId() + 1;

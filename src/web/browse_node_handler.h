@@ -1,6 +1,8 @@
 #pragma once
 // The node queue of a catalog crawl and the reader of one BrowseNodeLookup reply: it renames
-// the requested node with the name the reply gives it and adds each child once under it.
+// the requested node with the name the reply gives it and adds each child once under it. A node
+// listed under two parents gets a row under each; a child that is the requested node itself or
+// one of its ancestors closes a loop and gets none.
 #include <algorithm>
 #include <cstdint>
 #include <mutex>

@@ -5,6 +5,7 @@
 // and the old catalog rows and to read the tables back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <compare>
 #include <cstdint>
@@ -295,7 +296,8 @@ class CatalogUpdaterTest : public SimulatedJobTest {
             const bool requested = row.LEVEL < depthLimit;
             if (requested) name = Cut(tree.Find(row.BSITE, row.NODE)->node.name);
             expected.insert({row.BSITE, row.NODE, name, 0, 1});
-            if (requested) AddChildren(tree, row.BSITE, row.NODE, 1, depthLimit, expected);
+            if (requested)
+                AddChildren(tree, row.BSITE, row.NODE, 1, depthLimit, {row.NODE}, expected);
         }
         return expected;
     }
@@ -348,19 +350,25 @@ class CatalogUpdaterTest : public SimulatedJobTest {
         return name;
     }
 
+    // path: the nodes from the search index down to node. The service's child lists may name
+    // one of them again; the crawl does not nest a node inside itself.
     static void AddChildren(const sim::BrowseTree& tree, std::int32_t flags, std::int32_t node,
-                            int level, int depthLimit, Tree& out) {
+                            int level, int depthLimit, std::vector<std::int32_t> path, Tree& out) {
         const auto view = tree.Find(flags, node);
         if (!view) {
             ADD_FAILURE() << "the simulator has no node " << node;
             return;
         }
         for (const sim::NodeRef& child : view->children) {
+            if (std::find(path.begin(), path.end(), child.id) != path.end()) continue;
             const bool requested = level + 1 < depthLimit;
             std::string name = Cut(child.name);
             if (requested) name = Cut(tree.Find(flags, child.id)->node.name);
             out.insert({flags, child.id, name, node, level + 1});
-            if (requested) AddChildren(tree, flags, child.id, level + 1, depthLimit, out);
+            if (!requested) continue;
+            path.push_back(child.id);
+            AddChildren(tree, flags, child.id, level + 1, depthLimit, path, out);
+            path.pop_back();
         }
     }
 

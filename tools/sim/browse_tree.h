@@ -3,6 +3,11 @@
 // indexes, `depth` levels deep with `fanout` children per node. Child ids are computed, not
 // stored: each (store, root) pair owns a block of ids above every real root id, and inside a
 // block the nodes are numbered breadth first, so parent and children follow by arithmetic.
+//
+// The service's trees are no strict trees, and by default these are not either: some nodes are
+// listed under a second parent as well (the neighbour of their own parent on its level), and
+// some child lists name the node's parent again, so a crawl meets a loop A -> B -> A. Both
+// follow from the seed; the first parent alone is the one the node's Ancestors name.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +19,8 @@ namespace zem::sim {
 struct TreeShape {
     int depth = 3;   // levels below a root; 0: roots have no children
     int fanout = 4;  // children per node above the last level
+    // Nodes under two parents and child lists that name the parent again; off: plain trees.
+    bool crossLinks = true;
 };
 
 struct NodeRef {
@@ -23,14 +30,22 @@ struct NodeRef {
 
 struct BrowseNodeView {
     NodeRef node;
+    // As the reply lists them: the node's own children (those it is the first parent of),
+    // then the nodes it shares with a neighbour, then, for a loop, its own parent.
     std::vector<NodeRef> children;
-    std::vector<NodeRef> ancestors;  // parent first, the root last; empty for a root
+    std::size_t ownChildren = 0;     // how many of children come first as its own
+    std::vector<NodeRef> ancestors;  // first parent first, the root last; empty for a root
+    int level = 0;                   // 0 for a root
 };
 
 class BrowseTree {
   public:
     // The first id of the computed blocks: above every root node the stores list.
     static constexpr std::int64_t kFirstChildId = 400'000'000;
+    // With cross links: one node in kSharedEvery below the first level also sits under its
+    // parent's neighbour, and one node in kLoopEvery with children lists its parent again.
+    static constexpr std::uint64_t kSharedEvery = 6;
+    static constexpr std::uint64_t kLoopEvery = 5;
 
     // An empty text when the shape fits the id space, else why not.
     static std::string CheckShape(TreeShape shape);
@@ -51,11 +66,18 @@ class BrowseTree {
 
     std::string NameOf(std::size_t block, std::int64_t index) const;
     NodeRef RefOf(std::size_t block, std::int64_t index) const;
+    int LevelOf(std::int64_t index) const;
+    // Whether the node at index draws the cross link `kind` (one in `every`).
+    bool Draws(std::size_t block, std::int64_t index, std::uint64_t kind,
+               std::uint64_t every) const;
+    // The second parent of the node at index, or -1 when it has only its first.
+    std::int64_t SecondParentOf(std::size_t block, std::int64_t index) const;
 
     std::uint64_t seed_;
     TreeShape shape_;
-    std::int64_t nodesPerRoot_;  // the root included
-    std::vector<Root> roots_;    // block number = position
+    std::int64_t nodesPerRoot_;             // the root included
+    std::vector<std::int64_t> levelStart_;  // index of each level's first node, and the end
+    std::vector<Root> roots_;               // block number = position
 };
 
 }  // namespace zem::sim

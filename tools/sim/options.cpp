@@ -48,6 +48,8 @@ std::string ParseOptions(const std::vector<std::string_view>& args, Options& opt
             options.help = true;
         } else if (option == "--oversized-pages") {
             options.content.oversizedPages = true;
+        } else if (option == "--plain-trees") {
+            options.content.tree.crossLinks = false;
         } else if (option == "--stall") {
             options.modes.stall = true;
         } else if (!value(text)) {
@@ -174,7 +176,7 @@ std::string DumpRequest(const Options& options, ProxyRequest& request) {
 }
 
 std::string UsageText() {
-    return R"(Usage: service-sim --port N [--seed S] [--depth D] [--fanout F] [modes]
+    return R"(Usage: service-sim --port N [--seed S] [--depth D] [--fanout F] [--plain-trees] [modes]
        service-sim --dump KIND [--seed S] [--store us|uk|fr|de|jp|ca] [query]
 
 A loopback HTTP forward proxy on 127.0.0.1 that answers the E-Commerce Service of each
@@ -185,6 +187,8 @@ SIGTERM ends it with exit code 0.
 
   --seed S                  catalog seed (default 1); replies follow from it and the request
   --depth D, --fanout F     browse trees below every root node (default 3 and 4)
+  --plain-trees             strict trees: no node under a second parent, no child list
+                            that names the parent again (the service's trees have both)
   --oversized-pages         Large item-search pages of ten items longer than 262,143 bytes
                             (the program's page buffer)
   --access-key K            an AWSAccessKeyId the service knows (repeatable; default: the

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "browse_tree.h"
 #include "tools/sim/markup_tree.h"
 #include "tools/sim/running_simulator.h"
 
@@ -114,6 +115,33 @@ TEST(Program, DumpWritesOneReply) {
     Program wrong({"--dump", "itemsearch", "--store", "xx"});
     EXPECT_EQ(wrong.ReadAll(), "");
     EXPECT_EQ(wrong.Wait(), 2);
+}
+
+TEST(Program, PlainTreesListEachNodeUnderItsOwnParentOnly) {
+    // A node of the default trees whose reply lists more than its own children.
+    const sim::BrowseTree tree(1, {});
+    std::int64_t node = 0;
+    std::size_t own = 0;
+    for (std::int64_t id = sim::BrowseTree::kFirstChildId + 1; node == 0; ++id) {
+        const std::optional<sim::BrowseNodeView> view = tree.Find(1, id);
+        ASSERT_TRUE(view) << id;
+        if (view->children.size() > view->ownChildren) {
+            node = id;
+            own = view->ownChildren;
+        }
+    }
+    const auto listed = [&](std::vector<std::string> args) {
+        args.insert(args.end(),
+                    {"--dump", "browsenode", "--store", "us", "--node", std::to_string(node)});
+        Program program(args);
+        const MarkupDocument reply = ParseMarkup(program.ReadAll());
+        EXPECT_EQ(program.Wait(), 0);
+        return reply.root->Descendants("Children").empty()
+                   ? 0u
+                   : reply.root->Descendants("Children")[0]->Children("BrowseNode").size();
+    };
+    EXPECT_GT(listed({}), own);
+    EXPECT_EQ(listed({"--plain-trees"}), own);
 }
 
 }  // namespace

@@ -113,6 +113,20 @@ TEST_F(BrowseNodeLoaderTest, AChildIsAddedOnceUnderOneParentButAgainUnderAnother
     EXPECT_EQ(Row(46).PARENT, 7);
 }
 
+TEST_F(BrowseNodeLoaderTest, AChildThatClosesALoopIsNotAddedButASiblingOrCousinIs) {
+    Parse(12, Reply("Books", {{"1", "Arts"}, {"2", "Biographies"}}));
+    // Arts lists Books (its parent) and itself again, its sibling Biographies, and a child.
+    Parse(44,
+          Reply("Arts", {{"1000", "Books"}, {"1", "Arts"}, {"2", "Biographies"}, {"3", "Photo"}}));
+    EXPECT_EQ(AddedNodes(), (std::vector<std::int32_t>{1, 2, 2, 3}));
+    EXPECT_EQ(Row(46).PARENT, 44);
+    // Two levels down: Photo lists its grandparent Books and its parent Arts.
+    Parse(47, Reply("Photo", {{"1", "Arts"}, {"4", "Cameras"}, {"1000", "Books"}}));
+    EXPECT_EQ(AddedNodes(), (std::vector<std::int32_t>{1, 2, 2, 3, 4}));
+    EXPECT_EQ(Row(48).PARENT, 47);
+    EXPECT_EQ(Row(48).LEVEL, 4);
+}
+
 TEST_F(BrowseNodeLoaderTest, NewRowsNumberOnFromTheHighestId) {
     Parse(12, Reply("Books", {{"1", "Arts"}, {"2", "Biographies"}}));
     Parse(7, Reply("Apparel", {{"3", "Women"}}));
@@ -300,10 +314,10 @@ TEST_F(BrowseNodeLoaderTest, AReplyCutOnItsWayIsToldFromAWholeOne) {
 TEST_F(BrowseNodeLoaderTest, AWideChildListIsReadWhole) {
     std::vector<Child> children;
     for (int i = 1; i <= 3000; ++i)
-        children.push_back({std::to_string(i), "c" + std::to_string(i)});
+        children.push_back({std::to_string(100'000 + i), "c" + std::to_string(i)});
     Parse(12, Reply("Books", children));
     ASSERT_EQ(AddedNodes().size(), 3000u);
-    EXPECT_EQ(Row(43 + 3000).NODE, 3000);
+    EXPECT_EQ(Row(43 + 3000).NODE, 103'000);
 }
 
 }  // namespace
