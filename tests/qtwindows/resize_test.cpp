@@ -223,8 +223,25 @@ TEST_F(ResizedWindows, ListsAndTreesTakeTheRoomAndButtonsFollowTheEdges) {
                                    {},
                                    {"?EXPANDALL", "?CONTRACTALL", "?SELECT", "?CHANGE", "?DELETE",
                                     "?DOWNLOAD", "?CANCELBUTTON", "?HELPBUTTON"}});
+    // Closed larger, it opens again at that size, its tree as large as it was.
+    const Look normal = LookAt(*tree, {"", "?FILETREE", {}, {}});
+    const QSize more(200, 120);
+    Act(*tree, [&](QMdiSubWindow& sub) { sub.resize(sub.size() + more); });
+    ASSERT_TRUE(Eventually([&] {
+        return LookAt(*tree, {"", "?FILETREE", {}, {}}).client == normal.client + more;
+    }));
     ASSERT_TRUE(Click(*tree, "?CANCELBUTTON"));
     ASSERT_TRUE(WaitForClose(*tree));
+    ASSERT_TRUE(Click(frame, "?MENU5ITEM16"));
+    const auto again = WaitForWindow("BrowseTreeA");
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(Eventually([&] {
+        const Look look = LookAt(*again, {"", "?FILETREE", {}, {}});
+        return look.client == normal.client + more && look.list.size() == normal.list.size() + more;
+    }));
+    EXPECT_TRUE(Shot(*again, "resize_catalog_tree_reopened"));
+    ASSERT_TRUE(Click(*again, "?CANCELBUTTON"));
+    ASSERT_TRUE(WaitForClose(*again));
 
     // The configuration's store list: the option keeps to the left, its buttons to the right.
     ASSERT_TRUE(Click(frame, "?FILECONFIGURE"));
