@@ -1,24 +1,20 @@
 // Every window layout the program ships, opened on the Qt display: no shown control is covered
-// by a later sibling, every list shows its header, and no caption, label or button text is cut.
+// by a later sibling, every list shows its header, and no caption, label or button text is cut,
+// as the layout places them and again in a window made larger.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTreeWidget>
+#include <QSize>
+#include <QWidget>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "layout_faults.h"
 #include "platform/ui/qt/qt_test_support.h"
 #include "platform/ui/qt/window_view.h"
 #include "platform/ui/resources.h"
@@ -50,86 +46,28 @@ std::vector<LayoutWindow> ShippedWindows() {
     return windows;
 }
 
-QString Plain(QString text) {
-    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-    text.remove(QLatin1Char('&'));
-    text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-    return text;
-}
-
-// Whether a widget paints a background a sibling below it can't show through.
-bool Opaque(const QWidget* w) {
-    return !qobject_cast<const QGroupBox*>(w) && !qobject_cast<const QLabel*>(w);
-}
-
-// The faults of one open window, as lines naming the controls.
-std::vector<std::string> FaultsOf(uq::WindowView& view) {
+void ExpectNoFaults(ui::WindowId id) {
     std::vector<std::string> faults;
-    std::map<const QWidget*, std::string> useOf;
-    for (auto& [feq, control] : view.controls)
-        if (control.widget) useOf[control.widget] = control.model.use;
-    auto nameOf = [&](const QWidget* w) {
-        const auto it = useOf.find(w);
-        return it == useOf.end() ? w->objectName().toStdString() : it->second;
-    };
-    for (auto& [feq, control] : view.controls) {
-        QWidget* w = control.widget;
-        if (!w || !w->isVisible() || control.model.kind == ui::ControlKind::MenuBar ||
-            control.model.kind == ui::ControlKind::Toolbar)
-            continue;
-        const std::string use = control.model.use;
-        const ui::ControlKind kind = control.model.kind;
-        const bool container = kind == ui::ControlKind::Sheet || kind == ui::ControlKind::Group ||
-                               kind == ui::ControlKind::Option || kind == ui::ControlKind::Box;
-        // Covered: a sibling above it in the stacking order overlaps it and paints over it.
-        if (QWidget* parent = w->parentWidget(); parent && !container) {
-            const auto siblings = parent->children();
-            bool above = false;
-            for (QObject* o : siblings) {
-                if (o == w) {
-                    above = true;
-                    continue;
-                }
-                auto* s = qobject_cast<QWidget*>(o);
-                if (!above || !s || !s->isVisible() || !Opaque(s) || !useOf.contains(s)) continue;
-                if (s->geometry().intersects(w->geometry()))
-                    faults.push_back(use + " is covered by " + nameOf(s));
-            }
-        }
-        if (control.model.kind == ui::ControlKind::List)
-            if (auto* list = qobject_cast<QTreeWidget*>(w);
-                list && (list->isHeaderHidden() || !list->header()->isVisible()))
-                faults.push_back(use + " shows no header");
-        QString text;
-        int room = 0;
-        if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull()) {
-            text = Plain(label->text());
-            room = label->contentsRect().width();
-        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            text = Plain(button->text());
-            // Qt draws a button's text centred and clips it at the frame, not at the margins.
-            room = button->contentsRect().width() - 4;
-            if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
-                room -= 20;  // the indicator
-            else if (!button->icon().isNull())
-                room -= button->iconSize().width() + 4;
-        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
-            text = Plain(box->title());
-            room = box->width() - 16;
-        }
-        if (!text.isEmpty() && !text.contains(QLatin1Char('\n')) &&
-            w->fontMetrics().horizontalAdvance(text) > room)
-            faults.push_back(use + " cuts \"" + text.toStdString() + "\"");
-        if (auto* sheet = qobject_cast<QTabWidget*>(w)) {
-            QTabBar* bar = sheet->tabBar();
-            for (int i = 0; i < sheet->count(); ++i) {
-                const QString tab = Plain(sheet->tabText(i));
-                if (bar->fontMetrics().horizontalAdvance(tab) > bar->tabRect(i).width())
-                    faults.push_back(use + " cuts the tab \"" + tab.toStdString() + "\"");
-            }
-        }
+    Qt().Inspect(id, [&](uq::WindowView* view) {
+        if (view) faults = LayoutFaults(*view);
+    });
+    std::ostringstream listed;
+    for (const std::string& fault : faults) listed << "\n  " << fault;
+    EXPECT_TRUE(faults.empty()) << listed.str();
+}
+
+// Waits until the window's client area has the size.
+bool ClientReaches(ui::WindowId id, QSize size) {
+    const auto until = std::chrono::steady_clock::now() + kWindowWait;
+    for (;;) {
+        bool reached = false;
+        Qt().Inspect(id, [&](uq::WindowView* view) {
+            reached = view && view->client && view->client->size() == size;
+        });
+        if (reached) return true;
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(10ms);
     }
-    return faults;
 }
 
 TEST(ShippedLayouts, NoShownControlIsCoveredHeaderlessOrCut) {
@@ -146,15 +84,23 @@ TEST(ShippedLayouts, NoShownControlIsCoveredHeaderlessOrCut) {
             [&] { uq::testing::LoggingProcedure(procedure, std::move(*layout), log).Run(); });
         const auto id = Qt().WaitForWindow(procedure, kWindowWait);
         ASSERT_TRUE(id);
-        std::vector<std::string> faults;
+        const std::string shot = "layout_" + window.file.stem().string() + "_" + window.name;
+        ExpectNoFaults(*id);
+        Qt().Screenshot(*id, ScreenshotDir() / (shot + ".png"));
+        // Larger, by the user's hand: a resizable window's controls follow, and still nothing
+        // is covered or cut.
+        const QSize more(240, 160);
+        QSize grownTo;
         Qt().Inspect(*id, [&](uq::WindowView* view) {
-            if (view) faults = FaultsOf(*view);
+            if (!view || !view->props.resizable || !view->client || view->main) return;
+            grownTo = view->client->size() + more;
+            view->top->resize(view->top->size() + more);
         });
-        std::ostringstream listed;
-        for (const std::string& fault : faults) listed << "\n  " << fault;
-        EXPECT_TRUE(faults.empty()) << listed.str();
-        Qt().Screenshot(*id, ScreenshotDir() / ("layout_" + window.file.stem().string() + "_" +
-                                                window.name + ".png"));
+        if (grownTo.isValid()) {
+            EXPECT_TRUE(ClientReaches(*id, grownTo));
+            ExpectNoFaults(*id);
+            Qt().Screenshot(*id, ScreenshotDir() / (shot + "_grown.png"));
+        }
         Qt().CloseBox(*id);
         Qt().WaitForClose(*id, kWindowWait);
     }

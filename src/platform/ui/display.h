@@ -50,6 +50,8 @@ struct WindowSnapshot {
     std::string procedure;
     WindowProps props;
     std::vector<Control> controls;
+    // The client size the layout places the controls for; 0 when it gives none.
+    int layoutWidth = 0, layoutHeight = 0;
 };
 
 class Display {

@@ -40,6 +40,7 @@ bool Window::Load(std::string_view resource, std::string_view windowName, std::s
 
 void Window::Load(WindowLayout layout) {
     props_ = std::move(layout.props);
+    layoutAt_ = props_.at;
     controls_ = std::move(layout.controls);
     layoutTimer_ = layout.timer;
     layoutWidths_.clear();
@@ -81,6 +82,8 @@ bool Window::Open(std::string_view procedure) {
     snapshot.procedure = procedure_;
     snapshot.props = props_;
     snapshot.controls = controls_;
+    snapshot.layoutWidth = layoutAt_.width;
+    snapshot.layoutHeight = layoutAt_.height;
     // The open-window event comes before anything the user can do to the window.
     Post(runtime::event::kOpenWindow);
     display_->Opened(snapshot);

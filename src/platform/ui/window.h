@@ -133,6 +133,7 @@ class Window {
     std::map<int, Binding> bindings_;
     std::set<int> alerts_;
     runtime::Ticks layoutTimer_ = 0;
+    Rect layoutAt_;
     runtime::Ticks outerTimer_ = 0;
     std::shared_ptr<ScreenState> screen_;
     std::shared_ptr<Display> display_;

@@ -104,6 +104,24 @@ TEST_F(WindowOpenTest, OpenRegistersTellsTheDisplayAndPostsOpenWindowFirst) {
     });
 }
 
+// The display lays out the controls for the layout's client size, whatever placement the window
+// was given before it opened.
+TEST_F(WindowOpenTest, TheDisplayHearsTheLayoutsSizeBesidesThePlacement) {
+    RunOnFrameworkThread([&] {
+        WindowLayout layout = LayoutOf(kForm);
+        layout.props.at = Rect{10, 20, 420, 360};
+        Window w;
+        w.Load(std::move(layout));
+        w.SetPlacement(Rect{40, 50, 900, 700}, false);
+        ASSERT_TRUE(w.Open("Sized"));
+        const std::vector<WindowSnapshot> opened = display().Opened();
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].props.at, (Rect{40, 50, 900, 700}));
+        EXPECT_EQ(opened[0].layoutWidth, 420);
+        EXPECT_EQ(opened[0].layoutHeight, 360);
+    });
+}
+
 TEST_F(WindowOpenTest, TheFirstEventIsOpenWindowEvenWhenInputComesAtOnce) {
     // The display server reacts on its own thread; this one reacts before Opened returns, which
     // is the same order a quick one produces.

@@ -498,7 +498,7 @@ void PlaceControl(WindowView& view, ControlView& control) {
     if (!container || (container != view.client && !view.client->isAncestorOf(container))) return;
     const QPoint origin =
         container == view.client ? QPoint() : container->mapTo(view.client, QPoint(0, 0));
-    const Rect& at = control.model.at;
+    const Rect at = PlaceNow(view, control);
     const QSize hint = w->sizeHint();
     int width = at.width > 0 ? at.width : std::max(hint.width(), 1);
     const int height = at.height > 0 ? at.height : std::max(hint.height(), 1);
@@ -509,6 +509,11 @@ void PlaceControl(WindowView& view, ControlView& control) {
         width = std::max(width, hint.width());
     w->setGeometry(at.x - origin.x(), at.y - origin.y(), width, height);
     if (auto* button = qobject_cast<QPushButton*>(w)) FitButtonText(button);
+}
+
+void PlaceAllControls(WindowView& view) {
+    // Equate order puts containers before what sits in them.
+    for (const int feq : view.order) PlaceControl(view, view.controls.at(feq));
 }
 
 void PlaceControlsIn(WindowView& view, const QWidget* container) {

@@ -18,6 +18,8 @@ void ApplyControl(WindowView& view, ControlView& control, const Control& model, 
 // control inside a container is moved by the container's offset. A zero size takes the size
 // hint.
 void PlaceControl(WindowView& view, ControlView& control);
+// Places every control again (the client area changed its size).
+void PlaceAllControls(WindowView& view);
 // Places every control whose container is the given widget (a tab page that moved).
 void PlaceControlsIn(WindowView& view, const QWidget* container);
 

@@ -294,8 +294,13 @@ std::unique_ptr<WindowView> BuildWindow(const WindowSnapshot& window, WindowView
         view->order.push_back(c.feq);
     }
 
-    std::unique_ptr<QWidget> top;
     const WindowType type = window.props.type;
+    if (window.props.resizable && type != WindowType::Application) {
+        view->layoutSize = QSize(window.layoutWidth, window.layoutHeight);
+        view->anchors = AnchorControls(window.controls, window.layoutWidth, window.layoutHeight);
+    }
+
+    std::unique_ptr<QWidget> top;
     if (type == WindowType::Application) {
         auto main = std::make_unique<QMainWindow>();
         view->main = main.get();
@@ -349,6 +354,9 @@ void ShowWindow(WindowView& view) {
         view.top->showMinimized();
     else
         view.top->show();
+    // From now on the client area's size is the window's own, and the controls follow it.
+    view.following = !view.anchors.empty();
+    if (view.following) PlaceAllControls(view);
     if (view.sub && view.sub->mdiArea()) {
         view.sub->mdiArea()->setActiveSubWindow(view.sub);
     } else {

@@ -42,6 +42,8 @@ bool WindowEventFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == view_.client || (view_.mdi && watched == view_.mdi->viewport()))
         OnBackground(event);
+    if (watched == view_.client && event->type() == QEvent::Resize && view_.following)
+        PlaceAllControls(view_);
     return false;
 }
 

@@ -77,6 +77,15 @@ QWidget* ContainerOf(WindowView& view, const ControlView& control) {
     return view.client;
 }
 
+Rect PlaceNow(const WindowView& view, const ControlView& control) {
+    const Rect& at = control.model.at;
+    if (!view.following || !view.client || view.layoutSize.isEmpty()) return at;
+    const auto anchor = view.anchors.find(control.model.feq);
+    if (anchor == view.anchors.end()) return at;
+    return Anchored(at, anchor->second, view.client->width() - view.layoutSize.width(),
+                    view.client->height() - view.layoutSize.height());
+}
+
 QTabWidget* SheetOf(WindowView& view, const ControlView& tab) {
     ControlView* sheet = FindControl(view, tab.model.parent);
     return sheet ? qobject_cast<QTabWidget*>(sheet->widget) : nullptr;

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QSize>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -19,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui/anchors.h"
 #include "platform/ui/control.h"
 #include "platform/ui/display.h"
 #include "platform/ui/qt/client_area.h"
@@ -68,6 +70,11 @@ struct WindowView {
 
     std::map<int, ControlView> controls;  // by number
     std::vector<int> order;               // equate order
+    // How the controls follow the client area once the window is shown larger than its layout
+    // (none for windows that keep their size).
+    std::map<int, Anchor> anchors;
+    QSize layoutSize;
+    bool following = false;  // the window is placed: the client area's size is the user's
     int busy = 0;
     bool coveredByNested = false;
     bool applying = false;  // the program is changing widgets: nothing is the user's input
@@ -92,6 +99,9 @@ bool EffectivelyDisabled(WindowView& view, const ControlView& control);
 bool SitsIn(WindowView& view, const ControlView& control, int ancestor);
 // The widget a control's own widget sits on: its container's, else the client area.
 QWidget* ContainerOf(WindowView& view, const ControlView& control);
+// Where the layout's place of a control is now, in client-area coordinates: moved and grown
+// with the client area when the window is larger than its layout.
+Rect PlaceNow(const WindowView& view, const ControlView& control);
 // The tab sheet a tab sits on.
 QTabWidget* SheetOf(WindowView& view, const ControlView& tab);
 // What the control's widget shows, decoded: an entry's text, a check box's "1"/"0", a label's
