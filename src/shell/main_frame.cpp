@@ -2,9 +2,11 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <span>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "data/dictionary.h"
@@ -12,6 +14,7 @@
 #include "platform/runtime/date_pictures.h"
 #include "platform/runtime/events.h"
 #include "platform/runtime/requests.h"
+#include "platform/runtime/threads.h"
 #include "platform/ui/app_settings.h"
 #include "platform/ui/help.h"
 #include "platform/ui/input.h"
@@ -28,6 +31,9 @@ namespace ev = runtime::event;
 using data::TableId;
 
 std::atomic<runtime::ThreadNo> g_frameThread{0};
+
+// How long a frame closing down waits for the other windows' threads to end.
+constexpr auto kCloseDownWait = std::chrono::seconds(10);
 
 // Seven 9-character slots, Sunday first.
 constexpr std::string_view kDayNames =
@@ -106,6 +112,7 @@ class FrameManager final : public ui::WindowManager {
     }
 
     ui::Level TakeEvent() override {
+        if (Event().code == ev::kCloseDown) closingDown_ = true;
         if (Event().code != 0)
             for (const auto& addOn : addOns_) addOn->TakeEvent(window_);
         const ui::Level result = WindowManager::TakeEvent();
@@ -153,6 +160,7 @@ class FrameManager final : public ui::WindowManager {
     }
 
     ui::Level Kill() override {
+        if (closingDown_) AwaitOtherThreads();
         for (auto it = addOns_.rbegin(); it != addOns_.rend(); ++it) (*it)->Closing(window_);
         addOns_.clear();
         if (const ui::Level r = WindowManager::Kill(); r != ui::Benign) return r;
@@ -167,6 +175,18 @@ class FrameManager final : public ui::WindowManager {
     }
 
   private:
+    // At the session's end the display closes every other window first and the frame once
+    // they are gone, but a window's thread still finishes its closing after its window has
+    // gone (it ends its transaction, keeps its placement). The program ends with the frame, so
+    // the frame lets those threads finish first; the wait is bounded, so a thread that does not
+    // end keeps no one from logging off.
+    static void AwaitOtherThreads() {
+        const int self = runtime::CurrentThread() != 0 ? 1 : 0;
+        const auto end = std::chrono::steady_clock::now() + kCloseDownWait;
+        while (runtime::RunningThreads() > self && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
     // Posts a navigation button to the thread of the active window when that is not the frame's.
     bool Forward(int field) {
         const ui::WindowId active = ui::CurrentDisplay()->ActiveWindow();
@@ -189,6 +209,7 @@ class FrameManager final : public ui::WindowManager {
 
     runtime::ThreadNo splashThread_ = 0;
     bool tablesOpen_ = false;
+    bool closingDown_ = false;  // the session ends: every window is closing
     std::vector<std::unique_ptr<FrameAddOn>> addOns_;
 };
 

@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "frame_fixture.h"
 #include "platform/runtime/event_codes.h"
+#include "platform/runtime/events.h"
 #include "platform/runtime/requests.h"
 #include "platform/ui/control.h"
+#include "platform/ui/ini_manager.h"
 #include "platform/ui/layout.h"
 
 namespace zem::test {
@@ -129,6 +135,53 @@ TEST_F(FrameTest, ItemsOfMissingProceduresAreDisabledAndRegisteredOnesStartOnThe
         return std::count(opened.begin(), opened.end(), "BrowseTree") == 2;
     }));
     EXPECT_EQ(EndProgram(frame), 0);
+}
+
+// A window whose thread still has work after its window has gone, as a form that ends its
+// transaction and keeps its placement as it closes.
+void RunSlowCloser() {
+    class SlowCloser final : public ui::WindowManager {
+      public:
+        ui::Level Init() override {
+            WindowManager::Init();
+            auto layout = ui::ParseLayout(kProbeLayout, "W");
+            if (!layout) return ui::Fatal;
+            window_.Load(std::move(*layout));
+            return window_.Open("SlowCloser") ? ui::Benign : ui::Fatal;
+        }
+        ui::Level Kill() override {
+            const ui::Level r = WindowManager::Kill();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            ui::IniManager::Global().SaveWindow("SlowCloser", {1, 2, 3, 4, false});
+            return r;
+        }
+    };
+    SlowCloser closer;
+    closer.Run();
+}
+
+// The session's end closes the other windows first and the frame once they are gone; what a
+// window keeps after its window went is in the settings the program writes as it ends.
+TEST_F(FrameTest, ClosingDownTheFrameLetsTheOtherWindowsFinishTheirClosing) {
+    shell::RegisterProcedure(shell::kBrowseTree, [] { RunSlowCloser(); });
+    const ui::WindowId frame = StartProgram();
+    const auto splash = display->WaitForWindow("Splash");
+    ASSERT_TRUE(splash);
+    ASSERT_TRUE(display->Choose(frame, "?MENU5ITEM16"));  // the splash gives way to it
+    ASSERT_TRUE(display->WaitForClose(*splash));
+    const auto closer = display->WaitForWindow("SlowCloser");
+    ASSERT_TRUE(closer);
+    for (const ui::WindowId w : {*closer, frame}) {
+        const auto view = display->View(w);
+        ASSERT_TRUE(view);
+        runtime::Post(view->window.thread, runtime::event::kCloseDown);
+        ASSERT_TRUE(display->WaitForClose(w));
+    }
+    ASSERT_TRUE(Eventually([&] { return exitCode != -1; }));
+    EXPECT_EQ(exitCode, 0);
+    std::ifstream in(dir / shell::kIniFileName);
+    const std::string ini{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(ini.find("[SlowCloser]"), std::string::npos) << ini;
 }
 
 struct SplashCase {
