@@ -31,8 +31,10 @@ int main(int argc, char** argv) {
     const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {
         driver = std::thread([&] {
             result = RUN_ALL_TESTS();
+            // Not quit(): a window a failed test left open would refuse to close, and the run
+            // would never end.
             QMetaObject::invokeMethod(
-                qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         });
     });
     driver.join();

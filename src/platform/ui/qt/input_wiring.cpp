@@ -160,10 +160,13 @@ class ListMouseWatcher : public QObject {
             key = type == QEvent::MouseButtonDblClick ? key::MouseLeft2 : key::MouseLeft;
         else if (mouse->button() == Qt::RightButton)
             key = key::MouseRight;
+        // A double click accepts the row it is on: the list moves there first, so the window
+        // hears of the new row before the acceptance, also when no press came before it.
+        const bool accepts =
+            type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton;
+        if (accepts && item && item != list_->currentItem()) list_->setCurrentItem(item);
         if (key != 0) input_.SendKey(key, row, std::max(column, 1));
-        // A double click also accepts the row.
-        if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
-            input_.Send(ev::kAccepted);
+        if (accepts) input_.Send(ev::kAccepted);
         return false;
     }
 
