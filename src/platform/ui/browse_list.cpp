@@ -81,10 +81,12 @@ std::string BrowseList::PictureOf(int cell) const {
 
 void BrowseList::Sort(std::vector<ListRow>& rows) const {
     const std::string picture = PictureOf(sortColumn_);
+    const auto other = sortCells_.find(sortColumn_);
+    const int cell = other == sortCells_.end() ? sortColumn_ : other->second;
     std::vector<std::pair<SortValue, ListRow*>> keyed;
     keyed.reserve(rows.size());
     for (ListRow& row : rows) {
-        const std::string& text = Cell(row, sortColumn_);
+        const std::string& text = Cell(row, cell);
         keyed.push_back({SortValue{ValueOf(text, picture), &text}, &row});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
