@@ -1,7 +1,7 @@
 // The query form and its item list on the Qt display, as a user works them: items loaded from
 // the service simulator, the list's columns, editing a title and keywords in place, the tag
 // commands of the list's menu and its Tag cells, numeric entries that refuse text, and sorting
-// by a header.
+// by a header; the node picker it opens from its Node entry and its lookup button.
 #include <gtest/gtest.h>
 
 #include <QIcon>
@@ -470,6 +470,172 @@ TEST_F(QueryFormWindows, AHeaderSortsItsColumnNumbersAndFlagsByValue) {
         EXPECT_TRUE(Eventually([&] { return Titles(form) == c.descending; }))
             << Titles(form).front().toStdString();
     }
+    ASSERT_TRUE(Click(form, "?CANCEL"));
+    EXPECT_TRUE(WaitForClose(form));
+}
+
+// What the node picker's tree shows of one row: its name, whether it shows an expander and
+// whether it is open.
+struct TreeRow {
+    QString name;
+    bool expander = false;
+    bool open = false;
+    friend bool operator==(const TreeRow&, const TreeRow&) = default;
+};
+std::ostream& operator<<(std::ostream& out, const TreeRow& r) {
+    return out << "{" << r.name.toStdString() << (r.expander ? " +" : "") << (r.open ? " open" : "")
+               << "}";
+}
+
+class NodePickerWindows : public QueryFormWindows {
+  protected:
+    static constexpr std::string_view kTree = "?FILETREE";
+
+    std::vector<TreeRow> Rows(ui::WindowId picker) {
+        std::vector<TreeRow> rows;
+        WithWidget(picker, kTree, [&](QWidget* widget) {
+            auto* tree = qobject_cast<QTreeWidget*>(widget);
+            if (!tree) return;
+            for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+                const QTreeWidgetItem* item = *it;
+                const bool expander = item->childCount() > 0 || item->childIndicatorPolicy() ==
+                                                                    QTreeWidgetItem::ShowIndicator;
+                rows.push_back(TreeRow{item->text(1), expander, item->isExpanded()});
+            }
+        });
+        return rows;
+    }
+    bool Shows(ui::WindowId picker, const std::vector<TreeRow>& want) {
+        const bool shown = Eventually([&] { return Rows(picker) == want; });
+        if (!shown)
+            for (const TreeRow& r : Rows(picker)) ADD_FAILURE() << "shows " << r;
+        return shown;
+    }
+    // The point of a row's expander, left of the row's indented start.
+    QPoint ExpanderOf(ui::WindowId picker, int row) {
+        QPoint at;
+        WithWidget(picker, kTree, [&](QWidget* widget) {
+            auto* tree = qobject_cast<QTreeWidget*>(widget);
+            int i = 0;
+            for (QTreeWidgetItemIterator it(tree); *it; ++it, ++i)
+                if (i == row) {
+                    const QRect rect = tree->visualItemRect(*it);
+                    at = QPoint(rect.left() - tree->indentation() / 2, rect.center().y());
+                }
+        });
+        return at;
+    }
+
+    ui::WindowId OpenPickerByButton(ui::WindowId form) {
+        EXPECT_TRUE(Click(form, "?CALLLOOKUP"));
+        const auto picker = WaitForWindow("SelectTreeA");
+        EXPECT_TRUE(picker) << "the node picker did not open";
+        return picker.value_or(0);
+    }
+};
+
+const std::vector<TreeRow> kPickerOpen{{"AMAZON root", true, true},
+                                       {"Amazon US (Amazon US)", true, true},
+                                       {"Electronics (Electronics)", true, true},
+                                       {"Cameras", false, false}};
+const std::vector<TreeRow> kElectronicsClosed{{"AMAZON root", true, true},
+                                              {"Amazon US (Amazon US)", true, true},
+                                              {"Electronics (Electronics)", true, false}};
+
+TEST_F(NodePickerWindows, TheLookupButtonsPickerOpensExpandedOnTheNodeAndItsKeysWorkTheTree) {
+    const ui::WindowId form = OpenForm();
+    ASSERT_NE(form, 0u);
+    const ui::WindowId picker = OpenPickerByButton(form);
+    ASSERT_NE(picker, 0u);
+    EXPECT_EQ(Caption(picker), "AMAZON catalogs");
+    // Only the query's store, and of it the branch of the query's catalog, fully open, on the
+    // query's node.
+    ASSERT_TRUE(Shows(picker, kPickerOpen));
+    EXPECT_EQ(CurrentRow(picker, kTree), 3);
+    EXPECT_EQ(Enabled(picker, "?SELECT"), true);
+    EXPECT_EQ(Qt().WindowEnabled(form), false);
+    EXPECT_TRUE(Shot(picker, "node_picker"));
+
+    // The keys: on Electronics, Left and keypad minus close it, Right and keypad plus open it,
+    // each through the window.
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 2, 1)));
+    EXPECT_EQ(CurrentRow(picker, kTree), 2);
+    ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Left));
+    ASSERT_TRUE(Shows(picker, kElectronicsClosed));
+    EXPECT_TRUE(Shot(picker, "node_picker_contracted"));
+    ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Right));
+    ASSERT_TRUE(Shows(picker, kPickerOpen));
+    ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Minus, ::Qt::KeypadModifier));
+    ASSERT_TRUE(Shows(picker, kElectronicsClosed));
+    ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Plus, ::Qt::KeypadModifier));
+    ASSERT_TRUE(Shows(picker, kPickerOpen));
+    // And the expander, as a click.
+    ASSERT_TRUE(ClickAt(picker, kTree, ExpanderOf(picker, 2)));
+    ASSERT_TRUE(Shows(picker, kElectronicsClosed));
+    ASSERT_TRUE(ClickAt(picker, kTree, ExpanderOf(picker, 2)));
+    ASSERT_TRUE(Shows(picker, kPickerOpen));
+    // A store's root is no node to choose.
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 1, 1)));
+    EXPECT_TRUE(Eventually([&] { return Enabled(picker, "?SELECT") == false; }));
+
+    // Choosing Electronics fills the form's Node.
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 2, 1)));
+    EXPECT_TRUE(Eventually([&] { return Enabled(picker, "?SELECT") == true; }));
+    ASSERT_TRUE(Click(picker, "?SELECT"));
+    ASSERT_TRUE(WaitForClose(picker));
+    EXPECT_TRUE(Eventually([&] {
+        return ShownText(form, "?QUE:NODE").value_or("").trimmed() == "2" &&
+               ShownText(form, "?NOD:NAME") == "Electronics";
+    })) << ShownText(form, "?QUE:NODE").value_or("?").toStdString();
+    EXPECT_EQ(Qt().WindowEnabled(form), true);
+    EXPECT_TRUE(Shot(form, "node_picked"));
+
+    // Closed without a choice, the picker leaves the node as it was.
+    const ui::WindowId again = OpenPickerByButton(form);
+    ASSERT_NE(again, 0u);
+    EXPECT_TRUE(Eventually([&] { return CurrentRow(again, kTree) == 2; }));
+    ASSERT_TRUE(Click(again, "?CANCELBUTTON"));
+    ASSERT_TRUE(WaitForClose(again));
+    EXPECT_EQ(ShownText(form, "?QUE:NODE").value_or("").trimmed(), "2");
+    ASSERT_TRUE(Click(form, "?CANCEL"));
+    EXPECT_TRUE(WaitForClose(form));
+}
+
+TEST_F(NodePickerWindows, TabbingIntoAnEmptyNodeOpensThePickerAndADoubleClickChooses) {
+    const ui::WindowId form = OpenForm();
+    ASSERT_NE(form, 0u);
+    // The node cleared; leaving the entry with Tab opens nothing yet.
+    ASSERT_TRUE(ClickAt(form, "?QUE:NODE", QPoint(5, 5)));
+    ASSERT_TRUE(Type(form, "?QUE:NODE", "0"));
+    EXPECT_TRUE(Eventually([&] { return ShownText(form, "?NOD:NAME") == ""; }));
+    EXPECT_FALSE(Qt().WaitForWindow("SelectTreeA", 300ms));
+    // Back into it with Shift+Tab: the empty node opens the picker at once.
+    ASSERT_TRUE(Key(form, "", ::Qt::Key_Tab, ::Qt::ShiftModifier));
+    const auto picker = WaitForWindow("SelectTreeA");
+    ASSERT_TRUE(picker) << "tabbing into the empty node opened no picker; focus on "
+                        << FocusedUse(form);
+    // With no node the picker stands on the row after the root.
+    ASSERT_TRUE(Shows(*picker, kPickerOpen));
+    EXPECT_TRUE(Eventually([&] { return CurrentRow(*picker, kTree) == 1; }));
+    EXPECT_TRUE(Shot(*picker, "node_picker_from_entry"));
+    ASSERT_TRUE(DoubleClick(*picker, kTree, CellPoint(*picker, kTree, 3, 1)));  // Cameras
+    ASSERT_TRUE(WaitForClose(*picker));
+    EXPECT_TRUE(Eventually([&] {
+        return ShownText(form, "?QUE:NODE").value_or("").trimmed() == "3" &&
+               ShownText(form, "?NOD:NAME") == "Cameras";
+    })) << ShownText(form, "?QUE:NODE").value_or("?").toStdString();
+
+    // Left without a choice, the picker gives the focus back to the empty entry and does not
+    // open again at once.
+    ASSERT_TRUE(Type(form, "?QUE:NODE", "0"));
+    ASSERT_TRUE(Key(form, "", ::Qt::Key_Tab, ::Qt::ShiftModifier));
+    const auto second = WaitForWindow("SelectTreeA");
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(Click(*second, "?CANCELBUTTON"));
+    ASSERT_TRUE(WaitForClose(*second));
+    EXPECT_TRUE(Eventually([&] { return FocusInWindow(form) == "?QUE:NODE"; }))
+        << FocusInWindow(form);
+    EXPECT_FALSE(Qt().WaitForWindow("SelectTreeA", 500ms));
     ASSERT_TRUE(Click(form, "?CANCEL"));
     EXPECT_TRUE(WaitForClose(form));
 }
