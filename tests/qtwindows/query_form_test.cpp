@@ -144,7 +144,7 @@ class QueryFormWindows : public ListWindowsTest {
         return *form;
     }
 
-    // The titles of the rows from the top, and the ids behind them by title.
+    // The titles of the rows, from the top.
     std::vector<QString> Titles(ui::WindowId w) { return Column(w, kList, column::kTitle); }
 
     // Whether each row's Tag cell shows the check icon; an icon is all the cell shows.
