@@ -297,8 +297,6 @@ TEST_F(QueryFormWindows, TitleAndKeywordsAreEditedInPlaceAndEnterEndsTheEditNotT
     ASSERT_NE(form, 0u);
     ASSERT_TRUE(ClickAt(form, kList, CellPoint(form, kList, 1, column::kRank)));  // Beta
     ASSERT_TRUE(Click(form, "?CHANGE"));
-    Settle();
-    fprintf(stderr, "DBG edited %d focus %s\n", EditedColumn(form), FocusedUse(form).c_str());
     ASSERT_TRUE(Eventually([&] { return EditedColumn(form) == column::kTitle; }));
     ASSERT_TRUE(TypeInCell(form, "Beta zoom camera"));
     EXPECT_TRUE(Shot(form, "query_form_cell_edit"));
