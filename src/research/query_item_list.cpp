@@ -54,6 +54,8 @@ void QueryItemList::SetUp(bool viewOnly) {
     browse_.SetList(list_);
     // Until a header is clicked the rows stay in GOO:KeyQuery order.
     browse_.SetSort(cell::kKeyOrder, false);
+    browse_.SetSortCell(cell::kAffiliate, cell::kAffiliateValue);
+    browse_.SetSortCell(cell::kShipping, cell::kShippingValue);
     for (std::size_t i = 0; i < kTagCommands; ++i) buttons_[i] = window_.Feq(kTagCommandButtons[i]);
     view_ = window_.Feq("?VIEW");
     change_ = window_.Feq("?CHANGE");
@@ -126,6 +128,8 @@ ui::ListRow QueryItemList::RowFor(const data::GoodsRecord& goods, int order, boo
         std::to_string(id),
         std::to_string(std::int32_t{goods.QUERY}),
         KeyOrder(order),
+        std::to_string(std::int32_t{goods.AFFILATIVE}),
+        std::to_string(int{goods.SHIP}),
     }};
 }
 

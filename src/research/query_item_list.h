@@ -46,6 +46,9 @@ inline constexpr int kAmazonReal = 13;
 inline constexpr int kId = 14;
 inline constexpr int kQuery = 15;
 inline constexpr int kKeyOrder = 16;  // the row's place in GOO:KeyQuery order
+// The flags' values, which their columns sort by: the cells show only "Yes".
+inline constexpr int kAffiliateValue = 17;
+inline constexpr int kShippingValue = 18;
 }  // namespace item_cell
 
 // The message of a jump that finds no tagged row.

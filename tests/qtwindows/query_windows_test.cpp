@@ -2,22 +2,19 @@
 // menus.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QHeaderView>
-#include <QMenu>
-#include <QTest>
-#include <QTreeWidget>
+#include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "platform/ui/qt/window_view.h"
-#include "program_windows.h"
+#include "list_windows.h"
+#include "message_boxes.h"
 #include "research/queryform_fixture.h"
 
 namespace zem::test {
 namespace {
 
-class QueryWindows : public ProgramWindowsTest {
+class QueryWindows : public ListWindowsTest {
   protected:
     void SetUp() override {
         ProgramWindowsTest::SetUp();
@@ -30,94 +27,6 @@ class QueryWindows : public ProgramWindowsTest {
         const auto list = WaitForWindow("BrowseQueriesA");
         EXPECT_TRUE(list);
         return list.value_or(0);
-    }
-
-    // Headers and the rows' texts, column by column, as the list shows them.
-    std::vector<QString> Headers(ui::WindowId w, std::string_view use) {
-        std::vector<QString> headers;
-        WithWidget(w, use, [&](QWidget* widget) {
-            auto* list = qobject_cast<QTreeWidget*>(widget);
-            if (!list || list->isHeaderHidden()) return;
-            for (int i = 0; i < list->columnCount(); ++i)
-                headers.push_back(list->headerItem()->text(i));
-        });
-        return headers;
-    }
-    std::vector<std::vector<QString>> Cells(ui::WindowId w, std::string_view use) {
-        std::vector<std::vector<QString>> rows;
-        WithWidget(w, use, [&](QWidget* widget) {
-            auto* list = qobject_cast<QTreeWidget*>(widget);
-            if (!list) return;
-            for (int r = 0; r < list->topLevelItemCount(); ++r) {
-                std::vector<QString> row;
-                for (int c = 0; c < list->columnCount(); ++c)
-                    row.push_back(list->topLevelItem(r)->text(c));
-                rows.push_back(row);
-            }
-        });
-        return rows;
-    }
-    // Row r's cell in column c (from 0), in the viewport.
-    QPoint CellPoint(ui::WindowId w, std::string_view use, int r, int c) {
-        QPoint at;
-        WithWidget(w, use, [&](QWidget* widget) {
-            auto* list = qobject_cast<QTreeWidget*>(widget);
-            QTreeWidgetItem* item = list->topLevelItem(r);
-            const QRect row = list->visualItemRect(item);
-            at = QPoint(
-                list->header()->sectionViewportPosition(c) + list->header()->sectionSize(c) / 2,
-                row.center().y());
-        });
-        return at;
-    }
-    // Whether every column of the list shows its widest text uncut.
-    bool NothingCut(ui::WindowId w, std::string_view use) {
-        bool whole = true;
-        WithWidget(w, use, [&](QWidget* widget) {
-            auto* list = qobject_cast<QTreeWidget*>(widget);
-            const QFontMetrics metrics(list->font());
-            for (int r = 0; r < list->topLevelItemCount(); ++r)
-                for (int c = 0; c < list->columnCount(); ++c) {
-                    const QString text = list->topLevelItem(r)->text(c);
-                    if (metrics.horizontalAdvance(text) > list->header()->sectionSize(c)) {
-                        ADD_FAILURE() << "cut: " << text.toStdString() << " in column " << c;
-                        whole = false;
-                    }
-                }
-        });
-        return whole;
-    }
-
-    std::vector<QString> PopupTexts(ui::WindowId w) {
-        std::vector<QString> texts;
-        Eventually([&] {
-            bool shown = false;
-            WithView(w, [&](ui::qt::WindowView&) {
-                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                texts.clear();
-                if (!menu) return;
-                shown = true;
-                for (QAction* a : menu->actions())
-                    texts.push_back(a->isSeparator() ? QStringLiteral("-") : a->text());
-            });
-            return shown;
-        });
-        return texts;
-    }
-    bool ChoosePopup(ui::WindowId w, const QString& text) {
-        bool done = false;
-        WithView(w, [&](ui::qt::WindowView&) {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu) return;
-            for (QAction* a : menu->actions())
-                if (a->text() == text && a->isEnabled()) {
-                    QTest::mouseClick(menu, ::Qt::LeftButton, {}, menu->actionGeometry(a).center());
-                    done = true;
-                    return;
-                }
-        });
-        Settle();
-        return done;
     }
 };
 
@@ -151,6 +60,151 @@ TEST_F(QueryWindows, TheQueryListAndTheCatalogListShowTheirRowsAndMenus) {
               (std::vector<QString>{"&Restore Original Format", "-", "&Select"}));
     ASSERT_TRUE(ChoosePopup(*catalogs, "&Select"));
     EXPECT_TRUE(WaitForClose(*catalogs));
+    ASSERT_TRUE(Click(list, "?CLOSE"));
+    EXPECT_TRUE(WaitForClose(list));
+}
+
+// Three queries that differ in every field the form shows: the form must show the one chosen.
+class QueryListChange : public QueryWindows {
+  protected:
+    void SetUp() override {
+        ProgramWindowsTest::SetUp();
+        Seed([] {
+            QueryFormTest::Seed();
+            data::Dictionary& d = data::Dict();
+            data::TableManager& queries = data::Access(data::TableId::Queries);
+            ASSERT_EQ(queries.UseFile(), ui::Benign);
+            queries.File().ClearBuffer();
+            d.QUE.ID = 9;
+            d.QUE.SITE = kUs;
+            d.QUE.CATALOG = catalog::kUsBooks;
+            d.QUE.NODE = node::kElectronics;
+            d.QUE.BRAND = kNikon;
+            data::SetString(d.QUE.NAME, "Binoculars");
+            data::SetCString(d.QUE.KEYWORDS, "field glasses");
+            d.QUE.MINPRICE = 20;
+            d.QUE.MAXPRICE = 80;
+            ASSERT_EQ(queries.Insert(), ui::Benign);
+        });
+        StartProgram();
+    }
+
+    // What the form shows of its query.
+    struct FormLook {
+        QString caption, name, node, catalog, brand, minPrice, maxPrice, keywords;
+        std::size_t items = 0;
+        friend bool operator==(const FormLook&, const FormLook&) = default;
+    };
+    friend std::ostream& operator<<(std::ostream& out, const FormLook& f) {
+        return out << "{" << f.caption.toStdString() << ", " << f.name.toStdString() << ", "
+                   << f.node.toStdString() << ", " << f.catalog.toStdString() << ", "
+                   << f.brand.toStdString() << ", " << f.minPrice.toStdString() << "-"
+                   << f.maxPrice.toStdString() << ", " << f.keywords.toStdString() << ", "
+                   << f.items << " items}";
+    }
+    FormLook Look(ui::WindowId form) {
+        auto text = [&](std::string_view use) { return ShownText(form, use).value_or("?"); };
+        return FormLook{Caption(form),
+                        text("?QUE:NAME"),
+                        text("?NOD:NAME"),
+                        text("?CAT:NAME"),
+                        text("?BRA:NAME"),
+                        text("?QUE:MINPRICE").trimmed(),
+                        text("?QUE:MAXPRICE").trimmed(),
+                        text("?QUE:KEYWORDS"),
+                        Cells(form, "?LIST").size()};
+    }
+};
+
+// How the user asks for the chosen query's form.
+enum class ChangeBy { Button, EnterKey, DoubleClick, Menu };
+
+TEST_F(QueryListChange, ChangeOpensTheQueryTheUserChoseHoweverItIsAsked) {
+    const std::map<QString, FormLook> expected{
+        {"Binoculars",
+         {"Change Query", "Binoculars", "Electronics", "Books", "Nikon", "20.00", "80.00",
+          "field glasses", 0}},
+        {"Cameras",
+         {"Change Query", "Cameras", "Cameras", "Electronics", "Canon", "10.00", "500.00",
+          "digital camera", 5}},
+        {"Lenses",
+         {"Change Query", "Lenses", "Cameras", "Electronics", "Canon", "10.00", "500.00",
+          "digital camera", 1}},
+    };
+    struct Case {
+        ChangeBy by;
+        const char* query;
+        int sortHeader;  // a header clicked before (-1: none)
+    };
+    const Case cases[] = {
+        {ChangeBy::Button, "Lenses", -1},         {ChangeBy::Button, "Binoculars", -1},
+        {ChangeBy::EnterKey, "Cameras", -1},      {ChangeBy::DoubleClick, "Lenses", -1},
+        {ChangeBy::Menu, "Binoculars", -1},       {ChangeBy::Button, "Cameras", 2},
+        {ChangeBy::DoubleClick, "Binoculars", 2}, {ChangeBy::EnterKey, "Lenses", 2},
+    };
+    // The splash's closing opened a new query's form; while it is open, Change is refused and
+    // the new query's form stays what it is.
+    const auto newQuery = WaitForWindow("UpdateQueriesA");
+    ASSERT_TRUE(newQuery);
+    EXPECT_EQ(Caption(*newQuery), "New Query");
+    const ui::WindowId list = OpenQueryList();
+    ASSERT_TRUE(Eventually([&] { return Cells(list, "?BROWSE:1").size() == 3; }));
+    constexpr int kName = 2;
+    ASSERT_TRUE(ClickAt(list, "?BROWSE:1", CellPoint(list, "?BROWSE:1", 1, kName)));
+    ASSERT_TRUE(Click(list, "?CHANGE:4"));
+    EXPECT_EQ(WaitForMessage(), "Sorry, you MUST close all windows for this action.");
+    ASSERT_TRUE(AnswerMessage("OK"));
+    EXPECT_EQ(Qt().OpenWindows().size(), 3u);  // the frame, the new query's form, the list
+    EXPECT_EQ(Look(*newQuery).name, "");
+    EXPECT_EQ(Caption(*newQuery), "New Query");
+    ASSERT_TRUE(Click(*newQuery, "?CANCEL"));
+    ASSERT_TRUE(WaitForClose(*newQuery));
+
+    int sorted = -1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.query) + " by " + std::to_string(static_cast<int>(c.by)) +
+                     " sorted " + std::to_string(c.sortHeader));
+        if (c.sortHeader != sorted) {
+            ASSERT_TRUE(ClickHeader(list, "?BROWSE:1", c.sortHeader));
+            sorted = c.sortHeader;
+            ASSERT_TRUE(Eventually([&] {
+                const std::vector<QString> names = Column(list, "?BROWSE:1", kName);
+                return names == std::vector<QString>{"Binoculars", "Cameras", "Lenses"};
+            }));
+        }
+        const int row = RowOf(list, "?BROWSE:1", c.query, kName);
+        ASSERT_GE(row, 0);
+        const QPoint at = CellPoint(list, "?BROWSE:1", row, kName);
+        switch (c.by) {
+            case ChangeBy::Button:
+                ASSERT_TRUE(ClickAt(list, "?BROWSE:1", at));
+                ASSERT_TRUE(Click(list, "?CHANGE:4"));
+                break;
+            case ChangeBy::EnterKey:
+                ASSERT_TRUE(ClickAt(list, "?BROWSE:1", at));
+                ASSERT_TRUE(Key(list, "?BROWSE:1", ::Qt::Key_Return));
+                break;
+            case ChangeBy::DoubleClick:
+                ASSERT_TRUE(DoubleClick(list, "?BROWSE:1", at));
+                break;
+            case ChangeBy::Menu:
+                ASSERT_TRUE(ClickAt(list, "?BROWSE:1", at, ::Qt::RightButton));
+                ASSERT_TRUE(ChoosePopup(list, "&Change"));
+                break;
+        }
+        EXPECT_EQ(CurrentRow(list, "?BROWSE:1"), row);
+        const auto form = WaitForWindow("UpdateQueriesA");
+        ASSERT_TRUE(form);
+        const FormLook want = expected.at(c.query);
+        EXPECT_TRUE(Eventually([&] { return Look(*form) == want; })) << Look(*form);
+        if (c.by == ChangeBy::Button && c.sortHeader < 0) {
+            EXPECT_TRUE(Shot(*form, std::string("query_change_") + c.query));
+        }
+        ASSERT_TRUE(Click(*form, "?CANCEL"));
+        ASSERT_TRUE(WaitForClose(*form));
+        // The list keeps the query it was on.
+        EXPECT_TRUE(Eventually([&] { return CurrentRow(list, "?BROWSE:1") == row; }));
+    }
     ASSERT_TRUE(Click(list, "?CLOSE"));
     EXPECT_TRUE(WaitForClose(list));
 }

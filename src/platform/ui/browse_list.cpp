@@ -84,11 +84,13 @@ std::string BrowseList::PictureOf(int cell) const {
 
 void BrowseList::Sort(std::vector<ListRow>& rows) const {
     const std::string picture = PictureOf(sortColumn_);
+    const auto other = sortCells_.find(sortColumn_);
+    const int cell = other == sortCells_.end() ? sortColumn_ : other->second;
     // Each row's key is worked out once; the sort moves row numbers, not rows or keys.
     std::vector<SortKey> keys;
     keys.reserve(rows.size());
     for (const ListRow& row : rows) {
-        const std::string& text = Cell(row, sortColumn_);
+        const std::string& text = Cell(row, cell);
         SortKey key{ValueOf(text, picture), {}};
         if (!key.value) key.folded = Folded(text);
         keys.push_back(std::move(key));

@@ -2,6 +2,7 @@
 // A browse: a list control over rows its window loads, with the framework's record navigation
 // (the toolbar's first, last, prior and next row and page buttons, which the frame forwards to
 // the active window), sorting by a column header and the current row.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ class BrowseList {
     // A click on column header column (from 1): sorts by it, again reverses. False for a column
     // that does not sort.
     bool SortBy(int column);
+    // The column sorts by another cell of its rows, one holding the value that the column shows
+    // only as a word (a flag shown as "Yes"), read through the column's picture.
+    void SetSortCell(int column, int cell) { sortCells_[column] = cell; }
     int SortColumn() const { return sortColumn_; }
     bool Descending() const { return descending_; }
     void SetSort(int column, bool descending);
@@ -65,6 +69,7 @@ class BrowseList {
     int sortColumn_ = 1;
     int keyColumn_ = 1;
     bool descending_ = false;
+    std::map<int, int> sortCells_;
 };
 
 }  // namespace zem::ui

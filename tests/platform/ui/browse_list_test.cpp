@@ -131,5 +131,31 @@ TEST(BrowseSort, EqualTextsKeepTheirOrderAndUpperHalfLettersComeLast) {
     EXPECT_EQ(order(), (std::vector<std::string>{"3", "5", "1", "2", "4"}));
 }
 
+// A column that shows its value only as a word sorts by the cell holding the value.
+TEST(BrowseSort, AFlagColumnSortsByItsValueCell) {
+    constexpr std::string_view kFlags = R"({"windows": {"W": {"controls": [
+        {"kind": "list", "use": "?LIST", "columns": [
+            {"header": "Aff.", "picture": "n_3~Yes~B"}]}]}}})";
+    Window window;
+    window.Load(testing::LayoutOf(kFlags));
+    const int list = window.Feq("?LIST");
+    BrowseList browse(window, list);
+    browse.SetSort(3, false);
+    browse.SetSortCell(1, 2);
+    // The shown cell, the flag's value, the row's number.
+    browse.Show({ListRow{{"Yes", "1", "1"}}, ListRow{{"", "0", "2"}}, ListRow{{"Yes", "2", "3"}},
+                 ListRow{{"", "0", "4"}}},
+                3);
+    auto order = [&] {
+        std::vector<std::string> ids;
+        for (const ListRow& row : window.Find(list)->rows) ids.push_back(row.cells.at(2));
+        return ids;
+    };
+    ASSERT_TRUE(browse.SortBy(1));
+    EXPECT_EQ(order(), (std::vector<std::string>{"2", "4", "1", "3"}));
+    ASSERT_TRUE(browse.SortBy(1));
+    EXPECT_EQ(order(), (std::vector<std::string>{"3", "1", "2", "4"}));
+}
+
 }  // namespace
 }  // namespace zem::ui

@@ -46,6 +46,7 @@ class ControlInput {
     void NotePointer(QPoint global) const { view_->pointer = global; }
     void Send(runtime::EventCode code) const { Deliver(Input{feq_, code}); }
     void SendValue(runtime::EventCode code, std::string screen) const {
+        Showing(feq_, screen);
         Input input{feq_, code};
         input.screen = std::move(screen);
         Deliver(input);
@@ -77,6 +78,7 @@ class ControlInput {
     // For the option a radio belongs to.
     void SendFor(int control, runtime::EventCode code) const { Deliver(Input{control, code}); }
     void SendValueFor(int control, runtime::EventCode code, std::string screen) const {
+        Showing(control, screen);
         Input input{control, code};
         input.screen = std::move(screen);
         Deliver(input);
@@ -95,6 +97,13 @@ class ControlInput {
     }
 
   private:
+    // What the user gave the widget is what it shows now: the view's model follows, so the
+    // window putting back the value it held before (an entry it refuses) is a change to apply.
+    void Showing(int control, const std::string& screen) const {
+        if (!Live()) return;
+        if (ControlView* c = FindControl(*view_, control)) c->model.screen = screen;
+    }
+
     WindowView* view_;
     int feq_;
 };
@@ -160,10 +169,13 @@ class ListMouseWatcher : public QObject {
             key = type == QEvent::MouseButtonDblClick ? key::MouseLeft2 : key::MouseLeft;
         else if (mouse->button() == Qt::RightButton)
             key = key::MouseRight;
+        // A double click accepts the row it is on: the list moves there first, so the window
+        // hears of the new row before the acceptance, also when no press came before it.
+        const bool accepts =
+            type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton;
+        if (accepts && item && item != list_->currentItem()) list_->setCurrentItem(item);
         if (key != 0) input_.SendKey(key, row, std::max(column, 1));
-        // A double click also accepts the row.
-        if (type == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton)
-            input_.Send(ev::kAccepted);
+        if (accepts) input_.Send(ev::kAccepted);
         return false;
     }
 

@@ -204,7 +204,14 @@ void WindowHost::ApplicationActivation(bool active) {
 void WindowHost::Focus(WindowId window, int feq) {
     WindowView* view = Find(window);
     ControlView* control = view ? FindControl(*view, feq) : nullptr;
-    if (control && control->widget) control->widget->setFocus(Qt::OtherFocusReason);
+    if (!control || !control->widget) return;
+    // A list whose cell is edited keeps the focus in the cell: taking it to the list would end
+    // the edit as leaving the cell does.
+    if (control->cellEditor) {
+        control->cellEditor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    control->widget->setFocus(Qt::OtherFocusReason);
 }
 
 void WindowHost::Busy(WindowId window, bool busy) {

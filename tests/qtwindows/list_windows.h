@@ -1,0 +1,203 @@
+#pragma once
+// Windows with lists and trees, read and worked through their widgets: headers, cells, where a
+// row shows, double clicks and the right button's pop-up menus.
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/ui/qt/window_view.h"
+#include "program_windows.h"
+
+namespace zem::test {
+
+class ListWindowsTest : public ProgramWindowsTest {
+  protected:
+    // Headers and the rows' texts, column by column, as the list shows them (every row of a
+    // tree, in display order).
+    std::vector<QString> Headers(ui::WindowId w, std::string_view use) {
+        std::vector<QString> headers;
+        WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            if (!list || list->isHeaderHidden()) return;
+            for (int i = 0; i < list->columnCount(); ++i)
+                headers.push_back(list->headerItem()->text(i));
+        });
+        return headers;
+    }
+    std::vector<std::vector<QString>> Cells(ui::WindowId w, std::string_view use) {
+        std::vector<std::vector<QString>> rows;
+        WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            if (!list) return;
+            for (QTreeWidgetItemIterator it(list); *it; ++it) {
+                std::vector<QString> row;
+                for (int c = 0; c < list->columnCount(); ++c) row.push_back((*it)->text(c));
+                rows.push_back(row);
+            }
+        });
+        return rows;
+    }
+    // One column's texts, from the top.
+    std::vector<QString> Column(ui::WindowId w, std::string_view use, int column) {
+        std::vector<QString> texts;
+        for (const std::vector<QString>& row : Cells(w, use))
+            texts.push_back(row.at(static_cast<std::size_t>(column)));
+        return texts;
+    }
+    // The row (from 0, in display order) whose column shows text; -1 when none does.
+    int RowOf(ui::WindowId w, std::string_view use, const QString& text, int column) {
+        const std::vector<QString> texts = Column(w, use, column);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            if (texts[i] == text) return static_cast<int>(i);
+        return -1;
+    }
+    // The row the list has as its current one (from 0); -1 when none.
+    int CurrentRow(ui::WindowId w, std::string_view use) {
+        int current = -1;
+        WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            if (!list || !list->currentItem()) return;
+            int at = 0;
+            for (QTreeWidgetItemIterator it(list); *it; ++it, ++at)
+                if (*it == list->currentItem()) current = at;
+        });
+        return current;
+    }
+
+    // Where row r (from 0, display order) shows column c: the cell's rectangle in the viewport,
+    // scrolled into view.
+    QRect CellRect(ui::WindowId w, std::string_view use, int r, int c) {
+        QRect rect;
+        WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            if (!list) return;
+            int at = 0;
+            for (QTreeWidgetItemIterator it(list); *it; ++it, ++at) {
+                if (at != r) continue;
+                list->scrollToItem(*it);
+                rect = list->visualItemRect(*it);
+                rect.setLeft(list->header()->sectionViewportPosition(c));
+                rect.setWidth(list->header()->sectionSize(c));
+            }
+        });
+        return rect;
+    }
+    QPoint CellPoint(ui::WindowId w, std::string_view use, int r, int c) {
+        return CellRect(w, use, r, c).center();
+    }
+    // The middle of a header section, in the header's own coordinates.
+    QPoint HeaderPoint(ui::WindowId w, std::string_view use, int c) {
+        QPoint at;
+        WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            if (!list) return;
+            QHeaderView* header = list->header();
+            at = QPoint(header->sectionViewportPosition(c) + header->sectionSize(c) / 2,
+                        header->height() / 2);
+        });
+        return at;
+    }
+    bool ClickHeader(ui::WindowId w, std::string_view use, int c) {
+        const QPoint at = HeaderPoint(w, use, c);
+        const bool done = WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            if (!list || list->isHeaderHidden()) return;
+            QTest::mouseClick(list->header()->viewport(), ::Qt::LeftButton, {}, at);
+        });
+        Settle();
+        return done;
+    }
+    bool DoubleClick(ui::WindowId w, std::string_view use, QPoint at) {
+        const bool done = WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QAbstractItemView*>(widget);
+            if (!list) return;
+            QTest::mouseDClick(list->viewport(), ::Qt::LeftButton, {}, at);
+        });
+        Settle();
+        return done;
+    }
+
+    // Whether every column of the list shows its widest text uncut (icon columns aside).
+    bool NothingCut(ui::WindowId w, std::string_view use) {
+        bool whole = true;
+        WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            const QFontMetrics metrics(list->font());
+            const QFontMetrics headerMetrics(list->header()->font());
+            for (int c = 0; c < list->columnCount(); ++c) {
+                const int room = list->header()->sectionSize(c);
+                const QString header = list->headerItem()->text(c);
+                if (headerMetrics.horizontalAdvance(header) > room) {
+                    ADD_FAILURE() << "header cut: " << header.toStdString() << " in " << room;
+                    whole = false;
+                }
+                for (QTreeWidgetItemIterator it(list); *it; ++it) {
+                    const QString text = (*it)->text(c);
+                    if (metrics.horizontalAdvance(text) > room) {
+                        ADD_FAILURE() << "cut: " << text.toStdString() << " in column " << c;
+                        whole = false;
+                    }
+                }
+            }
+        });
+        return whole;
+    }
+
+    // The pop-up menu the window shows now: its items as the user reads them, "-" for
+    // separators, with whether each is enabled.
+    std::vector<std::pair<QString, bool>> PopupItems(ui::WindowId w) {
+        std::vector<std::pair<QString, bool>> items;
+        Eventually([&] {
+            bool shown = false;
+            WithView(w, [&](ui::qt::WindowView&) {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                items.clear();
+                if (!menu) return;
+                shown = true;
+                for (QAction* a : menu->actions())
+                    items.emplace_back(a->isSeparator() ? QStringLiteral("-") : a->text(),
+                                       !a->isSeparator() && a->isEnabled());
+            });
+            return shown;
+        });
+        return items;
+    }
+    std::vector<QString> PopupTexts(ui::WindowId w) {
+        std::vector<QString> texts;
+        for (const auto& [text, enabled] : PopupItems(w)) texts.push_back(text);
+        return texts;
+    }
+    // Clicks the enabled item with this text in the pop-up menu showing now.
+    bool ChoosePopup(ui::WindowId w, const QString& text) {
+        bool done = false;
+        WithView(w, [&](ui::qt::WindowView&) {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            for (QAction* a : menu->actions())
+                if (a->text() == text && a->isEnabled()) {
+                    QTest::mouseClick(menu, ::Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                    done = true;
+                    return;
+                }
+        });
+        Settle();
+        return done;
+    }
+
+    // The window's caption as the desktop shows it.
+    QString Caption(ui::WindowId w) {
+        QString caption;
+        WithView(w, [&](ui::qt::WindowView& view) {
+            if (view.top) caption = view.top->windowTitle();
+        });
+        return caption;
+    }
+};
+
+}  // namespace zem::test
