@@ -15,6 +15,7 @@
 #include "platform/store/errors.h"
 #include "research/catalog_write_back.h"
 #include "research/job_window.h"
+#include "research/service_refusal.h"
 #include "research/service_request.h"
 #include "web/browse_node_loader.h"
 #include "web/http_loader.h"
@@ -171,7 +172,9 @@ class CatalogUpdater final : public JobWindow {
                 if (Throttled()) {
                     RetryLater(done.rowId, "the service throttled the requests");
                 } else {
-                    FailJob(CanceledWithErrors("the reply holds no browse node"));
+                    const std::string refusal = ServiceRefusal(PageBuffer(), Pager().M_STATUS);
+                    FailJob(CanceledWithErrors(refusal.empty() ? "the reply holds no browse node"
+                                                               : refusal));
                 }
                 return;
             }

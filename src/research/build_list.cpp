@@ -9,6 +9,7 @@
 #include "data/text_fields.h"
 #include "platform/runtime/clock.h"
 #include "research/job_window.h"
+#include "research/service_refusal.h"
 #include "research/service_request.h"
 #include "research/url_encode.h"
 #include "web/html_parser.h"
@@ -118,9 +119,11 @@ class ItemListLoader final : public JobWindow {
             return;
         }
         // Every reply of the service counts its results, none or many; a page without the
-        // count (a proxy's refusal, a server error page, an error reply) is no item list.
+        // count (a proxy's refusal, a server error page, an error reply) is no item list. The
+        // user is told what the service said, when it said something.
         if (handler_.STATE == 0) {
-            FailJob(CanceledWithErrors("the reply holds no item list"));
+            const std::string refusal = ServiceRefusal(PageBuffer(), Pager().M_STATUS);
+            FailJob(CanceledWithErrors(refusal.empty() ? "the reply holds no item list" : refusal));
             return;
         }
         if (!handler_.listEnded) {

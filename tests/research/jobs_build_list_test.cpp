@@ -225,11 +225,11 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"CutPage", Cut(300), 1, "", " (", false},
         FailureCase{"CutSecondPage", Cut(300), 2, "", " (", false},
         FailureCase{"ServerErrorPage", Failing(sim::Failure::Status500), 1, "",
-                    " (the reply holds no item list).", true},
+                    " (the service answered HTTP 500).", true},
         FailureCase{"ServerErrorOnSecondPage", Failing(sim::Failure::Status500), 2, "",
-                    " (the reply holds no item list).", true},
-        FailureCase{
-            "ServiceErrorReply", {}, 1, "NoSuchIndex", " (the reply holds no item list).", true}),
+                    " (the service answered HTTP 500).", true},
+        FailureCase{"ServiceErrorReply", {}, 1, "NoSuchIndex",
+                    " (the service refused the request: AWS.InvalidParameterValue).", true}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 // An item-search reply of ten items with product descriptions as long as many of the service's
@@ -305,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "<Errors><Error><Code>AWS.InternalError</Code><Message>We were unable "
                          "to process your request.</Message></Error></Errors></Item></Items>"
                          "</ItemSearchResponse>",
-                     " (the reply holds no item list).", true}),
+                     " (the service refused the request: AWS.InternalError).", true}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 // A proxy that wants credentials, and what the configuration sends it.

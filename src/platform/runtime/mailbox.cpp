@@ -78,7 +78,9 @@ void Mailbox::SetTimer(Ticks period) {
         std::lock_guard lock(mutex_);
         period_ = std::max<Ticks>(period, 0);
         due_ = MonotonicTicks() + period_;
-        if (period_ == 0 && timerQueued_) {
+        // A waiting event belongs to the timer being replaced: left in the queue it would reach
+        // a window that has just opened ahead of that window's open event.
+        if (timerQueued_) {
             std::erase_if(entries_, [](const Entry& entry) { return entry.fromTimer; });
             timerQueued_ = false;
         }

@@ -119,6 +119,27 @@ TEST(TimersTest, TurningTheTimerOffDropsTheWaitingEvent) {
     });
 }
 
+// A window opening on a thread whose timer event is already waiting sets its own timer and then
+// posts its open event: the old timer's event must not come first.
+TEST(TimersTest, SettingANewPeriodDropsTheEventWaitingFromTheOldOne) {
+    RunOnFrameworkThread([] {
+        TestClock clock(kSomeDay, kNoon);
+        SetTimer(10);
+        Post(CurrentThread(), event::kAccepted, 1);
+        clock.Advance(10);
+        EXPECT_EQ(TakeEvent()->code, event::kAccepted);  // the due timer queues behind it
+        SetTimer(5);
+        Post(CurrentThread(), event::kAccepted, 2);
+        const std::optional<Event> next = TakeEvent();
+        ASSERT_TRUE(next);
+        EXPECT_EQ(*next, (Event{event::kAccepted, 2, {}}));
+        EXPECT_EQ(TakeEvent(), std::nullopt);
+        clock.Advance(5);
+        EXPECT_EQ(TakeTimers(), 1);
+        SetTimer(0);
+    });
+}
+
 TEST(TimersTest, SettingTheTimerAgainRestartsThePeriod) {
     RunOnFrameworkThread([] {
         TestClock clock(kSomeDay, kNoon);
