@@ -275,7 +275,12 @@ TEST_F(QueryFormWindows, LoadedItemsShowInReadableColumns) {
         const QFontMetrics cells(list->font());
         const QFontMetrics headers(list->header()->font());
         for (int c = 0; c < list->columnCount(); ++c) {
-            if (c == column::kTitle || c == column::kKeywords) continue;
+            if (c == column::kTitle || c == column::kKeywords) {
+                // The two that share the rest keep their format's width at least: the list
+                // scrolls sideways before a title shrinks to a few letters.
+                EXPECT_GE(list->header()->sectionSize(c), 120) << "column " << c;
+                continue;
+            }
             const int room = list->header()->sectionSize(c);
             EXPECT_LE(headers.horizontalAdvance(list->headerItem()->text(c)), room)
                 << list->headerItem()->text(c).toStdString();

@@ -1,11 +1,14 @@
 #include "platform/ui/qt/list_widgets.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/qt/owned.h"
 #include "platform/ui/qt/resource_images.h"
@@ -30,9 +33,9 @@ int NeededWidth(const QTreeWidget* list, const Control& model, int column) {
     const QFontMetrics metrics(list->font());
     int needed = format.width;
     if (format.icon) return std::max(needed, list->iconSize().width() + kPadding);
-    needed = std::max(needed, list->header()->fontMetrics().horizontalAdvance(
-                                  list->headerItem()->text(column)) +
-                                  kPadding);
+    needed = std::max(
+        needed, list->header()->fontMetrics().horizontalAdvance(list->headerItem()->text(column)) +
+                    kPadding);
     const int top = list->topLevelItemCount();
     for (int i = 0; i < top; ++i)
         for (QTreeWidgetItemIterator it(list->topLevelItem(i)); *it; ++it)
@@ -40,19 +43,61 @@ int NeededWidth(const QTreeWidget* list, const Control& model, int column) {
     return needed;
 }
 
+// Columns the format lets share the room left: each gets an equal share of it, never less than
+// its format width, so a title stays readable at a window's first size and the list scrolls
+// sideways instead. The shares follow the list as it is resized.
+class StretchFit final : public QObject {
+  public:
+    static constexpr const char* kName = "zem-stretch-fit";
+    explicit StretchFit(QTreeWidget* list) : QObject(list), list_(list) {
+        setObjectName(kName);
+        list->viewport()->installEventFilter(this);
+    }
+    void Set(std::vector<std::pair<int, int>> columns) {
+        columns_ = std::move(columns);
+        Fit();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == list_->viewport() && event->type() == QEvent::Resize) Fit();
+        return false;
+    }
+
+  private:
+    void Fit() {
+        if (columns_.empty()) return;
+        int fixed = 0;
+        for (int i = 0; i < list_->columnCount(); ++i)
+            if (std::none_of(columns_.begin(), columns_.end(),
+                             [i](const auto& c) { return c.first == i; }))
+                fixed += list_->columnWidth(i);
+        const int room = std::max(0, list_->viewport()->width() - fixed);
+        const int count = static_cast<int>(columns_.size());
+        for (int n = 0; n < count; ++n) {
+            // The last share takes what division leaves, so no strip stays empty at the right.
+            const int share = n + 1 < count ? room / count : room - (room / count) * (count - 1);
+            list_->setColumnWidth(columns_[n].first, std::max(columns_[n].second, share));
+        }
+    }
+    QTreeWidget* list_;
+    std::vector<std::pair<int, int>> columns_;  // column, least width
+};
+
 void ApplyWidths(QTreeWidget* list, const Control& model) {
-    bool stretching = false;
+    std::vector<std::pair<int, int>> stretching;
     for (int i = 0; i < static_cast<int>(model.columns.size()); ++i) {
         const ListColumn& column = model.columns[static_cast<std::size_t>(i)];
-        if (column.stretch) {
-            stretching = true;
-            list->header()->setSectionResizeMode(i, QHeaderView::Stretch);
-            continue;
-        }
         list->header()->setSectionResizeMode(i, QHeaderView::Interactive);
-        if (column.width > 0) list->setColumnWidth(i, NeededWidth(list, model, i));
+        if (column.stretch)
+            stretching.emplace_back(i, std::max(column.width, 0));
+        else if (column.width > 0)
+            list->setColumnWidth(i, NeededWidth(list, model, i));
     }
-    list->header()->setStretchLastSection(!stretching);
+    list->header()->setStretchLastSection(stretching.empty());
+    auto* fit = static_cast<StretchFit*>(
+        list->findChild<QObject*>(StretchFit::kName, Qt::FindDirectChildrenOnly));
+    if (!fit && stretching.empty()) return;
+    if (!fit) fit = MakeOwnedByParent<StretchFit>(list);
+    fit->Set(std::move(stretching));
 }
 
 void ApplyColumns(QTreeWidget* list, const Control& model, int charset) {
