@@ -14,6 +14,7 @@ using ConfigurationWindow = ProgramWindowsTest;
 
 TEST_F(ConfigurationWindow, ShowsTheStoredCatalogLevelAndListsTheStoresUnderHeaders) {
     StartProgram();
+    LeaveNewQuery();
     ASSERT_TRUE(Click(frame, "?FILECONFIGURE"));
     const auto config = WaitForWindow("UpdateSysInfo");
     ASSERT_TRUE(config);

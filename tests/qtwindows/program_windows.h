@@ -63,6 +63,9 @@ class ProgramWindowsTest : public ::testing::Test {
 
     // Starts the program and waits for its frame; the splash is closed so it covers nothing.
     ui::WindowId StartProgram();
+    // Cancels the new query's form start-up opens, as a user who wants another window first
+    // does (the configuration, for one, is refused while a query's form is open).
+    void LeaveNewQuery();
     // Closes every window, the frame last, and answers the program's exit code.
     int Quit();
     ui::WindowId frame = 0;

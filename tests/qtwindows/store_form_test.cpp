@@ -26,6 +26,7 @@ TEST_F(StoreFormWindow, TheJapaneseStoresPreviewShowsTheYenSign) {
         }
     });
     StartProgram();
+    LeaveNewQuery();
     ASSERT_TRUE(Click(frame, "?FILECONFIGURE"));
     const auto configuration = WaitForWindow("UpdateSysInfo");
     ASSERT_TRUE(configuration);
