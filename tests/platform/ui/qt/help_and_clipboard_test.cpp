@@ -96,7 +96,13 @@ TEST_F(QtHelpViewerTest, TheCloseButtonAndEscapeCloseTheWindow) {
             ASSERT_TRUE(help);
             help->activateWindow();
             QApplication::setActiveWindow(help);
+            auto* page = help->findChild<QTextBrowser*>();
+            ASSERT_TRUE(page);
+            EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("See the other page.")));
             if (byEscape) {
+                const auto png = std::filesystem::current_path() / "help.png";
+                EXPECT_TRUE(help->grab().save(QString::fromStdString(png.string())));
+
                 QTest::keyClick(help->focusWidget() ? help->focusWidget() : help, Qt::Key_Escape);
             } else {
                 auto* close = help->findChild<QPushButton*>(QStringLiteral("close"));
