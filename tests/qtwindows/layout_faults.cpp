@@ -1,12 +1,16 @@
 #include "layout_faults.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -31,10 +35,30 @@ bool Opaque(const QWidget* w) {
     return !qobject_cast<const QGroupBox*>(w) && !qobject_cast<const QLabel*>(w);
 }
 
+// Whether the title bar of an MDI child shows its whole caption: the room is what the style
+// leaves the label between the icon and the buttons, the font the one QMdiSubWindow draws with.
+bool TitleFits(QMdiSubWindow* sub) {
+    QStyleOptionTitleBar option;
+    option.initFrom(sub);
+    option.text = sub->windowTitle();
+    option.icon = sub->windowIcon();
+    option.titleBarFlags = sub->windowFlags();
+    option.titleBarState = sub->windowState();
+    option.subControls = QStyle::SC_All;
+    const int height = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub);
+    option.rect = QRect(0, 0, sub->width(), height);
+    const QRect label =
+        sub->style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarLabel, sub);
+    const QFontMetrics metrics(QApplication::font("QMdiSubWindowTitleBar"));
+    return metrics.horizontalAdvance(option.text) <= label.width() - 2;
+}
+
 }  // namespace
 
 std::vector<std::string> LayoutFaults(uq::WindowView& view) {
     std::vector<std::string> faults;
+    if (view.sub && !TitleFits(view.sub))
+        faults.push_back("the title bar cuts \"" + view.sub->windowTitle().toStdString() + "\"");
     std::map<const QWidget*, std::string> useOf;
     for (auto& [feq, control] : view.controls)
         if (control.widget) useOf[control.widget] = control.model.use;

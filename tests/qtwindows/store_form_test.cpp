@@ -1,11 +1,13 @@
 // The store form of Amazon JP in Japanese mode, opened from the configuration as a user opens
-// it: its preview shows the store's yen sign as a yen.
+// it: its preview shows the store's yen sign as a yen, and its title bar the whole caption.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QTreeWidget>
 
 #include "data/dictionary.h"
 #include "data/text_fields.h"
+#include "layout_faults.h"
 #include "platform/ui/qt/window_view.h"
 #include "program_windows.h"
 
@@ -49,6 +51,17 @@ TEST_F(StoreFormWindow, TheJapaneseStoresPreviewShowsTheYenSign) {
     EXPECT_TRUE(Eventually([&] { return ShownText(*form, "?ADBODY1") == expected; }))
         << ShownText(*form, "?ADBODY1").value_or(QString()).toStdString();
     EXPECT_TRUE(Shot(*form, "store_form_jp"));
+
+    // The caption quotes the store's whole name field, padding and all; the title bar shows the
+    // name up to its closing bracket.
+    std::string title;
+    std::vector<std::string> faults;
+    ASSERT_TRUE(WithView(*form, [&](ui::qt::WindowView& view) {
+        title = view.top->windowTitle().toStdString();
+        faults = LayoutFaults(view);
+    }));
+    EXPECT_EQ(title, "Record Will Be Changed  (Amazon JP)");
+    EXPECT_THAT(faults, ::testing::IsEmpty());
 
     ASSERT_TRUE(Click(*form, "?CANCEL"));
     ASSERT_TRUE(WaitForClose(*form));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -261,11 +262,20 @@ void ApplyStatusTexts(WindowView& view) {
                               : QString());
 }
 
+// A caption that quotes a fixed-width record field carries the field's padding before its
+// closing bracket ("(Amazon US", 111 blanks, ")"); on a title bar those blanks only push the
+// bracket and the end of the name out of sight, so the title shows the caption without them.
+QString ShownCaption(QString caption) {
+    static const QRegularExpression padding(QStringLiteral(" +\\)"));
+    return caption.replace(padding, QStringLiteral(")"));
+}
+
 void ApplyFrameProps(WindowView& view, const WindowProps* before) {
     const WindowProps& props = view.props;
     auto changed = [&](auto member) { return !before || before->*member != props.*member; };
     QWidget* top = view.top;
-    if (changed(&WindowProps::caption)) top->setWindowTitle(Decode(props.caption, view.Charset()));
+    if (changed(&WindowProps::caption))
+        top->setWindowTitle(ShownCaption(Decode(props.caption, view.Charset())));
     if (changed(&WindowProps::icon)) {
         const std::string name = props.icon.empty() ? ApplicationIcon() : props.icon;
         if (const QIcon icon = IconFor(name); !icon.isNull()) top->setWindowIcon(icon);
