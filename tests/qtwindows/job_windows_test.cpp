@@ -894,6 +894,8 @@ TEST_F(JobWindows, UpdateCrawlsTheActiveStoresAndTheTreeShowsTheNewCatalogs) {
     // The tree is read again: the US store lists its search indexes now.
     EXPECT_TRUE(Eventually([&] { return Enabled(tree, "?CANCELBUTTON") == true; }));
     EXPECT_EQ(Enabled(tree, "?DOWNLOAD"), true);
+    // Active again, with the focus on the button that started the update: keys reach it.
+    EXPECT_TRUE(Eventually([&] { return FocusedUse(tree) == "?DOWNLOAD"; })) << FocusedUse(tree);
     EXPECT_EQ(ChildrenOf(tree, "Amazon US").size(), want.usIndexNodes);
     EXPECT_TRUE(Shot(tree, "catalog_update_done"));
     ASSERT_TRUE(Click(tree, "?CANCELBUTTON"));

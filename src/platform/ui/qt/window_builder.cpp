@@ -367,13 +367,18 @@ void ShowWindow(WindowView& view) {
     // From now on the client area's size is the window's own, and the controls follow it.
     view.following = !view.anchors.empty();
     if (view.following) PlaceAllControls(view);
+    ActivateWindow(view);
+    view.applying = wasApplying;
+}
+
+void ActivateWindow(WindowView& view) {
+    if (!view.top) return;
     if (view.sub && view.sub->mdiArea()) {
         view.sub->mdiArea()->setActiveSubWindow(view.sub);
     } else {
         view.top->raise();
         view.top->activateWindow();
     }
-    view.applying = wasApplying;
 }
 
 void ApplyWindowProps(WindowView& view, const WindowProps& props) {

@@ -17,6 +17,10 @@ std::unique_ptr<WindowView> BuildWindow(const WindowSnapshot& window, WindowView
 // Sizes, places and shows the window, and makes it the active one.
 void ShowWindow(WindowView& view);
 
+// Makes the window the active one: the active MDI child of its area, or the active window of
+// the desktop.
+void ActivateWindow(WindowView& view);
+
 // Shows changed window properties: caption, icon, font, wallpapers, status bar, placement.
 void ApplyWindowProps(WindowView& view, const WindowProps& props);
 

@@ -101,6 +101,8 @@ void WindowHost::Open(const WindowSnapshot& window) {
 
 void WindowHost::Cover(WindowView& outer, const WindowView& nested) {
     outer.coveredByNested = true;
+    // Disabled, the window loses its focus; it is given back when the nested window ends.
+    outer.focusBeforeCover = outer.top ? outer.top->focusWidget() : nullptr;
     std::vector<QWidget*> parts;
     if (outer.main && nested.sub && nested.sub->mdiArea() == outer.mdi) {
         // An MDI child of the frame's own thread lives inside the frame: the frame's menus,
@@ -127,6 +129,12 @@ void WindowHost::Uncover(WindowView& outer) {
     }
     outer.coveredParts.clear();
     outer.coveredByNested = false;
+}
+
+void WindowHost::Reactivate(WindowView& outer) {
+    ActivateWindow(outer);
+    QWidget* focus = std::exchange(outer.focusBeforeCover, nullptr);
+    if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
 }
 
 void WindowHost::DetachChildrenOf(WindowView& frame) {
@@ -162,8 +170,14 @@ void WindowHost::Close(WindowId window) {
     const std::unique_ptr<WindowView> closing = std::move(found->second);
     views_.erase(found);
     closing->owner.Reset();  // deletes the widgets
-    if (WindowView* o = Find(outer)) Uncover(*o);
-    if (active_ == window) active_ = order_.empty() ? 0 : order_.back();
+    const bool wasActive = active_ == window;
+    if (wasActive) active_ = order_.empty() ? 0 : order_.back();
+    if (WindowView* o = Find(outer)) {
+        Uncover(*o);
+        // The desktop gives the activation back to the window a nested one covered, as it does
+        // for an owned window; while covered, that window could not take it on its own.
+        if (wasActive && !endingSession_) Reactivate(*o);
+    }
     if (endingSession_) EndSessionOfFrames();
 }
 

@@ -77,6 +77,8 @@ class WindowHost final : public ActivationListener {
     ControlView* Actionable(WindowId window, std::string_view use);
     void Cover(WindowView& outer, const WindowView& nested);
     void Uncover(WindowView& outer);
+    // Gives the window that a nested one covered the activation and its focus back.
+    void Reactivate(WindowView& outer);
     void DetachChildrenOf(WindowView& frame);
 
     void TellSessionEnds(WindowId window);

@@ -80,6 +80,7 @@ struct WindowView {
     bool applying = false;  // the program is changing widgets: nothing is the user's input
     bool closing = false;
     std::vector<QPointer<QWidget>> coveredParts;  // disabled while a nested window runs
+    QPointer<QWidget> focusBeforeCover;           // gets the focus back when it ends
     // Where the last mouse button went down on a control, on the screen: pop-up menus open
     // there. Invalid until a press.
     QPoint pointer{-1, -1};
