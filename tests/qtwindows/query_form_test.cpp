@@ -353,6 +353,25 @@ TEST_F(QueryFormWindows, TitleAndKeywordsAreEditedInPlaceAndEnterEndsTheEditNotT
     EXPECT_TRUE(WaitForClose(*again));
 }
 
+TEST_F(QueryFormWindows, EscapeOutsideACellClosesTheFormAsItsCloseBoxDoesAndKeepsNothing) {
+    const ui::WindowId form = OpenForm();
+    ASSERT_NE(form, 0u);
+    ASSERT_TRUE(Type(form, "?QUE:NAME", "Renamed", /*leave=*/false));
+    ASSERT_TRUE(Key(form, "?QUE:NAME", ::Qt::Key_Escape));
+    ASSERT_TRUE(WaitForClose(form)) << "Escape left the form open";
+    // The list is active again and still lists the query under its old name.
+    EXPECT_TRUE(Eventually([&] { return RowOf(list_, "?BROWSE:1", "Cameras", 2) >= 0; }));
+    EXPECT_LT(RowOf(list_, "?BROWSE:1", "Renamed", 2), 0);
+    // The list is no dialog of its own, yet Escape closes it too; the frame stays.
+    ASSERT_TRUE(Key(list_, "?BROWSE:1", ::Qt::Key_Escape));
+    ASSERT_TRUE(WaitForClose(list_));
+    ASSERT_TRUE(WithView(frame, [](ui::qt::WindowView& view) {
+        QTest::keyClick(view.top.data(), ::Qt::Key_Escape);
+    }));
+    Settle();
+    EXPECT_TRUE(Qt().WaitForClose(frame, 300ms) == false) << "Escape closed the frame";
+}
+
 TEST_F(QueryFormWindows, TheListsMenuAndTagCellsTagItems) {
     const ui::WindowId form = OpenForm();
     ASSERT_NE(form, 0u);

@@ -111,6 +111,13 @@ bool WindowEventFilter::OnKey(QEvent* event) {
         SendInput(view_.id, recall);
         return true;
     }
+    // Escape that no control took asks to close the window, as its close box does; the frame
+    // is no dialog and stays.
+    if (keyEvent->key() == Qt::Key_Escape && keyEvent->modifiers() == Qt::NoModifier) {
+        if (view_.main) return false;
+        if (!view_.coveredByNested) SendInput(view_.id, Input{0, ev::kCloseWindow});
+        return true;
+    }
     if (keyEvent->key() != Qt::Key_Return && keyEvent->key() != Qt::Key_Enter) return false;
     // Return that no control took presses the window's default button.
     for (const int feq : view_.order) {
