@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/code_pages.h"
 #include "web/entity_table.h"
 #include "web/html_element.h"
 #include "web/html_parser.h"
+#include "web/page_charset.h"
 
 namespace {
 
@@ -104,15 +107,19 @@ struct Outcome {
 Outcome Run(std::vector<char>& text, std::uint8_t mask, unsigned stopAt) {
     // Measured first: the parse ends each comment with a NUL in the text.
     const void* nul = text.empty() ? nullptr : std::memchr(text.data(), 0, text.size());
-    const std::size_t length =
+    std::size_t length =
         nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()) : text.size();
+    // A page that declares a charset is read from its UTF-8 copy, and positions count in that.
+    const std::string_view page(text.data(), length);
+    if (std::string utf8; runtime::CharsetToUtf8(page, web::DeclaredCharset(page), utf8))
+        length = utf8.size();
 
     CheckingHandler handler(stopAt);
     HTML::Parser parser;
     parser.M_EVENTMASK = mask;
     parser.SetHandler(&handler);
     const std::uint32_t position = parser.Parse(text);
-    if (length == 0) {
+    if (page.empty()) {
         Require(position == 0 && handler.events == 0 && !handler.ended);
     } else {
         Require(position >= 1 && position <= length + 1);
