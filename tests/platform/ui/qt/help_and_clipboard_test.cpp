@@ -102,7 +102,6 @@ TEST_F(QtHelpViewerTest, TheCloseButtonAndEscapeCloseTheWindow) {
             if (byEscape) {
                 const auto png = std::filesystem::current_path() / "help.png";
                 EXPECT_TRUE(help->grab().save(QString::fromStdString(png.string())));
-
                 QTest::keyClick(help->focusWidget() ? help->focusWidget() : help, Qt::Key_Escape);
             } else {
                 auto* close = help->findChild<QPushButton*>(QStringLiteral("close"));
