@@ -1,8 +1,13 @@
 #include "platform/ui/resources.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <map>
+#include <mutex>
 #include <string>
 #include <system_error>
+
+#include <nlohmann/json.hpp>
 
 #if !defined(ZEM_RESOURCE_DIR) || !defined(ZEM_INSTALLED_RESOURCES)
 #error \
@@ -29,6 +34,24 @@ bool IsPlainFileName(std::string_view name) {
     return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
+// Each layout file is named after its window and names the resource it holds in its "resource"
+// member; the folder is read once per resource directory (tests point it elsewhere).
+std::map<std::string, std::filesystem::path, std::less<>> ReadLayoutIndex(
+    const std::filesystem::path& dir) {
+    std::map<std::string, std::filesystem::path, std::less<>> index;
+    std::error_code failure;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, failure)) {
+        if (entry.path().extension() != ".json") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const auto document = nlohmann::json::parse(in, nullptr, false);
+        if (document.is_discarded() || !document.is_object()) continue;
+        const auto resource = document.find("resource");
+        if (resource == document.end() || !resource->is_string()) continue;
+        index.emplace(resource->get<std::string>(), entry.path());
+    }
+    return index;
+}
+
 }  // namespace
 
 std::filesystem::path ResourceDir() {
@@ -49,7 +72,21 @@ std::filesystem::path ResourceDir() {
 }
 
 std::filesystem::path LayoutPath(std::string_view resourceName) {
-    return ResourceDir() / "layout" / (std::string(resourceName) + ".json");
+    static std::mutex mutex;
+    static std::map<std::filesystem::path,
+                    std::map<std::string, std::filesystem::path, std::less<>>>
+        indexes;
+    const std::filesystem::path dir = ResourceDir() / "layout";
+    {
+        const std::lock_guard lock(mutex);
+        auto index = indexes.find(dir);
+        if (index == indexes.end()) index = indexes.emplace(dir, ReadLayoutIndex(dir)).first;
+        if (const auto found = index->second.find(resourceName); found != index->second.end()) {
+            return found->second;
+        }
+    }
+    // A resource no file declares is looked for under its own name.
+    return dir / (std::string(resourceName) + ".json");
 }
 
 std::optional<std::filesystem::path> IconPath(std::string_view iconName) {

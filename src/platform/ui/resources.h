@@ -11,7 +11,9 @@ namespace zem::ui {
 
 std::filesystem::path ResourceDir();
 
-// The layout file of a resource name such as "zembrola$zembr002".
+// The layout file of a resource name such as "zembrola$zembr002": the file in the layout folder
+// whose "resource" member names it (files are named after their windows), else one named after
+// the resource itself.
 std::filesystem::path LayoutPath(std::string_view resourceName);
 
 // The PNG drawn for an icon name as window layouts give it ("~WAOK.ICO", "gendict.ico"): the

@@ -31,6 +31,15 @@ TEST(ResourceDirTest, EnvironmentOverridesTheBuiltInFolder) {
         << builtIn;
 }
 
+TEST(LayoutPathTest, FindsALayoutByTheResourceItNamesInsideAndElseByTheResourceName) {
+    test::TempResources resources;
+    resources.Write("layout/query_form.json", R"({"resource": "app$form1", "windows": {}})");
+    resources.Write("layout/broken.json", "{ not json");
+    resources.Write("layout/no_resource.json", R"({"windows": {}})");
+    EXPECT_EQ(LayoutPath("app$form1"), resources.Path() / "layout" / "query_form.json");
+    EXPECT_EQ(LayoutPath("app$form2"), resources.Path() / "layout" / "app$form2.json");
+}
+
 struct IconCase {
     const char* name;
     std::optional<const char*> file;  // under icons/
