@@ -40,6 +40,23 @@ TEST(LayoutPathTest, FindsALayoutByTheResourceItNamesInsideAndElseByTheResourceN
     EXPECT_EQ(LayoutPath("app$form2"), resources.Path() / "layout" / "app$form2.json");
 }
 
+TEST(LayoutPathTest, EveryShippedLayoutNamesItsResourceAndIsNamedAfterItsWindow) {
+    const fs::path dir = ResourceDir() / "layout";
+    int layouts = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() != ".json") continue;
+        ++layouts;
+        const std::string stem = entry.path().stem().string();
+        EXPECT_EQ(stem.find('$'), std::string::npos) << stem << " is named by its resource id";
+    }
+    EXPECT_GT(layouts, 0) << dir;
+    for (const char* resource : {"zembrola$zembr002", "zembrola$zembr029", "tavrillo$about"}) {
+        const fs::path path = LayoutPath(resource);
+        EXPECT_TRUE(fs::is_regular_file(path)) << resource << " -> " << path;
+        EXPECT_EQ(path.stem().string().find('$'), std::string::npos) << path;
+    }
+}
+
 struct IconCase {
     const char* name;
     std::optional<const char*> file;  // under icons/
