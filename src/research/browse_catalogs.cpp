@@ -82,7 +82,8 @@ class CatalogBrowse final : public ui::WindowManager {
         if (Field() == list_ && menu_.Take(Event())) return ui::Benign;
         if (Field() == list_ && Event().code == ev::kAlertKey &&
             Event().key == ui::key::MouseRight) {
-            ui::ShowBrowseMenu(menu_, window_, list_, "zembrola", kProcedure, {select_});
+            ui::ShowBrowseMenu(menu_, window_, list_, "zembrola", kProcedure, {select_},
+                               ui::FormatEntries::First);
             return ui::Benign;
         }
         if (Field() == list_ && Event().code == ev::kHeaderPressed &&

@@ -125,7 +125,7 @@ class QueryBrowse final : public ui::WindowManager {
         if (Event().code == ev::kHeaderPressed) SortByHeader(Event().column);
         if (Event().code == ev::kAlertKey && Event().key == ui::key::MouseRight)
             ui::ShowBrowseMenu(menu_, window_, list_, kApplication, FormatName(tab_),
-                               {select_, insert_, change_, delete_});
+                               {select_, insert_, change_, delete_}, ui::FormatEntries::Last);
         return ui::Benign;
     }
 

@@ -29,6 +29,10 @@
 namespace zem::research {
 namespace {
 
+// The catalog drop list's hint, in code page 1251.
+constexpr std::string_view kCatalogHint =
+    "\xCD\xE0\xE8\xEC\xE5\xED\xEE\xE2\xE0\xED\xE8\xE5";  // Наименование
+
 namespace ev = runtime::event;
 namespace request = runtime::request;
 namespace response = runtime::response;
@@ -145,6 +149,11 @@ ui::Level QueryForm::Init() {
     CancelControl = cancel_;
     sites_.SetControl(site_);
     catalogs_.SetControl(catalog_);
+    window_.Change(catalog_, [](ui::Control& c) {
+        c.tip = kCatalogHint;
+        c.message = kCatalogHint;
+        c.tipCharset = ui::kCyrillicCharset;
+    });
     brands_.SetControl(brand_);
     items_.SetUp(ViewOnly());
     BindFields();

@@ -4,22 +4,29 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMetaObject>
+#include <QTest>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "addons/layout_guard.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/threads.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/qt/qt_display.h"
+#include "platform/ui/qt/window_view.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_hooks.h"
+#include "platform/win/shell_open.h"
 
 namespace zem::addons {
 namespace {
@@ -58,6 +65,89 @@ void RunWindow(std::string_view json, const char* procedure) {
     if (!w.Open(procedure)) return;
     while (w.Accept())
         if (w.Event().code == runtime::event::kCloseWindow) w.Close();
+}
+
+struct LinkLook {
+    bool label = false, underlined = false, bold = false, hand = false;
+    QColor colour;
+};
+
+LinkLook LookOf(ui::WindowId about, std::string_view use) {
+    LinkLook look;
+    Display().Inspect(about, [&](ui::qt::WindowView* view) {
+        const ui::qt::ControlView* control = view ? ui::qt::FindControl(*view, use) : nullptr;
+        auto* label = control ? qobject_cast<QLabel*>(control->widget.data()) : nullptr;
+        if (!label) return;
+        look.label = true;
+        look.underlined = label->font().underline();
+        look.bold = label->font().bold();
+        look.hand = label->cursor().shape() == Qt::PointingHandCursor;
+        look.colour = label->palette().color(QPalette::WindowText);
+    });
+    return look;
+}
+
+bool Eventually(const std::function<bool()>& test) {
+    for (int i = 0; i < 500; ++i) {
+        if (test()) return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
+
+// Moves the pointer onto the control's widget, or off it onto the window, as the desktop does.
+void PointerTo(ui::WindowId about, std::string_view use, bool onto) {
+    Display().Inspect(about, [&](ui::qt::WindowView* view) {
+        const ui::qt::ControlView* control = view ? ui::qt::FindControl(*view, use) : nullptr;
+        if (!control || !control->widget || !view->top) return;
+        QWidget* top = view->top.data();
+        const QPoint at =
+            onto ? control->widget->mapTo(top, control->widget->rect().center()) : QPoint(2, 2);
+        QTest::mouseMove(top->windowHandle(), at);
+    });
+}
+
+// The web and e-mail addresses are links: blue, underlined, the hand over them, bold while the
+// pointer is over them; a click opens the address. The window is saved as about_links.png.
+void CheckAboutLinks(ui::WindowId about) {
+    std::vector<std::string> opened;
+    std::mutex openedMutex;
+    win::SetUrlOpener([&](const std::string& url) {
+        std::lock_guard lock(openedMutex);
+        opened.push_back(url);
+        return true;
+    });
+    PointerTo(about, "?WEB", false);  // the pointer comes into the window first
+    for (const char* use : {"?WEB", "?EMAIL"}) {
+        SCOPED_TRACE(use);
+        const LinkLook look = LookOf(about, use);
+        ASSERT_TRUE(look.label) << "a link is a text, not a push button";
+        EXPECT_TRUE(look.underlined);
+        EXPECT_TRUE(look.hand);
+        EXPECT_EQ(look.colour, QColor(0, 0, 255));
+        EXPECT_FALSE(look.bold);
+        PointerTo(about, use, true);
+        EXPECT_TRUE(Eventually([&] { return LookOf(about, use).bold; }));
+        EXPECT_TRUE(LookOf(about, use).underlined);
+        if (std::string_view(use) == "?WEB") Display().Screenshot(about, "about_links.png");
+        PointerTo(about, use, false);
+        EXPECT_TRUE(Eventually([&] { return !LookOf(about, use).bold; }));
+        Display().Inspect(about, [&](ui::qt::WindowView* view) {
+            const ui::qt::ControlView* control = view ? ui::qt::FindControl(*view, use) : nullptr;
+            if (control && control->widget)
+                QTest::mouseClick(control->widget.data(), Qt::LeftButton, {},
+                                  control->widget->rect().center());
+        });
+    }
+    EXPECT_TRUE(Eventually([&] {
+        std::lock_guard lock(openedMutex);
+        return opened.size() == 2;
+    }));
+    win::SetUrlOpener(nullptr);
+    std::lock_guard lock(openedMutex);
+    EXPECT_EQ(opened,
+              (std::vector<std::string>{"https://tavrillo.example.org/",
+                                        "mailto:tavrillo@tavrillo.example.org?subject=Tavrillo"}));
 }
 
 TEST(GuardOnTheDisplay, SystemMenuItemAndLayoutChangeRequests) {
@@ -111,6 +201,7 @@ TEST(GuardOnTheDisplay, SystemMenuItemAndLayoutChangeRequests) {
     EXPECT_EQ(beforeLast, "-");
     const auto about = Display().WaitForWindow("Tavrillo", 5s);
     ASSERT_TRUE(about);
+    CheckAboutLinks(*about);
     EXPECT_TRUE(Display().Trigger(*about, "?CLOSE"));
     EXPECT_TRUE(Display().WaitForClose(*about, 5s));
 

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "menu_pixels.h"
 #include "platform/ui/message_sink.h"
 #include "platform/ui/qt/window_view.h"
+#include "platform/win/owner_draw.h"
 #include "program_windows.h"
 #include "research/querylist_fixture.h"
 
@@ -217,6 +219,15 @@ TEST_F(CatalogWindows, TheTreeOpensAndClosesEntriesByTheirExpandersAndKeysOnly) 
 
 TEST_F(CatalogWindows, TheTreesMenuDoubleClickAndNodeFormRenameANode) {
     const ui::WindowId tree = OpenTree();
+    // The buttons of one row share one font, however much room each text needs.
+    auto fontOf = [&](std::string_view use) {
+        QFont font;
+        WithWidget(tree, use, [&](QWidget* w) {
+            if (w) font = w->font();
+        });
+        return font;
+    };
+    EXPECT_EQ(fontOf("?EXPANDALL"), fontOf("?CONTRACTALL"));
     ASSERT_TRUE(ShowsTexts(tree, "?FILETREE", kFirstLevel, 1));
     // The right button on an entry offers the window's buttons.
     ASSERT_TRUE(ClickAt(tree, "?FILETREE", RowRect(tree, "?FILETREE", 2, 1).center()));
@@ -230,6 +241,11 @@ TEST_F(CatalogWindows, TheTreesMenuDoubleClickAndNodeFormRenameANode) {
                                                                        {"&Expand All", true},
                                                                        {"&Contract All", true}}));
     EXPECT_TRUE(Shot(tree, "catalog_tree_menu"));
+    // Each item shows its button's icon in the menu's icon bar, the disabled one too.
+    ASSERT_TRUE(win::CurrentOwnerDrawMenus()) << "the frame's menu painter draws the menu";
+    const auto icons = PopupIconPixels("catalog_tree_menu_icons");
+    for (const char* item : {"&Select", "&Change", "&Delete", "&Expand All", "&Contract All"})
+        EXPECT_GT(icons.count(item) ? icons.at(item) : 0, 10) << item << " shows no icon";
     ASSERT_TRUE(ChoosePopup(tree, "&Expand All"));
     ASSERT_TRUE(Eventually([&] { return Rows(tree, "?FILETREE", 1).size() == 11; }));
 

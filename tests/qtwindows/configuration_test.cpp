@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTreeWidget>
 
@@ -21,6 +22,13 @@ TEST_F(ConfigurationWindow, ShowsTheStoredCatalogLevelAndListsTheStoresUnderHead
     // A fresh data file stores level 0; the box shows it although its arrows step from 1.
     EXPECT_EQ(Shown(*config, "?SYS:CATALOGLEVEL"), "0");
     EXPECT_TRUE(Shot(*config, "configuration_general"));
+    // The proxy password shows as marks, not as its text.
+    bool marks = false;
+    WithWidget(*config, "?SYS:PASSWORD", [&](QWidget* w) {
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            marks = edit->echoMode() == QLineEdit::Password;
+    });
+    EXPECT_TRUE(marks);
 
     ASSERT_TRUE(Click(*config, "?TAB2"));
     struct Shown {

@@ -1,6 +1,7 @@
 // The program's windows on the Qt display, offscreen: the display server runs on the main
 // thread and the tests on a thread of their own, driving the real windows as a user would.
-// The program's procedures are registered once, as the program's own main does.
+// The program's procedures and the frame's add-ons are registered once, as the program's own main
+// does.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "addons/frame_addons.h"
 #include "platform/ui/error_manager.h"
 #include "platform/ui/qt/display_server.h"
 #include "research/research_procedures.h"
@@ -26,6 +28,8 @@ int main(int argc, char** argv) {
     zem::shell::InstallDictionaryHooks();
     zem::shell::RegisterShellProcedures();
     zem::research::RegisterResearchProcedures();
+    // The frame finds its menu painter and tray icon, as in the program.
+    zem::addons::InstallFrameAddOns();
     int result = 1;
     std::thread driver;
     const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {

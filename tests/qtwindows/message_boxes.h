@@ -34,6 +34,18 @@ inline std::optional<QString> WaitForMessage() {
     return text;
 }
 
+// The title of the message box showing now as the desktop puts it in the title bar: Qt hands
+// the desktop the program's name instead of an empty title.
+inline QString DesktopTitleOfMessage() {
+    QString title;
+    Qt().Inspect(0, [&](ui::qt::WindowView*) {
+        if (QMessageBox* box = message_detail::ShowingBox())
+            title = box->windowTitle().isEmpty() ? QCoreApplication::applicationName()
+                                                 : box->windowTitle().trimmed();
+    });
+    return title;
+}
+
 // Clicks the message box's button with this text, its mnemonic aside ("OK" clicks "&OK").
 inline bool AnswerMessage(const QString& button) {
     bool done = false;

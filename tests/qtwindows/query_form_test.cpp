@@ -17,8 +17,10 @@
 #include "data/text_fields.h"
 #include "item_catalog.h"
 #include "list_windows.h"
+#include "menu_pixels.h"
 #include "message_boxes.h"
 #include "platform/ui/qt/resource_images.h"
+#include "platform/win/owner_draw.h"
 #include "research/query_items.h"
 #include "research/queryform_fixture.h"
 #include "research/service_request.h"
@@ -391,6 +393,13 @@ TEST_F(QueryFormWindows, TheListsMenuAndTagCellsTagItems) {
         std::vector(items.begin() + 2, items.begin() + 2 + static_cast<long>(tagItems.size())),
         tagItems);
     EXPECT_TRUE(Shot(form, "query_form_menu"));
+    // Each tag command shows its button's icon in the menu's icon bar.
+    ASSERT_TRUE(win::CurrentOwnerDrawMenus()) << "the frame's menu painter draws the menu";
+    const auto icons = PopupIconPixels("query_form_menu_icons");
+    for (const auto& [text, enabled] : tagItems) {
+        if (text == "-") continue;
+        EXPECT_GT(icons.count(text) ? icons.at(text) : 0, 10) << text.toStdString();
+    }
     ASSERT_TRUE(ChoosePopup(form, "&Tag"));
     EXPECT_TRUE(ShowsChecks(form, {false, true, false, false, false}));
     EXPECT_TRUE(Eventually([&] { return Enabled(form, "?CHECKLIST") == true; }));
@@ -415,6 +424,8 @@ TEST_F(QueryFormWindows, TheListsMenuAndTagCellsTagItems) {
     EXPECT_TRUE(Eventually([&] { return CurrentRow(form, kList) == 2; }));
     ASSERT_TRUE(Command(form, 2, "&Next Tag"));
     EXPECT_EQ(WaitForMessage(), "There are no more tagged records!");
+    // The message has no caption, and the title bar shows none.
+    EXPECT_EQ(DesktopTitleOfMessage(), "");
     EXPECT_TRUE(AnswerMessage("OK"));
     EXPECT_TRUE(Eventually([&] { return CurrentRow(form, kList) == 2; }));
     ASSERT_TRUE(Command(form, 2, "Unta&g All"));
@@ -577,6 +588,16 @@ TEST_F(NodePickerWindows, TheLookupButtonsPickerOpensExpandedOnTheNodeAndItsKeys
     EXPECT_EQ(Enabled(picker, "?SELECT"), true);
     EXPECT_EQ(Qt().WindowEnabled(form), false);
     EXPECT_TRUE(Shot(picker, "node_picker"));
+    // The right button offers Select, Expand All and Contract All, each with its button's icon.
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 3, 1), ::Qt::RightButton));
+    EXPECT_EQ(PopupTexts(picker),
+              (std::vector<QString>{"&Select", "-", "&Expand All", "&Contract All"}));
+    ASSERT_TRUE(win::CurrentOwnerDrawMenus()) << "the frame's menu painter draws the menu";
+    const auto icons = PopupIconPixels("node_picker_menu_icons");
+    for (const char* item : {"&Select", "&Expand All", "&Contract All"})
+        EXPECT_GT(icons.count(item) ? icons.at(item) : 0, 10) << item << " shows no icon";
+    ClosePopup();
+    Settle();
 
     // The keys: on Electronics, Left and keypad minus close it, Right and keypad plus open it,
     // each through the window.

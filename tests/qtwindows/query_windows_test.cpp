@@ -37,10 +37,12 @@ TEST_F(QueryWindows, TheQueryListAndTheCatalogListShowTheirRowsAndMenus) {
     EXPECT_TRUE(Shot(list, "query_list"));
     ASSERT_TRUE(ClickAt(list, "?BROWSE:1", CellPoint(list, "?BROWSE:1", 0, 0)));
     ASSERT_TRUE(ClickAt(list, "?BROWSE:1", CellPoint(list, "?BROWSE:1", 0, 0), ::Qt::RightButton));
+    // The browse's own items first; the list-format entries come last, after a separator.
     const std::vector<QString> items = PopupTexts(list);
-    ASSERT_FALSE(items.empty());
-    EXPECT_EQ(items.front(), "&Restore Original Format");
-    EXPECT_EQ(items[1], "-");
+    ASSERT_GE(items.size(), 3u);
+    EXPECT_EQ(items.front(), "&Select");
+    EXPECT_EQ(items[items.size() - 2], "-");
+    EXPECT_EQ(items.back(), "&Restore Original Format");
     ASSERT_TRUE(ChoosePopup(list, "&Restore Original Format"));
 
     // The catalog list from the Catalogs button of the third tab.
@@ -53,6 +55,20 @@ TEST_F(QueryWindows, TheQueryListAndTheCatalogListShowTheirRowsAndMenus) {
     EXPECT_EQ(Cells(*catalogs, "?BROWSE:1")[0], (std::vector<QString>{"Amazon UK", ""}));
     EXPECT_TRUE(NothingCut(*catalogs, "?BROWSE:1"));
     EXPECT_TRUE(Shot(*catalogs, "catalog_list"));
+    // The step locator: a typed letter moves to the first row whose name starts with it.
+    {
+        const std::vector<QString> names = Column(*catalogs, "?BROWSE:1", 0);
+        const QString last = names.back();
+        int first = 0;
+        while (
+            !names[static_cast<std::size_t>(first)].startsWith(last.front(), ::Qt::CaseInsensitive))
+            ++first;
+        ASSERT_GT(first, 0) << "the last name's letter starts the first name too";
+        ASSERT_TRUE(ClickAt(*catalogs, "?BROWSE:1", CellPoint(*catalogs, "?BROWSE:1", 0, 1)));
+        ASSERT_TRUE(KeysToFocus(*catalogs, last.left(1).toLower().toStdString()));
+        EXPECT_TRUE(Eventually([&] { return CurrentRow(*catalogs, "?BROWSE:1") == first; }))
+            << "on row " << CurrentRow(*catalogs, "?BROWSE:1") << ", not " << first;
+    }
     ASSERT_TRUE(ClickAt(*catalogs, "?BROWSE:1", CellPoint(*catalogs, "?BROWSE:1", 1, 0)));
     ASSERT_TRUE(ClickAt(*catalogs, "?BROWSE:1", CellPoint(*catalogs, "?BROWSE:1", 1, 0),
                         ::Qt::RightButton));

@@ -149,12 +149,19 @@ struct Control {
     bool readOnly = false;
     bool isDefault = false;  // the window's default button
     bool skip = false;       // left out of the tab order
+    bool password = false;   // an entry that shows a mark for each character it holds
+    // A fixed text that is a link: shown as links are, a click on it is its acceptance, and the
+    // pointer entering and leaving it are reported to the window.
+    bool link = false;
 
     int rangeLow = 0, rangeHigh = 0, step = 1;  // spin boxes and progress bars
 
     std::vector<ListColumn> columns;  // lists, drop lists and trees
     std::vector<ListRow> rows;
     std::vector<std::string> icons;  // icon names a list's icon cells number from 1
+    // A list's step locator: the column (from 1) in which a typed character finds its row; 0
+    // for none.
+    int locator = 0;
 
     // What the control shows: an entry's text, a check box "1"/"0", an option's radio value, a
     // spin box's text, a progress bar's position. For lists, sheets and drop lists the chosen

@@ -117,6 +117,9 @@ class ControlReader {
         c.readOnly = Flag(item, "readOnly");
         c.isDefault = Flag(item, "default");
         c.skip = Flag(item, "skip");
+        c.password = Flag(item, "password");
+        c.link = Flag(item, "link");
+        c.locator = Number(item, "locator", 0);
         c.selected = Number(item, "selected", 0);
         if (const auto range = item.find("range"); range != item.end()) {
             if (!range->is_array() || range->size() != 2 || !(*range)[0].is_number_integer() ||

@@ -71,11 +71,18 @@ void AddListFormatItems(PopupActions& menu, Window& window, int feq, std::string
 }
 
 void ShowBrowseMenu(PopupActions& menu, Window& window, int feq, std::string_view application,
-                    std::string_view procedure, std::initializer_list<int> buttons) {
+                    std::string_view procedure, std::initializer_list<int> buttons,
+                    FormatEntries format) {
     menu.Clear();
-    AddListFormatItems(menu, window, feq, application, procedure);
-    menu.AddSeparator();
+    if (format == FormatEntries::First) {
+        AddListFormatItems(menu, window, feq, application, procedure);
+        menu.AddSeparator();
+    }
     for (const int button : buttons) menu.AddButton(window, button);
+    if (format == FormatEntries::Last) {
+        menu.AddSeparator();
+        AddListFormatItems(menu, window, feq, application, procedure);
+    }
     menu.Show(window, feq);
 }
 

@@ -23,9 +23,14 @@ void ShowLayoutFormat(Window& window, int feq);
 void AddListFormatItems(PopupActions& menu, Window& window, int feq, std::string_view application,
                         std::string_view procedure);
 
-// A browse's pop-up menu: the list-format entries, a separator, then an item for each of the
-// browse's buttons.
+// Where a browse's pop-up menu has the list-format entries: before its buttons' items (the
+// list-format manager's own menu) or appended after them.
+enum class FormatEntries { First, Last };
+
+// A browse's pop-up menu: an item for each of the browse's buttons and the list-format entries,
+// in the order given, with a separator between them.
 void ShowBrowseMenu(PopupActions& menu, Window& window, int feq, std::string_view application,
-                    std::string_view procedure, std::initializer_list<int> buttons);
+                    std::string_view procedure, std::initializer_list<int> buttons,
+                    FormatEntries format);
 
 }  // namespace zem::ui

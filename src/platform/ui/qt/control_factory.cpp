@@ -5,7 +5,9 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,9 +15,12 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QVariant>
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "platform/ui/qt/fonts.h"
 #include "platform/ui/qt/input_wiring.h"
@@ -135,6 +140,8 @@ class Applier {
                 if (auto* label = qobject_cast<QLabel*>(w); label && Changed(&Control::text))
                     label->setText(label->buddy() ? Text(model_.text)
                                                   : WithoutMnemonic(Text(model_.text)));
+                if (auto* label = qobject_cast<QLabel*>(w); label && model_.link)
+                    ApplyLinkLook(label);
                 break;
             case ControlKind::Entry:
             case ControlKind::Display:
@@ -202,6 +209,21 @@ class Applier {
         }
         if (Changed(&Control::readOnly))
             edit->setReadOnly(model_.readOnly || model_.kind == ControlKind::Display);
+        if (Changed(&Control::password))
+            edit->setEchoMode(model_.password ? QLineEdit::Password : QLineEdit::Normal);
+    }
+
+    // Blue and underlined whatever font the window gives it, with the hand over it.
+    static void ApplyLinkLook(QLabel* label) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        label->setPalette(palette);
+        label->setCursor(Qt::PointingHandCursor);
+        QFont font = label->font();
+        if (!font.underline()) {
+            font.setUnderline(true);
+            label->setFont(font);
+        }
     }
 
     void ApplyPlainText(QPlainTextEdit* edit) {
@@ -476,17 +498,55 @@ void ApplyControl(WindowView& view, ControlView& control, const Control& model, 
 namespace {
 
 // A button keeps the size its layout gives it; where this desktop's font would cut its text, the
-// text is set a little smaller until it fits, down to a size that stays readable.
-void FitButtonText(QPushButton* button) {
+// text is set a little smaller until it fits, down to a size that stays readable. The buttons of
+// one row (same top and height) all take the smallest size any of them needs, so a row never
+// mixes fonts.
+constexpr const char* kFittedFrom = "zemFittedFrom";  // the point size before fitting
+constexpr const char* kFittedTo = "zemFittedTo";      // the point size fitting set
+
+QFont UnfittedFont(const QPushButton* button) {
+    QFont font = button->font();
+    const QVariant from = button->property(kFittedFrom);
+    const QVariant to = button->property(kFittedTo);
+    // A font given since fitting (the window changed it) is the new starting point.
+    if (from.isValid() && to.isValid() && qFuzzyCompare(font.pointSizeF(), to.toDouble()))
+        font.setPointSizeF(from.toDouble());
+    return font;
+}
+
+double FittedSize(const QPushButton* button) {
+    QFont font = UnfittedFont(button);
     const QString text = WithoutMnemonic(button->text());
-    if (text.isEmpty()) return;
+    if (text.isEmpty()) return font.pointSizeF();
     const int iconRoom = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
     const int room = button->contentsRect().width() - 4 - iconRoom;
-    QFont font = button->font();
     constexpr double kSmallest = 6.0;
     while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > kSmallest)
         font.setPointSizeF(std::max(kSmallest, font.pointSizeF() - 0.5));
-    if (font != button->font()) button->setFont(font);
+    return font.pointSizeF();
+}
+
+void SetFittedSize(QPushButton* button, double size) {
+    const QFont unfitted = UnfittedFont(button);
+    QFont font = unfitted;
+    if (size < unfitted.pointSizeF()) font.setPointSizeF(size);
+    if (font == button->font()) return;
+    button->setProperty(kFittedFrom, unfitted.pointSizeF());
+    button->setProperty(kFittedTo, font.pointSizeF());
+    button->setFont(font);
+}
+
+void FitButtonText(QPushButton* button) {
+    std::vector<QPushButton*> row{button};
+    if (QWidget* container = button->parentWidget())
+        for (auto* other : container->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
+            if (other != button && !other->isHidden() &&
+                other->geometry().top() == button->geometry().top() &&
+                other->height() == button->height())
+                row.push_back(other);
+    double size = FittedSize(button);
+    for (const QPushButton* other : row) size = std::min(size, FittedSize(other));
+    for (QPushButton* member : row) SetFittedSize(member, size);
 }
 
 }  // namespace

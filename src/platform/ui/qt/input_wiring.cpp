@@ -42,6 +42,11 @@ class ControlInput {
         return ControlCharset(c ? c->model.font.charset : -1, view_->Charset());
     }
     std::string Bytes(const QString& text) const { return Encode(text, Charset()); }
+    // The column (from 1) a list's step locator looks in; 0: the list has none.
+    int Locator() const {
+        const ControlView* c = FindControl(*view_, feq_);
+        return c ? c->model.locator : 0;
+    }
 
     void NotePointer(QPoint global) const { view_->pointer = global; }
     void Send(runtime::EventCode code) const { Deliver(Input{feq_, code}); }
@@ -146,6 +151,39 @@ class TextFocusWatcher : public QObject {
     QPlainTextEdit* edit_;
 };
 
+// A link: a left click on it accepts it, and the pointer entering and leaving it are the
+// window's to hear of.
+class LinkWatcher : public QObject {
+  public:
+    LinkWatcher(ControlInput input, QWidget* widget) : input_(input), widget_(widget) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Enter:
+                input_.Send(ev::kPointerIn);
+                break;
+            case QEvent::Leave:
+                input_.Send(ev::kPointerOut);
+                break;
+            case QEvent::MouseButtonRelease: {
+                const auto* mouse = static_cast<QMouseEvent*>(event);
+                if (mouse->button() == Qt::LeftButton &&
+                    widget_->rect().contains(mouse->position().toPoint()))
+                    input_.Send(ev::kAccepted);
+                break;
+            }
+            default:
+                break;
+        }
+        return false;
+    }
+
+  private:
+    ControlInput input_;
+    QWidget* widget_;
+};
+
 // A press on a list cell reaches the window before the list moves to the row.
 class ListMouseWatcher : public QObject {
   public:
@@ -216,11 +254,41 @@ class ListMouseWatcher : public QObject {
                     code = press->key() == Qt::Key_Plus ? key::PadPlus : key::PadMinus;
                 break;
             default:
-                return false;
+                return StepLocate(*press);
         }
         if (code != 0)
             input_.SendKey(code, RowOf(list_->currentItem()),
                            std::max(list_->currentColumn(), 0) + 1);
+        return true;
+    }
+
+    // A character typed into a list with a step locator moves it to the next row whose text in
+    // the locator's column starts with the character, or, when none does, to the first row whose
+    // text sorts after it (the list is in the locator column's order).
+    bool StepLocate(const QKeyEvent& press) {
+        const int column = input_.Locator() - 1;
+        const QString typed = press.text();
+        if (column < 0 || column >= list_->columnCount() || typed.size() != 1 ||
+            !typed.front().isPrint() || typed.front().isSpace() ||
+            (press.modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        const int rows = list_->topLevelItemCount();
+        if (rows == 0) return true;
+        const int from =
+            list_->currentItem() ? list_->indexOfTopLevelItem(list_->currentItem()) : -1;
+        QTreeWidgetItem* found = nullptr;
+        for (int i = 1; i <= rows && !found; ++i) {
+            QTreeWidgetItem* item = list_->topLevelItem((from + i) % rows);
+            if (item->text(column).startsWith(typed, Qt::CaseInsensitive)) found = item;
+        }
+        for (int i = 0; i < rows && !found; ++i) {
+            QTreeWidgetItem* item = list_->topLevelItem(i);
+            if (QString::compare(item->text(column), typed, Qt::CaseInsensitive) > 0) found = item;
+        }
+        if (found && found != list_->currentItem()) {
+            list_->setCurrentItem(found, column);
+            list_->scrollToItem(found);
+        }
         return true;
     }
 
@@ -419,6 +487,9 @@ void WireControl(WindowView& view, ControlView& control) {
                     input.SendSelection(ev::kNewSelection, index + 1);
                     input.Send(ev::kAccepted);
                 });
+            break;
+        case ControlKind::String:
+            if (control.model.link) MakeChild<LinkWatcher>(w, input, w);
             break;
         case ControlKind::Sheet:
             if (auto* tabs = qobject_cast<QTabWidget*>(w))

@@ -58,7 +58,10 @@ QMessageBox* ShowMessageBox(QWidget* parent, const MessageRequest& request, int 
                             std::shared_ptr<PendingResult<unsigned>> answer) {
     auto* box = MakeOwnedByParent<QMessageBox>(parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowTitle(Decode(request.caption, charset));
+    // An empty title is one the desktop fills with the program's name; a box without a caption
+    // shows none.
+    const QString caption = Decode(request.caption, charset);
+    box->setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
     box->setText(Decode(request.text, charset));
     box->setIcon(BoxIcon(request.icon));
 

@@ -51,11 +51,20 @@ class PainterContext final : public win::DrawContext {
         painter_->fillRect(QRect(r.left(), r.top(), 1, r.height()), c);
         painter_->fillRect(QRect(r.right(), r.top(), 1, r.height()), c);
     }
+    // The icon the item carries itself (a pop-up item its button's): drawn where the painter
+    // finds no icon registered for the item.
+    void SetItemIcon(QIcon icon, QIcon::Mode mode) {
+        itemIcon_ = std::move(icon);
+        itemIconMode_ = mode;
+    }
     bool DrawIcon(std::string_view resource, int x, int y) override {
         const auto path = IconResourcePath(resource);
-        if (!path) return false;
-        const QIcon icon(QString::fromStdString(path->string()));
-        if (icon.isNull()) return false;
+        const QIcon icon = path ? QIcon(QString::fromStdString(path->string())) : QIcon();
+        if (icon.isNull()) {
+            if (itemIcon_.isNull()) return false;
+            if (painter_) painter_->drawPixmap(x, y, itemIcon_.pixmap(16, 16, itemIconMode_));
+            return true;
+        }
         if (painter_) painter_->drawPixmap(x, y, icon.pixmap(16, 16));
         return true;
     }
@@ -99,6 +108,8 @@ class PainterContext final : public win::DrawContext {
     QFont menuFont_;
     QFont font_;
     QColor color_ = Qt::black;
+    QIcon itemIcon_;
+    QIcon::Mode itemIconMode_ = QIcon::Normal;
 };
 
 // Where a menu sits: the path of the item that opens it and its level (1 under the bar).
@@ -143,6 +154,16 @@ win::OwnerDrawItem ItemOf(const QStyleOptionMenuItem& option, const QWidget* wid
     return item;
 }
 
+// The painter draws the menu bar, its drop-downs and the windows' pop-up menus. Qt draws other
+// things with menu elements too (a drop list's pop-up, with the drop list as the widget): those
+// keep the look of the style underneath.
+bool IsMenu(const QWidget* widget) {
+    return qobject_cast<const QMenu*>(widget) != nullptr;
+}
+bool IsMenuBar(const QWidget* widget) {
+    return qobject_cast<const QMenuBar*>(widget) != nullptr;
+}
+
 unsigned ItemState(const QStyleOptionMenuItem& option) {
     unsigned state = 0;
     if (option.state & QStyle::State_Selected) state |= win::ODS_SELECTED;
@@ -158,12 +179,19 @@ OwnerDrawStyle::OwnerDrawStyle() : QProxyStyle(QStyleFactory::create("Fusion")) 
 
 int OwnerDrawStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
                                 const QWidget* widget) const {
-    if (const auto painter = win::CurrentOwnerDrawMenus()) {
+    if (const auto painter = win::CurrentOwnerDrawMenus(); painter && IsMenu(widget)) {
         switch (metric) {
             case PM_MenuPanelWidth:
                 return painter->PopupBorder();
             case PM_MenuHMargin:
             case PM_MenuVMargin:
+                return 0;
+            default:
+                break;
+        }
+    }
+    if (win::CurrentOwnerDrawMenus() && IsMenuBar(widget)) {
+        switch (metric) {
             case PM_MenuBarPanelWidth:
             case PM_MenuBarVMargin:
             case PM_MenuBarHMargin:
@@ -189,7 +217,7 @@ QSize OwnerDrawStyle::sizeFromContents(ContentsType type, const QStyleOption* op
                                        const QSize& size, const QWidget* widget) const {
     const auto painter = win::CurrentOwnerDrawMenus();
     const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-    if (painter && menuItem && type == CT_MenuItem) {
+    if (painter && menuItem && type == CT_MenuItem && IsMenu(widget)) {
         PainterContext dc(nullptr, menuItem->font);
         int width = 0, height = 0;
         const win::OwnerDrawItem item = ItemOf(*menuItem, widget);
@@ -206,12 +234,14 @@ void OwnerDrawStyle::drawControl(ControlElement element, const QStyleOption* opt
                                  QPainter* painter, const QWidget* widget) const {
     const auto menus = win::CurrentOwnerDrawMenus();
     const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-    if (menus && menuItem && element == CE_MenuItem) {
+    if (menus && menuItem && element == CE_MenuItem && IsMenu(widget)) {
         PainterContext dc(painter, menuItem->font);
+        dc.SetItemIcon(menuItem->icon,
+                       (option->state & State_Enabled) ? QIcon::Normal : QIcon::Disabled);
         menus->DrawItem(dc, ItemOf(*menuItem, widget), ToRect(option->rect), ItemState(*menuItem));
         return;
     }
-    if (menus && menuItem && element == CE_MenuBarItem) {
+    if (menus && menuItem && element == CE_MenuBarItem && IsMenuBar(widget)) {
         PainterContext dc(painter, menuItem->font);
         const bool open = (option->state & State_Sunken) != 0;
         const bool hot = (option->state & State_Selected) != 0;
@@ -221,28 +251,29 @@ void OwnerDrawStyle::drawControl(ControlElement element, const QStyleOption* opt
                                 open);
         return;
     }
-    if (menus && (element == CE_MenuBarEmptyArea || element == CE_MenuEmptyArea)) {
-        if (element == CE_MenuBarEmptyArea)
-            painter->fillRect(option->rect, ToQColor(win::GetSysColor(win::COLOR_MENUBAR)));
-        return;  // a menu's empty area is left as its panel painted it
+    if (menus && element == CE_MenuBarEmptyArea && IsMenuBar(widget)) {
+        painter->fillRect(option->rect, ToQColor(win::GetSysColor(win::COLOR_MENUBAR)));
+        return;
     }
+    if (menus && element == CE_MenuEmptyArea && IsMenu(widget))
+        return;  // a menu's empty area is left as its panel painted it
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 void OwnerDrawStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                    QPainter* painter, const QWidget* widget) const {
     const auto menus = win::CurrentOwnerDrawMenus();
-    if (menus && element == PE_PanelMenu) {
+    if (menus && element == PE_PanelMenu && IsMenu(widget)) {
         PainterContext dc(painter, QApplication::font());
         menus->DrawPopupPanel(dc, ToRect(option->rect));
         return;
     }
-    if (menus && element == PE_FrameMenu) {
+    if (menus && element == PE_FrameMenu && IsMenu(widget)) {
         PainterContext dc(painter, QApplication::font());
         menus->DrawPopupFrame(dc, ToRect(option->rect));
         return;
     }
-    if (menus && element == PE_PanelMenuBar) {
+    if (menus && element == PE_PanelMenuBar && IsMenuBar(widget)) {
         painter->fillRect(option->rect, ToQColor(win::GetSysColor(win::COLOR_MENUBAR)));
         return;
     }

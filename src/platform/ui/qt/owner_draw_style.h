@@ -1,7 +1,9 @@
 #pragma once
 // The menus of the display drawn by the program's owner-draw painter when one is set: every
 // QMenu's items and frame and every QMenuBar's items go through it, whatever window or pop-up
-// they belong to; without a painter the style underneath draws them. Set on the application.
+// they belong to; without a painter the style underneath draws them. A drop list's pop-up,
+// which Qt also draws with menu elements, always keeps the style underneath. An item the
+// painter has no icon for shows the icon of its action. Set on the application.
 #include <QProxyStyle>
 
 namespace zem::ui::qt {
