@@ -609,6 +609,9 @@ TEST_F(JobWindows, CancelStopsTheLoadAndTheFormsCancelBringsBackTheItemsItHad) {
     ASSERT_TRUE(Click(form, "?BUILDLIST"));
     const auto job = WaitForJob("BuildList");
     ASSERT_TRUE(job);
+    // The old items went before the loader started: none stays in view behind it.
+    Settle();
+    EXPECT_EQ(RowCount(form, "?LIST"), 0);
     const std::string first = std::to_string(yield.stored[0]);
     ASSERT_TRUE(Within(kJobWait, [&] {
         const auto p = Progress(*job);
