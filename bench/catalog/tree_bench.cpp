@@ -188,7 +188,7 @@ std::vector<double> ThroughTheBareEquivalent(int nodeCount, bool qt) {
     if (qt) {
         app = std::make_unique<QApplication>(argc, argv);
         list = std::make_unique<QTreeWidget>();
-        list->setColumnCount(1);
+        list->setColumnCount(2);
         list->setUniformRowHeights(true);
         list->resize(800, 600);
         list->show();
@@ -200,6 +200,7 @@ std::vector<double> ThroughTheBareEquivalent(int nodeCount, bool qt) {
         QList<QTreeWidgetItem*> top;
         for (const zem::ui::ListRow& row : rows) {
             auto* item = new QTreeWidgetItem(QStringList{
+                QString(),
                 QString::fromUtf8(row.cells[0].data(), static_cast<int>(row.cells[0].size()))});
             parents.resize(static_cast<std::size_t>(row.level - 1));
             if (parents.empty())
