@@ -40,7 +40,7 @@ std::vector<zem::ui::ListRow> DisplayRows(const zem::research::CatalogTree& tree
     rows.reserve(tree.Entries().size());
     for (const zem::research::TreeEntry& entry : tree.Entries()) {
         const std::int32_t depth = entry.level < 0 ? -entry.level : entry.level;
-        rows.push_back(zem::ui::ListRow{{std::to_string(entry.icon), entry.display}, depth + 1});
+        rows.push_back(zem::ui::ListRow{{entry.display}, depth + 1, entry.level < 0, entry.icon});
     }
     return rows;
 }
@@ -49,8 +49,9 @@ std::vector<zem::ui::ListRow> DisplayRows(const zem::research::CatalogTree& tree
 struct QtTree {
     QtTree() : list(zem::ui::qt::MakeListWidget(nullptr, zem::ui::ControlKind::Tree)) {
         view.model.kind = zem::ui::ControlKind::Tree;
-        view.model.columns = {zem::ui::ListColumn{"", 24, false, false},
-                              zem::ui::ListColumn{"", 0, false, false}};
+        // One column "Name"; each row's icon stands before its label.
+        view.model.columns = {zem::ui::ListColumn{"Name", 200, false, false}};
+        view.model.icons = {"~mcrtree.ico", "~openfold.ico", "~shutfold.ico"};
         // The columns go in as a window's first show puts them (no earlier state to compare).
         zem::ui::qt::ApplyList(list.get(), view, nullptr, 0);
         list->resize(800, 600);
@@ -151,7 +152,7 @@ class RawTree {
                 if (anyChild.Step() == SQLITE_ROW) children[n.id];
             }
         }
-        std::vector<zem::ui::ListRow> rows{{{"1", "AMAZON root"}, 1}};
+        std::vector<zem::ui::ListRow> rows{{{"AMAZON root"}, 1, false, 1}};
         std::vector<std::pair<const std::vector<Node>*, std::size_t>> stack;
         if (children.count(0)) stack.push_back({&children[0], 0});
         while (!stack.empty()) {
@@ -165,7 +166,7 @@ class RawTree {
             const int depth = static_cast<int>(stack.size());
             const bool open = kids != children.end() && !kids->second.empty() &&
                               (depthLimit == 0 || depth < depthLimit);
-            rows.push_back({{open ? "2" : "3", n.label}, depth + 1});
+            rows.push_back({{n.label}, depth + 1, false, open ? 2 : 3});
             if (open) stack.push_back({&kids->second, 0});
         }
         return rows;
@@ -200,7 +201,7 @@ std::vector<double> ThroughTheBareEquivalent(int nodeCount, bool qt) {
         for (const zem::ui::ListRow& row : rows) {
             auto* item = new QTreeWidgetItem(QStringList{
                 QString(),
-                QString::fromUtf8(row.cells[1].data(), static_cast<int>(row.cells[1].size()))});
+                QString::fromUtf8(row.cells[0].data(), static_cast<int>(row.cells[0].size()))});
             parents.resize(static_cast<std::size_t>(row.level - 1));
             if (parents.empty())
                 top.append(item);

@@ -1,9 +1,11 @@
 #include "research/query_form.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <span>
 #include <string>
+#include <unordered_set>
 
 #include "data/dictionary.h"
 #include "data/text_fields.h"
@@ -44,6 +46,8 @@ constexpr std::string_view kHelpFile = "zembrola.chm";
 constexpr std::string_view kHelpTopic = "UpdateQueries.htm";
 constexpr std::string_view kApplication = "zembrola";
 constexpr double kGoodsLockTimeout = 5.0;  // seconds
+// How often the item list shows the rows a clearing has deleted so far.
+constexpr std::chrono::milliseconds kListRedraw{100};
 
 // A DATE or TIME field of a packed record, shown and read back through its picture. Text that
 // is no date or time leaves the field as it was, and is refused.
@@ -507,7 +511,26 @@ bool QueryForm::ClearItems(const std::function<bool(const data::GoodsRecord&)>& 
         clearing.Open(variant_.procedure);
     }
     ui::WaitCursor wait;
-    return DeleteQueryItems(Query().ID, remove);
+    // The list shows the items going as they go. It is sent again a few times a second, not
+    // for every row: each sending carries every row still in it.
+    std::unordered_set<std::int32_t> gone;
+    auto shown = std::chrono::steady_clock::now();
+    const bool cleared = DeleteQueryItems(
+        Query().ID,
+        [&](const data::GoodsRecord& item) {
+            const bool goes = !remove || remove(item);
+            if (goes) gone.insert(item.ID);
+            return goes;
+        },
+        [&] {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - shown < kListRedraw) return;
+            items_.Drop(gone);
+            gone.clear();
+            shown = now;
+        });
+    items_.Drop(gone);
+    return cleared;
 }
 
 void QueryForm::LoadList() {

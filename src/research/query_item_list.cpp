@@ -155,6 +155,15 @@ void QueryItemList::Load(std::int32_t query) {
     if (!ReadCurrent()) goods.File().ClearBuffer();
 }
 
+void QueryItemList::Drop(const std::unordered_set<std::int32_t>& items) {
+    if (items.empty()) return;
+    std::vector<ui::ListRow> rows;
+    for (int row = 1; row <= Rows(); ++row)
+        if (!items.contains(IdAt(row))) rows.push_back(*RowAt(row));
+    browse_.Show(std::move(rows), cell::kId);
+    ApplyStates();
+}
+
 void QueryItemList::ApplyStates() {
     const bool off = viewOnly_ || Rows() == 0;
     window_.SetDisable(view_, Rows() == 0 || viewOnly_);

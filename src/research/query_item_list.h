@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "data/records.h"
 #include "platform/runtime/events.h"
@@ -70,6 +71,10 @@ class QueryItemList {
     // Reads the query's rows anew, keeping the current row and an edit whose item is still
     // there, and applies the button states.
     void Load(std::int32_t query);
+
+    // Takes the rows of these items out of the list as it stands, without reading the query
+    // anew: the list follows a walk that deletes them while the walk still reads Goods.
+    void Drop(const std::unordered_set<std::int32_t>& items);
 
     std::optional<TagCommand> CommandOf(int feq) const;
     void Run(TagCommand command);

@@ -107,8 +107,7 @@ void TreeWindow::ShowTree() {
     rows.reserve(tree_.Entries().size());
     for (const TreeEntry& entry : tree_.Entries()) {
         const std::int32_t depth = entry.level < 0 ? -entry.level : entry.level;
-        rows.push_back(
-            ui::ListRow{{std::to_string(entry.icon), entry.display}, depth + 1, entry.level < 0});
+        rows.push_back(ui::ListRow{{entry.display}, depth + 1, entry.level < 0, entry.icon});
     }
     window_.SetRows(treeList_, std::move(rows));
 }

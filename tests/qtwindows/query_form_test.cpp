@@ -11,6 +11,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/dictionary.h"
@@ -24,6 +25,7 @@
 #include "research/query_items.h"
 #include "research/queryform_fixture.h"
 #include "research/service_request.h"
+#include "tree_look.h"
 #include "web/stores.h"
 
 namespace zem::test {
@@ -533,7 +535,7 @@ class NodePickerWindows : public QueryFormWindows {
                 const QTreeWidgetItem* item = *it;
                 const bool expander = item->childCount() > 0 || item->childIndicatorPolicy() ==
                                                                     QTreeWidgetItem::ShowIndicator;
-                rows.push_back(TreeRow{item->text(1), expander, item->isExpanded()});
+                rows.push_back(TreeRow{item->text(0), expander, item->isExpanded()});
             }
         });
         return rows;
@@ -557,6 +559,17 @@ class NodePickerWindows : public QueryFormWindows {
                 }
         });
         return at;
+    }
+
+    // The faults of the tree's look (see TreeLookFaults) and the height of its rows.
+    std::pair<std::string, int> Look(ui::WindowId picker) {
+        std::pair<std::string, int> look;
+        Settle();
+        WithWidget(picker, kTree, [&](QWidget* widget) {
+            auto* tree = qobject_cast<QTreeWidget*>(widget);
+            look = {TreeLookFaults(tree), CommonRowHeight(tree)};
+        });
+        return look;
     }
 
     ui::WindowId OpenPickerByButton(ui::WindowId form) {
@@ -589,7 +602,7 @@ TEST_F(NodePickerWindows, TheLookupButtonsPickerOpensExpandedOnTheNodeAndItsKeys
     EXPECT_EQ(Qt().WindowEnabled(form), false);
     EXPECT_TRUE(Shot(picker, "node_picker"));
     // The right button offers Select, Expand All and Contract All, each with its button's icon.
-    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 3, 1), ::Qt::RightButton));
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 3, 0), ::Qt::RightButton));
     EXPECT_EQ(PopupTexts(picker),
               (std::vector<QString>{"&Select", "-", "&Expand All", "&Contract All"}));
     ASSERT_TRUE(win::CurrentOwnerDrawMenus()) << "the frame's menu painter draws the menu";
@@ -598,31 +611,36 @@ TEST_F(NodePickerWindows, TheLookupButtonsPickerOpensExpandedOnTheNodeAndItsKeys
         EXPECT_GT(icons.count(item) ? icons.at(item) : 0, 10) << item << " shows no icon";
     ClosePopup();
     Settle();
+    // One column "Name", each entry's icon and name indented by its level.
+    const auto opened = Look(picker);
+    EXPECT_EQ(opened.first, "");
 
     // The keys: on Electronics, Left and keypad minus close it, Right and keypad plus open it,
     // each through the window.
-    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 2, 1)));
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 2, 0)));
     EXPECT_EQ(CurrentRow(picker, kTree), 2);
     ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Left));
     ASSERT_TRUE(Shows(picker, kElectronicsClosed));
     EXPECT_TRUE(Shot(picker, "node_picker_contracted"));
     ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Right));
     ASSERT_TRUE(Shows(picker, kPickerOpen));
+    EXPECT_EQ(Look(picker), opened) << "the rows changed their look when opened by Right";
     ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Minus, ::Qt::KeypadModifier));
     ASSERT_TRUE(Shows(picker, kElectronicsClosed));
     ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Plus, ::Qt::KeypadModifier));
     ASSERT_TRUE(Shows(picker, kPickerOpen));
+    EXPECT_EQ(Look(picker), opened) << "the rows changed their look when opened by keypad +";
     // And the expander, as a click.
     ASSERT_TRUE(ClickAt(picker, kTree, ExpanderOf(picker, 2)));
     ASSERT_TRUE(Shows(picker, kElectronicsClosed));
     ASSERT_TRUE(ClickAt(picker, kTree, ExpanderOf(picker, 2)));
     ASSERT_TRUE(Shows(picker, kPickerOpen));
     // A store's root is no node to choose.
-    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 1, 1)));
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 1, 0)));
     EXPECT_TRUE(Eventually([&] { return Enabled(picker, "?SELECT") == false; }));
 
     // Choosing Electronics fills the form's Node.
-    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 2, 1)));
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 2, 0)));
     EXPECT_TRUE(Eventually([&] { return Enabled(picker, "?SELECT") == true; }));
     ASSERT_TRUE(Click(picker, "?SELECT"));
     ASSERT_TRUE(WaitForClose(picker));
@@ -661,7 +679,7 @@ TEST_F(NodePickerWindows, TabbingIntoAnEmptyNodeOpensThePickerAndADoubleClickCho
     ASSERT_TRUE(Shows(*picker, kPickerOpen));
     EXPECT_TRUE(Eventually([&] { return CurrentRow(*picker, kTree) == 1; }));
     EXPECT_TRUE(Shot(*picker, "node_picker_from_entry"));
-    ASSERT_TRUE(DoubleClick(*picker, kTree, CellPoint(*picker, kTree, 3, 1)));  // Cameras
+    ASSERT_TRUE(DoubleClick(*picker, kTree, CellPoint(*picker, kTree, 3, 0)));  // Cameras
     ASSERT_TRUE(WaitForClose(*picker));
     EXPECT_TRUE(Eventually([&] {
         return ShownText(form, "?QUE:NODE").value_or("").trimmed() == "3" &&

@@ -61,10 +61,10 @@ void ExpectInside(const ui::WindowLayout& layout, const char* sheetUse) {
 
 void ExpectTreeList(const ui::Control& tree) {
     EXPECT_EQ(tree.kind, K::Tree);
-    ASSERT_EQ(tree.columns.size(), 2u);
-    EXPECT_TRUE(tree.columns[0].icon);
-    EXPECT_EQ(tree.columns[1].header, "Name");
-    EXPECT_FALSE(tree.columns[1].icon);
+    // One column: each entry's icon stands before its name, both indented by its level.
+    ASSERT_EQ(tree.columns.size(), 1u);
+    EXPECT_EQ(tree.columns[0].header, "Name");
+    EXPECT_FALSE(tree.columns[0].icon);
     EXPECT_EQ(tree.icons,
               (std::vector<std::string>{"~mcrtree.ico", "~openfold.ico", "~shutfold.ico"}));
 }

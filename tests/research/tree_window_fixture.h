@@ -84,7 +84,7 @@ class TreeWindowTest : public FrameTest {
     std::vector<std::string> Labels(ui::WindowId w) const {
         std::vector<std::string> labels;
         if (const auto tree = display->ControlOf(w, "?FILETREE"))
-            for (const ui::ListRow& row : tree->rows) labels.push_back(row.cells.at(1));
+            for (const ui::ListRow& row : tree->rows) labels.push_back(row.cells.at(0));
         return labels;
     }
 
@@ -96,7 +96,7 @@ class TreeWindowTest : public FrameTest {
             [&](const ui::Control& c) {
                 if (c.rows.size() != expected.size()) return false;
                 for (std::size_t i = 0; i < expected.size(); ++i)
-                    if (c.rows[i].cells.at(1) != expected[i]) return false;
+                    if (c.rows[i].cells.at(0) != expected[i]) return false;
                 return true;
             },
             timeout);
@@ -120,7 +120,7 @@ class TreeWindowTest : public FrameTest {
     std::vector<std::string> Icons(ui::WindowId w) const {
         std::vector<std::string> icons;
         if (const auto tree = display->ControlOf(w, "?FILETREE"))
-            for (const ui::ListRow& row : tree->rows) icons.push_back(row.cells.at(0));
+            for (const ui::ListRow& row : tree->rows) icons.push_back(std::to_string(row.icon));
         return icons;
     }
     std::vector<int> Depths(ui::WindowId w) const {

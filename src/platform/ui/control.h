@@ -88,6 +88,8 @@ struct ListRow {
     int level = 1;  // tree lists: depth from 1
     // Tree lists: the row has children that are not listed now; it shows a closed expander.
     bool contracted = false;
+    // The icon shown before the first column's text, from 1 in the control's icons; 0 none.
+    int icon = 0;
     friend bool operator==(const ListRow&, const ListRow&) = default;
 };
 

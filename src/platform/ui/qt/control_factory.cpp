@@ -205,7 +205,13 @@ class Applier {
         if (Changed(&Control::screen)) {
             // The same text again (the echo of what the user typed) leaves the cursor alone.
             const QString text = Text(model_.screen);
-            if (edit->text() != text) edit->setText(text);
+            if (edit->text() != text) {
+                edit->setText(text);
+                // A text longer than the box shows its start, unless the user is typing in it:
+                // Qt would leave the cursor, and the view, at its end.
+                const bool readOnly = model_.readOnly || model_.kind == ControlKind::Display;
+                if (readOnly || !edit->hasFocus()) edit->setCursorPosition(0);
+            }
         }
         if (Changed(&Control::readOnly))
             edit->setReadOnly(model_.readOnly || model_.kind == ControlKind::Display);

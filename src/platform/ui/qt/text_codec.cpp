@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <array>
 
 namespace zem::ui::qt {
@@ -16,11 +17,11 @@ constexpr std::array<char16_t, 32> kCp1252High{
 };
 
 QString DecodeCp1252Table(std::string_view bytes) {
-    QString out;
-    out.reserve(static_cast<qsizetype>(bytes.size()));
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* to = out.data();
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        out.append(QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t{b}));
+        *to++ = QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t{b});
     }
     return out;
 }
@@ -45,6 +46,19 @@ const char* CodecName(int charset) {
     return "windows-1252";
 }
 
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Building a converter looks its character set up by name each time; each thread keeps one of
+// each it has used.
+QStringDecoder& DecoderFor(int charset) {
+    thread_local QStringDecoder shiftJis(CodecName(kShiftJisCharset));
+    thread_local QStringDecoder cyrillic(CodecName(kCyrillicCharset));
+    return charset == kShiftJisCharset ? shiftJis : cyrillic;
+}
+
 std::string ToBytes(const QByteArray& bytes) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
@@ -53,8 +67,14 @@ std::string ToBytes(const QByteArray& bytes) {
 
 QString Decode(std::string_view bytes, int charset) {
     if (bytes.empty()) return {};
-    QStringDecoder decoder(CodecName(charset));
+    // Code page 1252 needs no converter, and plain ASCII reads the same in 1251: lists hand
+    // over every cell of every row, so those stay off the converter entirely.
+    if (charset != kShiftJisCharset && charset != kCyrillicCharset) return DecodeCp1252Table(bytes);
+    if (charset == kCyrillicCharset && IsAscii(bytes)) return QString::fromLatin1(bytes);
+    QStringDecoder& decoder = DecoderFor(charset);
     if (!decoder.isValid()) return DecodeCp1252Table(bytes);
+    // A text that ended inside a character must not lend its lead byte to the next one.
+    decoder.resetState();
     return decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 

@@ -42,6 +42,15 @@ TEST(QtTextCodecTest, CharactersOutsideTheCharacterSetBecomeQuestionMarks) {
     EXPECT_EQ(Encode(QString(), 0), "");
 }
 
+TEST(QtTextCodecTest, ATextCutInsideACharacterLeavesNothingForTheNext) {
+    // The first text ends on a lead byte; the next one reads as it would alone.
+    for (int round = 0; round < 2; ++round) {
+        Decode("ab\x82", 128);
+        EXPECT_EQ(Decode("\xB1", 128), QString::fromUtf8("\uFF71"));
+        EXPECT_EQ(Decode("\xCF", 204), QString::fromUtf8("\u041F"));
+    }
+}
+
 TEST(QtTextCodecTest, ControlFontCharsetOverridesTheWindows) {
     EXPECT_EQ(ControlCharset(-1, 128), 128);
     EXPECT_EQ(ControlCharset(0, 128), 0);
