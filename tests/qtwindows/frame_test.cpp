@@ -1,8 +1,13 @@
-// The frame, the about box and the program's end, through the frame's menus and buttons.
+// The frame, the about box and the program's end, through the frame's menus and buttons; where
+// windows left open at the end come back.
 #include <gtest/gtest.h>
 
+#include <QMdiSubWindow>
+#include <QTest>
 #include <filesystem>
 
+#include "platform/ui/ini_manager.h"
+#include "platform/ui/qt/window_view.h"
 #include "program_windows.h"
 
 namespace zem::test {
@@ -24,6 +29,54 @@ TEST_F(FrameWindow, AboutOpensFromTheHelpMenuCoversTheFrameAndClosesWithItsButto
     EXPECT_EQ(Qt().WindowEnabled(frame), true);
     EXPECT_EQ(Quit(), 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(dir / "quorel.ini"));
+}
+
+// The placement the INI file keeps for a procedure.
+std::optional<ui::IniManager::Placement> Kept(const std::filesystem::path& ini,
+                                              std::string_view procedure) {
+    ui::IniManager file;
+    file.Init(ini);
+    return file.FetchWindow(procedure);
+}
+
+TEST_F(FrameWindow, AWindowLeftOpenAtFileExitComesBackWhereTheUserMovedIt) {
+    StartProgram();
+    LeaveNewQuery();
+    ASSERT_TRUE(Click(frame, "?MENU5ITEM17"));  // "&Queries"
+    const auto list = WaitForWindow("BrowseQueriesA");
+    ASSERT_TRUE(list);
+    // The user drags the list by its title bar.
+    QPoint before, after;
+    WithView(*list, [&](ui::qt::WindowView& view) {
+        QMdiSubWindow* sub = view.sub;
+        before = sub->pos();
+        const QPoint title(sub->width() / 2,
+                           sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub) / 2);
+        QTest::mouseMove(sub, title);
+        QTest::mousePress(sub, Qt::LeftButton, {}, title);
+        QTest::mouseMove(sub, title + QPoint(30, 20));
+        QTest::mouseMove(sub, title + QPoint(60, 40));
+        QTest::mouseRelease(sub, Qt::LeftButton, {}, title + QPoint(60, 40));
+        after = sub->pos();
+    });
+    ASSERT_NE(after, before) << "the drag did not move the list";
+    Settle();
+    ASSERT_TRUE(Click(frame, "?EXIT"));
+    ASSERT_TRUE(WaitForClose(frame));
+    EXPECT_EQ(AwaitEnd(), 0);
+    const auto kept = Kept(dir / "quorel.ini", "BrowseQueriesA");
+    ASSERT_TRUE(kept) << "no place kept for the query list";
+    EXPECT_EQ(QPoint(kept->x, kept->y), after);
+
+    // Started again, the list opens where it was left.
+    StartProgram();
+    LeaveNewQuery();
+    ASSERT_TRUE(Click(frame, "?MENU5ITEM17"));
+    const auto again = WaitForWindow("BrowseQueriesA");
+    ASSERT_TRUE(again);
+    Settle();
+    WithView(*again, [&](ui::qt::WindowView& view) { EXPECT_EQ(view.sub->pos(), after); });
+    EXPECT_EQ(Quit(), 0);
 }
 
 }  // namespace
