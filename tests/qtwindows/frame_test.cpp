@@ -1,8 +1,13 @@
-// The frame, the about box and the program's end, through the frame's menus and buttons; where
-// windows left open at the end come back.
+// The frame, the splash, the about box and the program's end, through the frame's menus and
+// buttons; where windows left open at the end come back.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 
@@ -29,6 +34,41 @@ TEST_F(FrameWindow, AboutOpensFromTheHelpMenuCoversTheFrameAndClosesWithItsButto
     EXPECT_EQ(Qt().WindowEnabled(frame), true);
     EXPECT_EQ(Quit(), 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(dir / "quorel.ini"));
+}
+
+TEST_F(FrameWindow, TheSplashStaysUpInFrontUntilTheUserClicksElsewhere) {
+    LaunchProgram();
+    const auto splash = WaitForWindow("Splash");
+    ASSERT_TRUE(splash);
+    // The desktop activates the frame late, as an X11 window manager does when it maps the
+    // frame only after the program has shown the splash: the user did nothing.
+    WithView(frame, [](ui::qt::WindowView& view) { view.main->activateWindow(); });
+    Settle();
+    EXPECT_FALSE(Qt().WaitForClose(*splash, 1s)) << "the splash went without the user";
+    QPoint at;
+    bool active = false;
+    WithView(*splash, [&](ui::qt::WindowView& view) {
+        at = view.top->pos();
+        active = QApplication::activeWindow() == view.top;
+    });
+    EXPECT_TRUE(active) << "the splash is not the active window";
+    WithView(frame, [](ui::qt::WindowView&) {
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QString::fromStdString((ScreenshotDir() / "splash_over_frame.png").string()));
+    });
+
+    // The user clicks the frame: the splash goes, and the new query's form opens.
+    WithView(frame, [](ui::qt::WindowView& view) {
+        QTest::mouseClick(view.mdi->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        view.main->activateWindow();
+    });
+    EXPECT_TRUE(Qt().WaitForClose(*splash, 5s)) << "a click elsewhere left the splash up";
+    EXPECT_TRUE(WaitForWindow("UpdateQueriesA"));
+    // It kept its place where it showed.
+    const auto kept = ui::IniManager::Global().FetchWindow("Splash");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(QPoint(kept->x, kept->y), at);
+    EXPECT_NE(at, QPoint(0, 0));
 }
 
 // The placement the INI file keeps for a procedure.
