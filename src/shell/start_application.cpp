@@ -11,6 +11,7 @@
 #include "platform/ui/error_manager.h"
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/translator.h"
+#include "platform/ui/window_manager.h"
 #include "platform/win/system_parameters.h"
 #include "shell/japanese_mode.h"
 #include "shell/main_frame.h"
@@ -91,6 +92,9 @@ int RunApplication() {
     Main();
 
     Step("save ini");
+    // Windows still open end with the process, without closing: their places are kept as
+    // their own closing keeps them.
+    ui::SaveOpenWindowPlacements();
     ui::IniManager::Global().Save();
     if (g_savedDrag == 1)
         win::SystemParametersInfo(win::SPI_SETDRAGFULLWINDOWS, 1, &g_dummyDrag, kUpdateAndSend);

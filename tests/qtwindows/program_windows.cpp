@@ -205,12 +205,17 @@ std::string ProgramWindowsTest::StartSimulator(sim::ContentSettings settings) {
     return "127.0.0.1:" + std::to_string(port);
 }
 
-ui::WindowId ProgramWindowsTest::StartProgram() {
+ui::WindowId ProgramWindowsTest::LaunchProgram() {
     exitCode_ = std::make_shared<std::atomic<int>>(-1);
     app_ = runtime::Start([code = exitCode_] { *code = shell::RunApplication(); });
     const auto main = Qt().WaitForWindow("Main", kWindowWait);
     EXPECT_TRUE(main) << "the frame did not open";
     frame = main.value_or(0);
+    return frame;
+}
+
+ui::WindowId ProgramWindowsTest::StartProgram() {
+    LaunchProgram();
     // The splash goes with the first frame command, or by itself when it loses the focus or its
     // time is up (which a loaded machine makes likely before a test looks); its closing opens a
     // new query's form. Start-up is over when the splash is gone and that form is open, so every
@@ -254,6 +259,13 @@ int ProgramWindowsTest::Quit() {
     }
     EXPECT_TRUE(Qt().CloseBox(frame));
     EXPECT_TRUE(Qt().WaitForClose(frame, kWindowWait));
+    runtime::Join(app_);
+    app_ = 0;
+    return *exitCode_;
+}
+
+int ProgramWindowsTest::AwaitEnd() {
+    if (app_ == 0) return -1;
     runtime::Join(app_);
     app_ = 0;
     return *exitCode_;

@@ -63,11 +63,16 @@ class ProgramWindowsTest : public ::testing::Test {
 
     // Starts the program and waits for its frame; the splash is closed so it covers nothing.
     ui::WindowId StartProgram();
+    // Starts the program and waits for its frame only; the splash is left to itself.
+    ui::WindowId LaunchProgram();
     // Cancels the new query's form start-up opens, as a user who wants another window first
     // does (the configuration, for one, is refused while a query's form is open).
     void LeaveNewQuery();
     // Closes every window, the frame last, and answers the program's exit code.
     int Quit();
+    // Waits for the program to end by itself (File > Exit, the session's end) and answers its
+    // exit code.
+    int AwaitEnd();
     ui::WindowId frame = 0;
 
     // The newest open window of the procedure.

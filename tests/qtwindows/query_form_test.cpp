@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QImage>
 #include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
 #include <algorithm>
 #include <ostream>
 #include <set>
@@ -20,6 +22,7 @@
 #include "list_windows.h"
 #include "menu_pixels.h"
 #include "message_boxes.h"
+#include "platform/ui/ini_manager.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/win/owner_draw.h"
 #include "research/query_items.h"
@@ -572,6 +575,44 @@ class NodePickerWindows : public QueryFormWindows {
         return look;
     }
 
+    // The user opens the window's menu with Alt+Minus from the entry that has the focus.
+    bool OpenWindowMenu(ui::WindowId w) {
+        if (!Key(w, "?QUE:NAME", ::Qt::Key_Minus, ::Qt::AltModifier)) return false;
+        return Eventually([&] {
+            bool shown = false;
+            WithView(w, [&](ui::qt::WindowView& view) {
+                shown = view.sub && view.sub->systemMenu() && view.sub->systemMenu()->isVisible();
+            });
+            return shown;
+        });
+    }
+    // Clicks the item of the open window menu whose text, without its mnemonic, is text.
+    bool ChooseFromWindowMenu(ui::WindowId w, const QString& text) {
+        bool done = false;
+        WithView(w, [&](ui::qt::WindowView& view) {
+            QMenu* menu = view.sub ? view.sub->systemMenu() : nullptr;
+            if (!menu) return;
+            for (QAction* action : menu->actions())
+                if (action->text().remove('&') == text) {
+                    QTest::mouseClick(menu, ::Qt::LeftButton, {},
+                                      menu->actionGeometry(action).center());
+                    done = true;
+                }
+        });
+        Settle();
+        return done;
+    }
+    bool Maximised(ui::WindowId w) {
+        bool maximised = false;
+        WithView(w, [&](ui::qt::WindowView& view) { maximised = view.sub->isMaximized(); });
+        return maximised;
+    }
+    QSize SizeOf(ui::WindowId w) {
+        QSize size;
+        WithView(w, [&](ui::qt::WindowView& view) { size = view.sub->size(); });
+        return size;
+    }
+
     ui::WindowId OpenPickerByButton(ui::WindowId form) {
         EXPECT_TRUE(Click(form, "?CALLLOOKUP"));
         const auto picker = WaitForWindow("SelectTreeA");
@@ -699,6 +740,81 @@ TEST_F(NodePickerWindows, TabbingIntoAnEmptyNodeOpensThePickerAndADoubleClickCho
     EXPECT_FALSE(Qt().WaitForWindow("SelectTreeA", 500ms));
     ASSERT_TRUE(Click(form, "?CANCEL"));
     EXPECT_TRUE(WaitForClose(form));
+}
+
+TEST_F(NodePickerWindows, EnterInTheTreePressesSelectAndAltMinusOpensTheWindowMenu) {
+    const ui::WindowId form = OpenForm();
+    ASSERT_NE(form, 0u);
+    const ui::WindowId picker = OpenPickerByButton(form);
+    ASSERT_NE(picker, 0u);
+    ASSERT_TRUE(Shows(picker, kPickerOpen));
+    // On a store's root there is no node to choose: Enter leaves the picker open.
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 1, 1)));
+    ASSERT_TRUE(Eventually([&] { return Enabled(picker, "?SELECT") == false; }));
+    ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Return));
+    EXPECT_FALSE(Qt().WaitForClose(picker, 300ms));
+    // On Electronics "Select" is the default button, and Enter in the tree presses it.
+    ASSERT_TRUE(ClickAt(picker, kTree, CellPoint(picker, kTree, 2, 1)));
+    ASSERT_TRUE(Eventually([&] { return Enabled(picker, "?SELECT") == true; }));
+    bool isDefault = false;
+    WithWidget(picker, "?SELECT", [&](QWidget* w) {
+        const auto* button = qobject_cast<QPushButton*>(w);
+        isDefault = button && button->isDefault();
+    });
+    EXPECT_TRUE(isDefault);
+    EXPECT_TRUE(Shot(picker, "node_picker_default_select"));
+    ASSERT_TRUE(Key(picker, kTree, ::Qt::Key_Return));
+    ASSERT_TRUE(WaitForClose(picker));
+    EXPECT_TRUE(Eventually([&] {
+        return ShownText(form, "?QUE:NODE").value_or("").trimmed() == "2" &&
+               ShownText(form, "?NOD:NAME") == "Electronics";
+    })) << ShownText(form, "?QUE:NODE").value_or("?").toStdString();
+
+    // Alt+Minus opens the form's window menu, also from an entry that takes a minus itself.
+    const auto name = ShownText(form, "?QUE:NAME");
+    ASSERT_TRUE(OpenWindowMenu(form)) << "Alt+Minus opened no window menu";
+    EXPECT_EQ(ShownText(form, "?QUE:NAME"), name);
+    WithView(form, [](ui::qt::WindowView& view) {
+        QTest::keyClick(view.sub->systemMenu(), ::Qt::Key_Escape);
+    });
+    ASSERT_TRUE(Click(form, "?CANCEL"));
+    EXPECT_TRUE(WaitForClose(form));
+}
+
+TEST_F(NodePickerWindows, AMaximisedFormStaysSoAndAWindowOverItOpensAtItsOwnSize) {
+    const ui::WindowId form = OpenForm();
+    ASSERT_NE(form, 0u);
+    const ui::WindowId first = OpenPickerByButton(form);
+    ASSERT_NE(first, 0u);
+    Settle();
+    const QSize pickerSize = SizeOf(first);
+    ASSERT_TRUE(Click(first, "?CANCELBUTTON"));
+    ASSERT_TRUE(WaitForClose(first));
+
+    // The user maximises the form from its window menu.
+    ASSERT_TRUE(OpenWindowMenu(form));
+    ASSERT_TRUE(ChooseFromWindowMenu(form, "Maximize"));
+    ASSERT_TRUE(Eventually([&] { return Maximised(form); }));
+
+    const ui::WindowId picker = OpenPickerByButton(form);
+    ASSERT_NE(picker, 0u);
+    ASSERT_TRUE(Shows(picker, kPickerOpen));
+    EXPECT_FALSE(Maximised(picker));
+    EXPECT_EQ(SizeOf(picker), pickerSize);
+    EXPECT_TRUE(Maximised(form));
+    EXPECT_TRUE(Shot(frame, "picker_over_maximised_form"));
+    ASSERT_TRUE(Click(picker, "?CANCELBUTTON"));
+    ASSERT_TRUE(WaitForClose(picker));
+    Settle();
+    EXPECT_TRUE(Maximised(form)) << "the form came back in normal size";
+    EXPECT_TRUE(Shot(frame, "maximised_form_after_picker"));
+
+    // It is kept maximised when it closes.
+    ASSERT_TRUE(Click(form, "?CANCEL"));
+    ASSERT_TRUE(WaitForClose(form));
+    const auto kept = ui::IniManager::Global().FetchWindow("UpdateQueriesA");
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(kept->maximized);
 }
 
 }  // namespace

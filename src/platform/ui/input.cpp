@@ -41,6 +41,25 @@ void ScreenState::SetPlacement(const Rect& at, bool maximized) {
     std::lock_guard lock(mutex_);
     pending_.at = at;
     pending_.maximized = maximized;
+    kept_.at = at;
+    kept_.maximized = maximized;
+}
+
+void ScreenState::KeepPlacementAs(std::string name) {
+    std::lock_guard lock(mutex_);
+    kept_.name = std::move(name);
+}
+
+void ScreenState::PlacedAt(const Rect& at, bool maximized) {
+    std::lock_guard lock(mutex_);
+    kept_.at = at;
+    kept_.maximized = maximized;
+}
+
+std::optional<KeptPlacement> ScreenState::Kept() const {
+    std::lock_guard lock(mutex_);
+    if (kept_.name.empty()) return std::nullopt;
+    return kept_;
 }
 
 void ScreenState::SetColumnWidths(int feq, std::vector<int> widths) {
@@ -72,6 +91,14 @@ std::shared_ptr<ScreenState> FindScreenState(WindowId window) {
     std::lock_guard lock(r.mutex);
     const auto it = r.open.find(window);
     return it == r.open.end() ? nullptr : it->second;
+}
+
+std::vector<std::shared_ptr<ScreenState>> OpenScreenStates() {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.mutex);
+    std::vector<std::shared_ptr<ScreenState>> states;
+    for (const auto& [id, state] : r.open) states.push_back(state);
+    return states;
 }
 
 void PushCurrentWindow(WindowId window) {

@@ -64,6 +64,8 @@ bool Window::Open(std::string_view procedure) {
     if (props_.charset < 0) props_.charset = DefaultCharset();
     display_ = CurrentDisplay();
     screen_ = std::make_shared<ScreenState>(thread);
+    screen_->PlacedAt(props_.at, props_.maximized);
+    if (!placementName_.empty()) screen_->KeepPlacementAs(placementName_);
     // Registered before the display hears of it, so input from the first moment finds it.
     id_ = RegisterWindow(screen_);
     outer_ = CurrentWindow();
@@ -234,7 +236,10 @@ int Window::Selected(int feq) const {
 void Window::ChangeProps(const std::function<void(WindowProps&)>& edit) {
     const WindowProps before = props_;
     edit(props_);
-    if (props_ != before && id_ != 0) display_->WindowChanged(id_, props_);
+    if (props_ == before || id_ == 0) return;
+    if (props_.at != before.at || props_.maximized != before.maximized)
+        screen_->PlacedAt(props_.at, props_.maximized);
+    display_->WindowChanged(id_, props_);
 }
 
 void Window::SetCaption(std::string_view caption) {
@@ -271,6 +276,11 @@ void Window::SetPlacement(const Rect& at, bool maximized) {
         p.at = at;
         p.maximized = maximized;
     });
+}
+
+void Window::KeepPlacementAs(std::string_view name) {
+    placementName_ = name;
+    if (screen_) screen_->KeepPlacementAs(placementName_);
 }
 
 void Window::Bind(int feq, Binding binding) {

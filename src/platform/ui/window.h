@@ -84,6 +84,9 @@ class Window {
     runtime::Ticks Timer() const;
     runtime::Ticks LayoutTimer() const { return layoutTimer_; }
     void SetPlacement(const Rect& at, bool maximized);
+    // The name the window's placement is kept under in the INI file, so that it is kept also
+    // when the program ends with the window still open (SaveOpenWindowPlacements).
+    void KeepPlacementAs(std::string_view name);
 
     // Fields: a bound control shows its field (DisplayFields) and its screen value goes into the
     // field when the control is accepted or when the window takes all screen values (Update).
@@ -127,6 +130,7 @@ class Window {
     win::Hwnd handle_ = 0;
     std::map<int, win::Hwnd> controlHandles_;
     std::string procedure_;
+    std::string placementName_;
     WindowProps props_;
     std::vector<Control> controls_;
     std::map<int, std::vector<int>> layoutWidths_;

@@ -2,6 +2,7 @@
 
 #include "platform/runtime/requests.h"
 #include "platform/ui/ini_manager.h"
+#include "platform/ui/screen_state.h"
 
 namespace zem::ui {
 namespace {
@@ -149,6 +150,7 @@ void WindowManager::ApplyDefaultIcon() {
 }
 
 void WindowManager::RestorePlacement(std::string_view name) {
+    window_.KeepPlacementAs(name);
     const auto placement = IniManager::Global().FetchWindow(name);
     if (!placement) return;
     window_.SetPlacement(Rect{placement->x, placement->y, placement->width, placement->height},
@@ -159,6 +161,14 @@ void WindowManager::SavePlacement(std::string_view name) {
     const WindowProps& p = window_.Props();
     IniManager::Global().SaveWindow(
         name, IniManager::Placement{p.at.x, p.at.y, p.at.width, p.at.height, p.maximized});
+}
+
+void SaveOpenWindowPlacements() {
+    for (const auto& state : OpenScreenStates())
+        if (const auto kept = state->Kept())
+            IniManager::Global().SaveWindow(
+                kept->name, IniManager::Placement{kept->at.x, kept->at.y, kept->at.width,
+                                                  kept->at.height, kept->maximized});
 }
 
 }  // namespace zem::ui

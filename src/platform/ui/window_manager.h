@@ -79,4 +79,9 @@ class WindowManager {
     bool dead_ = false;
 };
 
+// Keeps the placement of every window still open as its procedure keeps it when it closes,
+// under the name it restored it from; for the program's end, which ends such windows without
+// their closing.
+void SaveOpenWindowPlacements();
+
 }  // namespace zem::ui

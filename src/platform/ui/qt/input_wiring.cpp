@@ -22,6 +22,7 @@
 #include "platform/ui/qt/list_widgets.h"
 #include "platform/ui/qt/owned.h"
 #include "platform/ui/qt/text_codec.h"
+#include "platform/ui/qt/window_events.h"
 
 namespace zem::ui::qt {
 namespace {
@@ -49,6 +50,7 @@ class ControlInput {
     }
 
     void NotePointer(QPoint global) const { view_->pointer = global; }
+    bool PressDefault() const { return Live() && PressDefaultButton(*view_); }
     void Send(runtime::EventCode code) const { Deliver(Input{feq_, code}); }
     void SendValue(runtime::EventCode code, std::string screen) const {
         Showing(feq_, screen);
@@ -231,7 +233,9 @@ class ListMouseWatcher : public QObject {
             case Qt::Key_Return:
             case Qt::Key_Enter:
                 if (!ctrl) {
-                    input_.Send(ev::kAccepted);
+                    // As in a dialog: Enter presses the window's default button; a list in a
+                    // window without one accepts its current row.
+                    if (!input_.PressDefault()) input_.Send(ev::kAccepted);
                     return true;
                 }
                 code = key::CtrlEnter;

@@ -1,6 +1,7 @@
 #include "platform/ui/qt/tray_backend.h"
 
-#include <QSystemTrayIcon>
+#include <QDBusConnection>
+#include <QDBusInterface>
 
 #include "platform/ui/qt/gui_channel.h"
 #include "platform/ui/qt/text_codec.h"
@@ -8,21 +9,57 @@
 namespace zem::ui::qt {
 namespace {
 
+constexpr unsigned kNotFound = 1168;
+
 void Show(QSystemTrayIcon& icon, const win::NotifyIconData& data) {
     icon.setIcon(QIcon(QString::fromStdString(data.icon)));
     icon.setToolTip(Decode(data.tip, 0));
 }
 
+// The test Qt makes before it shows its icons as StatusNotifierItems.
+bool StatusNotifierHostRegistered() {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return false;
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusInterface service(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+    return service.isValid() && service.property("IsStatusNotifierHostRegistered").toBool();
+}
+
 }  // namespace
 
-QtTrayBackend::QtTrayBackend() : channel_(std::make_unique<GuiChannel>()) {}
+TrayKind DesktopTrayKind() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return TrayKind::None;
+    return StatusNotifierHostRegistered() ? TrayKind::StatusNotifier : TrayKind::XEmbed;
+}
+
+win::LParam TrayMouseMessage(QSystemTrayIcon::ActivationReason reason, TrayKind kind) {
+    switch (reason) {
+        case QSystemTrayIcon::Trigger:
+            return kind == TrayKind::StatusNotifier ? win::WM_LBUTTONDBLCLK : win::WM_LBUTTONUP;
+        case QSystemTrayIcon::DoubleClick:
+            return win::WM_LBUTTONDBLCLK;
+        case QSystemTrayIcon::Context:
+            return win::WM_RBUTTONUP;
+        default:
+            return 0;
+    }
+}
+
+QtTrayBackend::QtTrayBackend(std::function<TrayKind()> kind)
+    : channel_(std::make_unique<GuiChannel>()), probe_(std::move(kind)) {}
 
 QtTrayBackend::~QtTrayBackend() = default;
+
+TrayKind QtTrayBackend::Kind() {
+    if (!kind_) kind_ = probe_ ? probe_() : TrayKind::None;
+    return *kind_;
+}
 
 unsigned QtTrayBackend::Add(const win::NotifyIconData& data) {
     return channel_->Call<unsigned>(
         [this, data]() -> unsigned {
-            if (!QSystemTrayIcon::isSystemTrayAvailable()) return win::ERROR_NO_NOTIFICATION_AREA;
+            const TrayKind kind = Kind();
+            if (kind == TrayKind::None) return win::ERROR_NO_NOTIFICATION_AREA;
             auto& icon = icons_[{data.hwnd, data.uid}];
             if (!icon) icon = std::make_unique<QSystemTrayIcon>();
             Show(*icon, data);
@@ -30,22 +67,9 @@ unsigned QtTrayBackend::Add(const win::NotifyIconData& data) {
             const unsigned uid = data.uid;
             const unsigned message = data.callbackMessage;
             QObject::connect(icon.get(), &QSystemTrayIcon::activated, icon.get(),
-                             [hwnd, uid, message](QSystemTrayIcon::ActivationReason reason) {
-                                 win::LParam mouse = 0;
-                                 switch (reason) {
-                                     case QSystemTrayIcon::Trigger:
-                                         mouse = win::WM_LBUTTONUP;
-                                         break;
-                                     case QSystemTrayIcon::DoubleClick:
-                                         mouse = win::WM_LBUTTONDBLCLK;
-                                         break;
-                                     case QSystemTrayIcon::Context:
-                                         mouse = win::WM_RBUTTONUP;
-                                         break;
-                                     default:
-                                         return;
-                                 }
-                                 win::PostMessage(hwnd, message, uid, mouse);
+                             [hwnd, uid, message, kind](QSystemTrayIcon::ActivationReason reason) {
+                                 if (const win::LParam mouse = TrayMouseMessage(reason, kind))
+                                     win::PostMessage(hwnd, message, uid, mouse);
                              });
             icon->show();
             return 0;
@@ -57,24 +81,29 @@ unsigned QtTrayBackend::Modify(const win::NotifyIconData& data) {
     return channel_->Call<unsigned>(
         [this, data]() -> unsigned {
             const auto it = icons_.find({data.hwnd, data.uid});
-            if (it == icons_.end()) return 1168;  // not found
+            if (it == icons_.end()) return kNotFound;
             Show(*it->second, data);
             return 0;
         },
-        1168);
+        kNotFound);
 }
 
 unsigned QtTrayBackend::Delete(const win::NotifyIconData& data) {
     return channel_->Call<unsigned>(
         [this, data]() -> unsigned {
-            return icons_.erase({data.hwnd, data.uid}) ? 0 : 1168;
+            return icons_.erase({data.hwnd, data.uid}) ? 0 : kNotFound;
         },
-        1168);
+        kNotFound);
 }
 
 void QtTrayBackend::Close() {
     channel_->Close();
     icons_.clear();
+}
+
+QSystemTrayIcon* QtTrayBackend::Icon(win::Hwnd hwnd, unsigned uid) const {
+    const auto it = icons_.find({hwnd, uid});
+    return it == icons_.end() ? nullptr : it->second.get();
 }
 
 }  // namespace zem::ui::qt

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "platform/ui/qt/input_wiring.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/ui/qt/text_codec.h"
+#include "platform/ui/qt/window_events.h"
 #include "platform/ui/qt/window_messages.h"
 
 namespace zem::ui::qt {
@@ -44,6 +46,17 @@ class WallpaperToolBar : public QToolBar {
   private:
     QPixmap wallpaper_;
 };
+
+// Alt+Minus opens the active child's window menu, as the desktops MDI comes from do; as a
+// shortcut of the frame it comes before any control of a child takes the key.
+void AddWindowMenuKey(QMainWindow& main, QMdiArea& mdi) {
+    auto* key = MakeChild<QShortcut>(&main, QKeySequence(Qt::ALT | Qt::Key_Minus), &main);
+    key->setContext(Qt::WindowShortcut);
+    QObject::connect(key, &QShortcut::activated, &mdi, [area = &mdi] {
+        if (QMdiSubWindow* sub = area->activeSubWindow(); sub && sub->isEnabled())
+            sub->showSystemMenu();
+    });
+}
 
 bool HasKind(const WindowSnapshot& window, ControlKind kind) {
     return std::any_of(window.controls.begin(), window.controls.end(),
@@ -315,7 +328,12 @@ std::unique_ptr<WindowView> BuildWindow(const WindowSnapshot& window, WindowView
         auto main = std::make_unique<QMainWindow>();
         view->main = main.get();
         view->mdi = MakeChild<QMdiArea>(main.get());
+        // A child keeps its own size and state: one opened or activated over a maximised child
+        // is not maximised too, and the maximised one is not restored when it loses the
+        // activation.
+        view->mdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
         main->setCentralWidget(view->mdi);
+        AddWindowMenuKey(*main, *view->mdi);
         view->client = MakeChild<ClientArea>(view->mdi->viewport());
         view->client->lower();
         top = std::move(main);
@@ -369,6 +387,8 @@ void ShowWindow(WindowView& view) {
     if (view.following) PlaceAllControls(view);
     ActivateWindow(view);
     view.applying = wasApplying;
+    // Where the window shows is its placement, also when it is centred and never moves again.
+    ReportWindowPlacement(view);
 }
 
 void ActivateWindow(WindowView& view) {

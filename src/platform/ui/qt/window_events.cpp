@@ -120,16 +120,7 @@ bool WindowEventFilter::OnKey(QEvent* event) {
     }
     if (keyEvent->key() != Qt::Key_Return && keyEvent->key() != Qt::Key_Enter) return false;
     // Return that no control took presses the window's default button.
-    for (const int feq : view_.order) {
-        ControlView& control = view_.controls.at(feq);
-        if (control.model.kind != ControlKind::Button || !control.model.isDefault) continue;
-        auto* button = qobject_cast<QAbstractButton*>(control.widget);
-        if (!button || !button->isEnabled() || !button->isVisible() || !Usable(view_, control))
-            continue;
-        button->click();
-        return true;
-    }
-    return false;
+    return PressDefaultButton(view_);
 }
 
 bool WindowEventFilter::OnStatusTip(QEvent* event) {
@@ -147,17 +138,52 @@ bool WindowEventFilter::OnStatusTip(QEvent* event) {
 }
 
 void WindowEventFilter::ReportPlacement() {
-    if (view_.applying || !view_.top) return;
-    const QWidget* sized = view_.main ? static_cast<QWidget*>(view_.main) : view_.client.data();
+    if (!view_.applying) ReportWindowPlacement(view_);
+}
+
+void ReportWindowPlacement(WindowView& view) {
+    if (!view.top) return;
+    const QWidget* sized = view.main ? static_cast<QWidget*>(view.main) : view.client.data();
     if (!sized) return;
-    const QPoint at = view_.top->pos();
-    const bool maximized = view_.top->isMaximized();
+    const QPoint at = view.top->pos();
+    const bool maximized = view.top->isMaximized();
     // A maximized window keeps the placement it had before, as the desktop does.
     if (maximized) {
-        ui::ReportPlacement(view_.id, view_.props.at, true);
+        ui::ReportPlacement(view.id, view.props.at, true);
         return;
     }
-    ui::ReportPlacement(view_.id, Rect{at.x(), at.y(), sized->width(), sized->height()}, false);
+    ui::ReportPlacement(view.id, Rect{at.x(), at.y(), sized->width(), sized->height()}, false);
+}
+
+UserInputWatch::UserInputWatch(std::function<void()> acted) : acted_(std::move(acted)) {
+    if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
+}
+
+bool UserInputWatch::eventFilter(QObject*, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::NonClientAreaMouseButtonPress:
+            if (event->spontaneous()) acted_();
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
+bool PressDefaultButton(WindowView& view) {
+    for (const int feq : view.order) {
+        ControlView& control = view.controls.at(feq);
+        if (control.model.kind != ControlKind::Button || !control.model.isDefault) continue;
+        auto* button = qobject_cast<QAbstractButton*>(control.widget);
+        if (!button || !button->isEnabled() || !button->isVisible() || !Usable(view, control))
+            continue;
+        button->click();
+        return true;
+    }
+    return false;
 }
 
 PagePlacer::PagePlacer(WindowView& view, QWidget* page) : view_(view) {

@@ -62,7 +62,8 @@ std::string OptionValue(WindowView& view, const ControlView& option) {
 
 }  // namespace
 
-WindowHost::WindowHost(std::atomic<WindowId>& active) : active_(active) {}
+WindowHost::WindowHost(std::atomic<WindowId>& active)
+    : active_(active), inputWatch_(std::make_unique<UserInputWatch>([this] { awaited_ = 0; })) {}
 
 WindowHost::~WindowHost() {
     CloseAll();
@@ -95,6 +96,8 @@ void WindowHost::Open(const WindowSnapshot& window) {
     if (WindowView* outer = Find(window.outer)) Cover(*outer, view);
     // The newest window is the active one from the moment it opens, as the desktop makes it.
     active_ = window.id;
+    awaited_ = window.id;
+    reclaims_ = 0;
     ShowWindow(view);
     if (endingSession_ && !view.main) TellSessionEnds(window.id);
 }
@@ -284,10 +287,26 @@ void WindowHost::ActivationChanged() {
             now = id;
         }
     }
+    // Until the user acts, activation the desktop gives a window opened before the newest one
+    // answers the program's own earlier request: an X11 window manager activates a window as it
+    // maps, which may come after the program has opened a newer one. The newest keeps the
+    // activation and hears no loss; it asks for the activation again, a bounded number of times.
+    if (awaited_ != 0 && active_ == awaited_ && now != 0 && now != awaited_ &&
+        OpenedBefore(now, awaited_) && reclaims_ < kMaxReclaims) {
+        ++reclaims_;
+        if (WindowView* newest = Find(awaited_)) ActivateWindow(*newest);
+        return;
+    }
     const WindowId before = active_.exchange(now);
     if (before == now) return;
     if (before != 0 && IsOpen(before)) SendInput(before, Input{0, ev::kLoseFocus});
     if (now != 0) SendInput(now, Input{0, ev::kGainFocus});
+}
+
+bool WindowHost::OpenedBefore(WindowId earlier, WindowId later) const {
+    const auto a = std::find(order_.begin(), order_.end(), earlier);
+    const auto b = std::find(order_.begin(), order_.end(), later);
+    return a != order_.end() && b != order_.end() && a < b;
 }
 
 std::optional<WindowId> WindowHost::FindWindow(std::string_view procedure) const {

@@ -81,10 +81,19 @@ class WindowHost final : public ActivationListener {
     void Reactivate(WindowView& outer);
     void DetachChildrenOf(WindowView& frame);
 
+    bool OpenedBefore(WindowId earlier, WindowId later) const;
+
     void TellSessionEnds(WindowId window);
     void EndSessionOfFrames();
 
+    static constexpr int kMaxReclaims = 3;
+
     std::atomic<WindowId>& active_;
+    // The newest window, active since it opened, until the user presses a key or a mouse
+    // button; and how often it asked for the activation back since.
+    WindowId awaited_ = 0;
+    int reclaims_ = 0;
+    std::unique_ptr<UserInputWatch> inputWatch_;
     bool endingSession_ = false;
     bool framesTold_ = false;
     std::map<WindowId, std::unique_ptr<WindowView>> views_;
