@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ui/qt/list_header.h"
 #include "platform/ui/qt/owned.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/ui/qt/text_codec.h"
@@ -111,6 +112,23 @@ void ApplyColumns(QTreeWidget* list, const Control& model, int charset) {
     }
     list->setHeaderLabels(headers);
     list->setHeaderHidden(!anyHeader);
+    if (auto* header = dynamic_cast<ListHeader*>(list->header())) {
+        QStringList groups;
+        for (const ListColumn& column : model.columns) groups << Decode(column.group, charset);
+        header->SetGroups(groups);
+    }
+}
+
+Qt::Alignment AlignmentOf(ColumnAlign align) {
+    switch (align) {
+        case ColumnAlign::Center:
+            return Qt::AlignHCenter | Qt::AlignVCenter;
+        case ColumnAlign::Right:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case ColumnAlign::Left:
+            break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
 void FillCell(QTreeWidgetItem* item, int column, const Control& model, const std::string& cell,
@@ -119,6 +137,9 @@ void FillCell(QTreeWidgetItem* item, int column, const Control& model, const std
                             model.columns[static_cast<std::size_t>(column)].icon;
     if (!iconColumn) {
         item->setText(column, Decode(cell, charset));
+        if (column < static_cast<int>(model.columns.size()))
+            item->setTextAlignment(
+                column, AlignmentOf(model.columns[static_cast<std::size_t>(column)].align));
         return;
     }
     // An icon cell holds the icon's number in the control's icon list, from 1.
@@ -186,6 +207,7 @@ void ApplySelection(QTreeWidget* list, ControlView& control) {
 
 QTreeWidget* MakeListWidget(QWidget* parent, ControlKind kind) {
     auto* list = MakeChild<QTreeWidget>(parent);
+    list->setHeader(MakeChild<ListHeader>(list));
     list->setRootIsDecorated(kind == ControlKind::Tree);
     // The window expands and contracts its entries; a double click is the window's to handle.
     list->setExpandsOnDoubleClick(false);
@@ -208,6 +230,9 @@ void ApplyList(QTreeWidget* list, ControlView& control, const Control* before, i
     if (rowsChanged) FillRows(list, control, charset);
     if (rowsChanged) ApplyWidths(list, model);
     if (rowsChanged || before->selected != model.selected) ApplySelection(list, control);
+    if (!before || before->sortColumn != model.sortColumn ||
+        before->sortDescending != model.sortDescending || before->columns != model.columns)
+        ApplySortShown(list->header(), model);
 }
 
 int RowOf(const QTreeWidgetItem* item) {
