@@ -108,8 +108,6 @@ std::vector<double> ThroughTheItemList(int items) {
             values.push_back(Seconds([&] {
                 if (!list.SortBy(column)) std::exit(1);
             }));
-        // The list is left in its load order for the next run.
-        list.SortBy(zem::research::item_cell::kKeyOrder);
         values.push_back(Seconds([&] { list.Run(zem::research::TagCommand::TagAll); }));
         values.push_back(Seconds([&] { list.Run(zem::research::TagCommand::UntagAll); }));
     }

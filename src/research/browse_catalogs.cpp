@@ -7,10 +7,10 @@
 #include "data/dictionary.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/browse_list.h"
 #include "platform/ui/help.h"
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/list_format.h"
+#include "platform/ui/typed_list.h"
 #include "platform/ui/window_manager.h"
 
 namespace zem::research {
@@ -20,11 +20,17 @@ namespace ev = runtime::event;
 using data::TableId;
 
 constexpr const char* kProcedure = "BrowseCatalogs";
-constexpr int kIdCell = 3;  // the row's CAT:ID, after the two shown columns
 
 std::string Text(const char* field, std::size_t size) {
     return std::string(field, strnlen(field, size));
 }
+
+const ui::ColumnSpec<CatalogRow> kColumns[] = {
+    {"Name", "s255", ui::ColumnAlign::Left, [](const CatalogRow& r) { return r.name; },
+     [](const CatalogRow& r) { return ui::SortValue::Text(r.name); }},
+    {"Parent", "s255", ui::ColumnAlign::Left, [](const CatalogRow& r) { return r.parent; },
+     [](const CatalogRow& r) { return ui::SortValue::Text(r.parent); }},
+};
 
 class CatalogBrowse final : public ui::WindowManager {
   public:
@@ -43,7 +49,7 @@ class CatalogBrowse final : public ui::WindowManager {
             return ui::Fatal;
         }
         list_ = window_.Feq("?BROWSE:1");
-        browse_.SetList(list_);
+        catalogs_.SetList(list_);
         select_ = window_.Feq("?SELECT:2");
         close_ = window_.Feq("?CLOSE");
         HelpControl = window_.Feq("?HELP");
@@ -74,7 +80,7 @@ class CatalogBrowse final : public ui::WindowManager {
                                     : runtime::response::kCompleted);
             return ui::Benign;
         }
-        if (browse_.Navigate(field)) return ui::Benign;
+        if (catalogs_.Browse().Navigate(field)) return ui::Benign;
         return WindowManager::TakeAccepted();
     }
 
@@ -87,11 +93,11 @@ class CatalogBrowse final : public ui::WindowManager {
             return ui::Benign;
         }
         if (Field() == list_ && Event().code == ev::kHeaderPressed &&
-            browse_.SortBy(Event().column))
+            catalogs_.SortBy(Event().column))
             ui::IniManager::Global().Update(
                 kProcedure, "SortOrder",
-                std::to_string(browse_.Descending() ? -browse_.SortColumn()
-                                                    : browse_.SortColumn()));
+                std::to_string(catalogs_.Descending() ? -catalogs_.SortColumn()
+                                                      : catalogs_.SortColumn()));
         return ui::Benign;
     }
 
@@ -116,7 +122,7 @@ class CatalogBrowse final : public ui::WindowManager {
         data::TableManager& parents = data::Access(TableId::aCatalogs);
         catalogs.UseFile();
         parents.UseFile();
-        std::vector<ui::ListRow> rows;
+        std::vector<CatalogRow> rows;
         catalogs.File().Set(data::CAT_KeyName);
         while (catalogs.TryNext() == ui::Benign) {
             std::string parent;
@@ -125,34 +131,38 @@ class CatalogBrowse final : public ui::WindowManager {
                 if (parents.TryFetch(data::ACA_KeyId) == ui::Benign)
                     parent = Text(d.ACA.NAME, sizeof d.ACA.NAME);
             }
-            rows.push_back(ui::ListRow{
-                {Text(d.CAT.NAME, sizeof d.CAT.NAME), parent, std::to_string(d.CAT.ID)}});
+            rows.push_back(CatalogRow{d.CAT.ID, Text(d.CAT.NAME, sizeof d.CAT.NAME), parent});
         }
-        browse_.Show(std::move(rows), kIdCell);
+        catalogs_.Show(std::move(rows));
     }
 
     void Choose() {
-        const int row = browse_.Current();
-        const ui::Control* list = window_.Find(list_);
-        if (row == 0 || !list) return;
-        data::Dict().CAT.ID = std::stoi(list->rows[static_cast<std::size_t>(row) - 1].cells.at(2));
+        const CatalogRow* row = catalogs_.Current();
+        if (!row) return;
+        data::Dict().CAT.ID = row->id;
         if (data::Access(TableId::Catalogs).Fetch(data::CAT_KeyId) != ui::Benign) return;
         SetResponse(runtime::response::kCompleted);
     }
 
     void RestoreSort() {
+        // The list shows the catalogs by name until the user sorts otherwise.
+        catalogs_.SetSort(1, false);
         const auto order = ui::IniManager::Global().Fetch(kProcedure, "SortOrder");
         if (order == "2" || order == "-2" || order == "-1")
-            browse_.SetSort(order->back() - '0', order->front() == '-');
+            catalogs_.SetSort(order->back() - '0', order->front() == '-');
     }
 
-    ui::BrowseList browse_{window_, 0};
+    ui::TypedList<CatalogRow> catalogs_{window_, kColumns};
     int list_ = 0, select_ = 0, close_ = 0;
     bool tablesOpen_ = false;
     ui::PopupActions menu_;
 };
 
 }  // namespace
+
+std::span<const ui::ColumnSpec<CatalogRow>> CatalogColumns() {
+    return kColumns;
+}
 
 void BrowseCatalogs() {
     CatalogBrowse browse;

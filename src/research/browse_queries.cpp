@@ -1,7 +1,6 @@
 #include "research/browse_queries.h"
 
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,11 +9,11 @@
 #include "data/dictionary.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/browse_list.h"
 #include "platform/ui/help.h"
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/list_format.h"
 #include "platform/ui/message_sink.h"
+#include "platform/ui/typed_list.h"
 #include "platform/ui/window_manager.h"
 #include "research/browse_catalogs.h"
 #include "research/browse_tree.h"
@@ -49,14 +48,6 @@ constexpr std::string_view kHelpTopic = "BrowseQueries.htm";
 constexpr std::string_view kSortKey = "SortOrder";
 constexpr int kTabs = 4;
 constexpr std::array kTables{TableId::Queries, TableId::Catalogs, TableId::Nodes};
-
-// The list compares cells as text, so the date and time columns sort by hidden cells that
-// order as the values do.
-int SortCellOf(int column) {
-    if (column == query_cell::kBuildDate) return query_cell::kDateOrder;
-    if (column == query_cell::kBuildTime) return query_cell::kTimeOrder;
-    return column;
-}
 
 class QueryBrowse final : public ui::WindowManager {
   public:
@@ -109,7 +100,7 @@ class QueryBrowse final : public ui::WindowManager {
             PickNode();
         } else if (field == close_) {
             SetResponse(response::kCompleted);
-        } else if (!browse_.Navigate(field)) {
+        } else if (!queries_.Browse().Navigate(field)) {
             return WindowManager::TakeAccepted();
         }
         return ui::Benign;
@@ -144,7 +135,7 @@ class QueryBrowse final : public ui::WindowManager {
   private:
     void Feqs() {
         list_ = window_.Feq("?BROWSE:1");
-        browse_.SetList(list_);
+        queries_.SetList(list_);
         select_ = window_.Feq("?SELECT:2");
         insert_ = window_.Feq("?INSERT:4");
         change_ = window_.Feq("?CHANGE:4");
@@ -164,22 +155,10 @@ class QueryBrowse final : public ui::WindowManager {
     }
 
     // Reads the list again in the tab's order, keeping the current query current.
-    void Refresh() { browse_.Show(LoadQueryRows(static_cast<QueryOrder>(tab_)), query_cell::kId); }
-
-    std::int32_t IdOfRow(int row) const {
-        const ui::Control* list = window_.Find(list_);
-        if (!list || row < 1 || row > static_cast<int>(list->rows.size())) return 0;
-        const std::vector<std::string>& cells = list->rows[static_cast<std::size_t>(row) - 1].cells;
-        if (cells.size() < static_cast<std::size_t>(query_cell::kId)) return 0;
-        const std::string& text = cells[query_cell::kId - 1];
-        std::int32_t id = 0;
-        std::from_chars(text.data(), text.data() + text.size(), id);
-        return id;
-    }
+    void Refresh() { queries_.Show(LoadQueryRows(static_cast<QueryOrder>(tab_))); }
 
     void SelectQuery(std::int32_t id) {
-        for (int row = 1; row <= browse_.Rows(); ++row)
-            if (IdOfRow(row) == id) return browse_.Select(row);
+        if (const int row = queries_.RowOfId(id); row != 0) queries_.Browse().Select(row);
     }
 
     // The list's one update procedure: the query form for the request, whose response it
@@ -213,16 +192,16 @@ class QueryBrowse final : public ui::WindowManager {
     void ChangeOrDelete(int formRequest) {
         window_.Update();
         if (ViewOnly()) return;
-        const int row = browse_.Current();
-        const std::int32_t id = IdOfRow(row);
+        const int row = queries_.Browse().Current();
+        const std::int32_t id = queries_.IdAt(row);
         if (id == 0) return;
         data::Dict().QUE.ID = id;
         if (data::Access(TableId::Queries).TryFetch(data::QUE_KeyId) == ui::Benign)
             RunQueryForm(formRequest);
         Refresh();
         // A deleted query's place goes to the one that followed it.
-        if (IdOfRow(browse_.Current()) != id && formRequest == request::kDelete)
-            browse_.Select(row);
+        if (queries_.IdAt(queries_.Browse().Current()) != id && formRequest == request::kDelete)
+            queries_.Browse().Select(row);
         window_.Select(list_);
     }
 
@@ -267,33 +246,30 @@ class QueryBrowse final : public ui::WindowManager {
         if (!list || column < 1 || column > static_cast<int>(list->columns.size()) ||
             !list->columns[static_cast<std::size_t>(column) - 1].sortable)
             return;
-        const int cell = SortCellOf(column);
-        SetSort(column, browse_.SortColumn() == cell && !browse_.Descending());
+        SetSort(column, queries_.SortColumn() == column && !queries_.Descending());
         Refresh();
     }
 
     // Column 0 is the tab's own key order.
     void SetSort(int column, bool descending) {
-        if (column == 0)
-            browse_.SetSort(query_cell::kKeyOrder, false);
-        else
-            browse_.SetSort(SortCellOf(column), descending);
+        queries_.SetSort(column, descending);
         ui::IniManager::Global().Update(variant_.procedure, kSortKey,
                                         std::to_string(descending ? -column : column));
     }
 
     void RestoreSort() {
-        browse_.SetSort(query_cell::kKeyOrder, false);
+        queries_.SetSort(0, false);
         const auto saved = ui::IniManager::Global().Fetch(variant_.procedure, kSortKey);
         if (!saved || saved->empty()) return;
         const bool descending = saved->front() == '-';
         const std::string digits = descending ? saved->substr(1) : *saved;
-        if (digits.size() != 1 || digits[0] < '1' || digits[0] > '0' + query_cell::kShown) return;
-        browse_.SetSort(SortCellOf(digits[0] - '0'), descending);
+        const int shown = static_cast<int>(QueryColumns().size());
+        if (digits.size() != 1 || digits[0] < '1' || digits[0] > '0' + shown) return;
+        queries_.SetSort(digits[0] - '0', descending);
     }
 
     const Variant& variant_;
-    ui::BrowseList browse_{window_, 0};
+    ui::TypedList<QueryRow> queries_{window_, QueryColumns()};
     std::vector<TableId> opened_;
     ui::PopupActions menu_;
     int tab_ = 1;

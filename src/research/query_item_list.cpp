@@ -1,7 +1,6 @@
 #include "research/query_item_list.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -26,7 +25,6 @@ namespace cell = item_cell;
 
 constexpr std::string_view kTaggedIcon = "2";
 constexpr std::string_view kUntaggedIcon = "1";
-constexpr std::string_view kTagMark = "*";
 constexpr std::uint32_t kYieldEvery = 10;
 
 // The items the query has tagged, from one walk of its tags instead of a look-up per row.
@@ -40,22 +38,73 @@ std::unordered_set<std::int32_t> TaggedItems(std::int32_t query) {
     return tagged;
 }
 
-std::string KeyOrder(int order) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%010d", order);
-    return text;
+std::string Number(double value, std::string_view picture) {
+    return runtime::FormatNumber(value, picture);
+}
+
+// The flag columns say "Yes" for a set flag, not the stored number in front of it.
+std::string Flag(double value) {
+    return value != 0 ? "Yes" : "";
+}
+
+constexpr ui::ColumnAlign L = ui::ColumnAlign::Left;
+constexpr ui::ColumnAlign C = ui::ColumnAlign::Center;
+constexpr ui::ColumnAlign R = ui::ColumnAlign::Right;
+using ui::SortValue;
+
+const ui::ColumnSpec<ItemRow> kColumns[] = {
+    {"Tag", "s10", R,
+     [](const ItemRow& r) { return std::string(r.tagged ? kTaggedIcon : kUntaggedIcon); },
+     [](const ItemRow& r) { return SortValue::Number(r.tagged ? 2 : 1); }},
+    {"Rank", "n_10B", R, [](const ItemRow& r) { return Number(r.rank, "n_10B"); },
+     [](const ItemRow& r) { return SortValue::Number(r.rank); }},
+    {"Title", "s255", L, [](const ItemRow& r) { return r.title; },
+     [](const ItemRow& r) { return SortValue::Text(r.title); }},
+    {"Keywords", "s255", L, [](const ItemRow& r) { return r.keywords; },
+     [](const ItemRow& r) { return SortValue::Text(r.keywords); }},
+    {"# Ads", "n_10", R, [](const ItemRow& r) { return Number(r.ads, "n_10"); },
+     [](const ItemRow& r) { return SortValue::Number(r.ads); }},
+    {"Aff.", "n_3~Yes~B", C, [](const ItemRow& r) { return Flag(r.affiliate); },
+     [](const ItemRow& r) { return SortValue::Number(r.affiliate); }},
+    // The prices sort as the texts they show.
+    {"List", "s50", R, [](const ItemRow& r) { return r.listPrice; },
+     [](const ItemRow& r) { return SortValue::Text(r.listPrice); }},
+    {"Amazon", "s50", R, [](const ItemRow& r) { return r.amazonPrice; },
+     [](const ItemRow& r) { return SortValue::Text(r.amazonPrice); }},
+    {"Save, %", "n-_7.2", R,
+     [](const ItemRow& r) { return Number(ShownSaving(r.listReal, r.amazonReal), "n-_7.2"); },
+     [](const ItemRow& r) { return SortValue::Number(ShownSaving(r.listReal, r.amazonReal)); }},
+    {"Free Shipping", "n3~Yes~B", C, [](const ItemRow& r) { return Flag(r.ship); },
+     [](const ItemRow& r) { return SortValue::Number(r.ship); }},
+};
+
+ItemRow RowOf(const data::GoodsRecord& goods, bool tagged) {
+    return ItemRow{goods.ID,
+                   goods.QUERY,
+                   tagged,
+                   goods.RANK,
+                   std::string(data::StringOf(goods.TITLE)),
+                   std::string(data::CStringOf(goods.KEYWORDS)),
+                   goods.ADS,
+                   goods.AFFILATIVE,
+                   std::string(data::CStringOf(goods.PRICELIST)),
+                   std::string(data::CStringOf(goods.AMAZONPRICE)),
+                   goods.PRICEREAL,
+                   goods.AMAZONREAL,
+                   goods.SHIP};
 }
 
 }  // namespace
 
+std::span<const ui::ColumnSpec<ItemRow>> ItemColumns() {
+    return kColumns;
+}
+
 void QueryItemList::SetUp(bool viewOnly) {
     viewOnly_ = viewOnly;
-    list_ = window_.Feq("?LIST");
-    browse_.SetList(list_);
+    list_.SetList(window_.Feq("?LIST"));
     // Until a header is clicked the rows stay in GOO:KeyQuery order.
-    browse_.SetSort(cell::kKeyOrder, false);
-    browse_.SetSortCell(cell::kAffiliate, cell::kAffiliateValue);
-    browse_.SetSortCell(cell::kShipping, cell::kShippingValue);
+    list_.SetSort(0, false);
     for (std::size_t i = 0; i < kTagCommands; ++i) buttons_[i] = window_.Feq(kTagCommandButtons[i]);
     view_ = window_.Feq("?VIEW");
     change_ = window_.Feq("?CHANGE");
@@ -68,31 +117,8 @@ void QueryItemList::Opened() {
     window_.Alert(ui::key::MouseRight);
 }
 
-const ui::ListRow* QueryItemList::RowAt(int row) const {
-    const ui::Control* list = window_.Find(list_);
-    if (!list || row < 1 || row > static_cast<int>(list->rows.size())) return nullptr;
-    return &list->rows[static_cast<std::size_t>(row) - 1];
-}
-
-std::string QueryItemList::CellAt(int row, int cellNo) const {
-    const ui::ListRow* r = RowAt(row);
-    if (!r || cellNo < 1 || cellNo > static_cast<int>(r->cells.size())) return {};
-    return r->cells[static_cast<std::size_t>(cellNo) - 1];
-}
-
-std::int32_t QueryItemList::IdAt(int row) const {
-    const std::string id = CellAt(row, cell::kId);
-    return id.empty() ? 0 : static_cast<std::int32_t>(std::stol(id));
-}
-
-int QueryItemList::RowOfId(std::int32_t id) const {
-    for (int row = 1; row <= Rows(); ++row)
-        if (IdAt(row) == id) return row;
-    return 0;
-}
-
 std::int32_t QueryItemList::CurrentId() const {
-    return IdAt(browse_.Current());
+    return list_.IdAt(list_.Browse().Current());
 }
 
 bool QueryItemList::ReadCurrent() {
@@ -102,40 +128,9 @@ bool QueryItemList::ReadCurrent() {
     return data::Access(TableId::Goods).TryFetch(data::GOO_KeyId) == ui::Benign;
 }
 
-ui::ListRow QueryItemList::RowFor(const data::GoodsRecord& goods, int order, bool tagged) const {
-    const std::int32_t id = goods.ID;
-    const double listPrice = goods.PRICEREAL;
-    const double amazonPrice = goods.AMAZONREAL;
-    auto number = [](double value, std::string_view picture) {
-        return runtime::FormatNumber(value, picture);
-    };
-    // The flag columns say "Yes" for a set flag, not the stored number in front of it.
-    auto flag = [](double value) { return std::string(value != 0 ? "Yes" : ""); };
-    return ui::ListRow{{
-        std::string(tagged ? kTaggedIcon : kUntaggedIcon),
-        number(goods.RANK, "n_10B"),
-        std::string(data::StringOf(goods.TITLE)),
-        std::string(data::CStringOf(goods.KEYWORDS)),
-        number(goods.ADS, "n_10"),
-        flag(goods.AFFILATIVE),
-        std::string(data::CStringOf(goods.PRICELIST)),
-        std::string(data::CStringOf(goods.AMAZONPRICE)),
-        number(ShownSaving(listPrice, amazonPrice), "n-_7.2"),
-        flag(goods.SHIP),
-        std::string(tagged ? kTagMark : ""),
-        runtime::Trimmed(number(listPrice, "n_14.2")),
-        runtime::Trimmed(number(amazonPrice, "n_14.2")),
-        std::to_string(id),
-        std::to_string(std::int32_t{goods.QUERY}),
-        KeyOrder(order),
-        std::to_string(std::int32_t{goods.AFFILATIVE}),
-        std::to_string(int{goods.SHIP}),
-    }};
-}
-
 void QueryItemList::Load(std::int32_t query) {
     query_ = query;
-    std::vector<ui::ListRow> rows;
+    std::vector<ItemRow> rows;
     data::TableManager& goods = data::Access(TableId::Goods);
     data::GoodsRecord& row = data::Dict().GOO;
     if (goods.UseFile() == ui::Benign) {
@@ -144,13 +139,12 @@ void QueryItemList::Load(std::int32_t query) {
         const std::unordered_set<std::int32_t> tagged = TaggedItems(query);
         if (goods.File().SetAt(data::GOO_KeyQuery) == store::NoError)
             while (goods.TryNext() == ui::Benign && row.QUERY == query)
-                rows.push_back(
-                    RowFor(row, static_cast<int>(rows.size()) + 1, tagged.contains(row.ID)));
+                rows.push_back(RowOf(row, tagged.contains(row.ID)));
     }
-    browse_.Show(std::move(rows), cell::kId);
+    list_.Show(std::move(rows));
     // An edit in progress outlasts a reload that keeps its item (the refresh after a saved
     // configuration); it ends with the item.
-    if (editId_ != 0 && RowOfId(editId_) == 0) EndEdit();
+    if (editId_ != 0 && list_.RowOfId(editId_) == 0) EndEdit();
     ApplyStates();
     if (!ReadCurrent()) goods.File().ClearBuffer();
 }
@@ -199,21 +193,11 @@ void QueryItemList::Run(TagCommand command) {
     }
 }
 
-void QueryItemList::ShowTag(int row, bool tagged) {
-    const ui::Control* list = window_.Find(list_);
-    if (!list || !RowAt(row)) return;
-    std::vector<ui::ListRow> rows = list->rows;
-    std::vector<std::string>& cells = rows[static_cast<std::size_t>(row) - 1].cells;
-    cells[cell::kTag - 1] = tagged ? kTaggedIcon : kUntaggedIcon;
-    cells[cell::kTagValue - 1] = tagged ? kTagMark : "";
-    window_.SetRows(list_, std::move(rows));
-    browse_.Select(row);
-}
-
 void QueryItemList::TagCurrent(TagCommand command) {
-    const int row = browse_.Current();
-    const std::int32_t id = IdAt(row);
-    if (id == 0) return;
+    const int row = list_.Browse().Current();
+    const ItemRow* item = list_.At(row);
+    if (!item) return;
+    const std::int32_t id = item->id;
     bool tagged = false;
     switch (command) {
         case TagCommand::TagOne:
@@ -225,10 +209,12 @@ void QueryItemList::TagCurrent(TagCommand command) {
             break;
         default:
             shell::ToggleTag(query_, id, "");
-            tagged = CellAt(row, cell::kTagValue).empty();
+            tagged = !item->tagged;
             break;
     }
-    ShowTag(row, tagged);
+    // The row shows its new tag without the list being read again.
+    list_.Change(row, [tagged](ItemRow& r) { r.tagged = tagged; });
+    list_.Browse().Select(row);
     ReadCurrent();
 }
 
@@ -241,7 +227,8 @@ void QueryItemList::TagAll(TagCommand command) {
         ui::WaitCursor wait;
         shell::OpenTagFile();
         std::vector<std::int32_t> ids;
-        for (int row = 1; row <= Rows(); ++row) ids.push_back(IdAt(row));
+        ids.reserve(static_cast<std::size_t>(Rows()));
+        for (int row = 1; row <= Rows(); ++row) ids.push_back(list_.IdAt(row));
         for (const std::int32_t id : ids) {
             CountRow();
             if (command == TagCommand::TagAll)
@@ -257,7 +244,7 @@ void QueryItemList::TagAll(TagCommand command) {
 }
 
 void QueryItemList::JumpToTagged(bool forward) {
-    const int current = browse_.Current();
+    const int current = list_.Browse().Current();
     int found = 0;
     {
         ui::WaitCursor wait;
@@ -265,7 +252,7 @@ void QueryItemList::JumpToTagged(bool forward) {
         const int step = forward ? 1 : -1;
         for (int row = current + step; current != 0 && row >= 1 && row <= Rows(); row += step) {
             CountRow();
-            if (shell::IsTagged(query_, IdAt(row)) == 1) {
+            if (shell::IsTagged(query_, list_.IdAt(row)) == 1) {
                 found = row;
                 break;
             }
@@ -273,28 +260,28 @@ void QueryItemList::JumpToTagged(bool forward) {
     }
     if (found == 0) {
         ui::Message(kNoMoreTagged, "", ui::Icon::Exclamation, ui::ButtonOk, ui::ButtonOk);
-        window_.Select(list_);
+        window_.Select(List());
         return;
     }
-    browse_.Select(found);
+    list_.Browse().Select(found);
     TakeNewSelection();
 }
 
 bool QueryItemList::Usable() const {
-    for (const ui::Control* c = window_.Find(list_); c;
+    for (const ui::Control* c = window_.Find(List()); c;
          c = c->parent != 0 ? window_.Find(c->parent) : nullptr)
         if (c->hide || c->disable) return false;
     return true;
 }
 
 bool QueryItemList::TakeClick(const runtime::Event& event) {
-    if (event.control != list_ || event.code != runtime::event::kAlertKey ||
+    if (event.control != List() || event.code != runtime::event::kAlertKey ||
         event.key != ui::key::MouseLeft)
         return false;
     if (event.row < 1 || event.row > Rows() || event.column != cell::kTag || !Usable())
         return false;
     if (viewOnly_) return false;
-    browse_.Select(event.row);
+    list_.Browse().Select(event.row);
     TakeNewSelection();
     TagCurrent(TagCommand::FlipOne);
     return true;
@@ -302,11 +289,11 @@ bool QueryItemList::TakeClick(const runtime::Event& event) {
 
 bool QueryItemList::TakeMenu(const runtime::Event& event, std::string_view application,
                              std::string_view procedure) {
-    if (event.control != list_) return false;
+    if (event.control != List()) return false;
     if (menu_.Take(event)) return true;
     if (event.code != runtime::event::kAlertKey || event.key != ui::key::MouseRight) return false;
-    if (event.row >= 1 && event.row <= Rows() && event.row != browse_.Current()) {
-        browse_.Select(event.row);
+    if (event.row >= 1 && event.row <= Rows() && event.row != list_.Browse().Current()) {
+        list_.Browse().Select(event.row);
         TakeNewSelection();
     }
     menu_.Clear();
@@ -322,19 +309,19 @@ bool QueryItemList::TakeMenu(const runtime::Event& event, std::string_view appli
             menu_.AddButton(window_, buttons_[i], true);  // the tag buttons never show
     }
     menu_.AddSeparator();
-    ui::AddListFormatItems(menu_, window_, list_, application, procedure);
-    menu_.Show(window_, list_);
+    ui::AddListFormatItems(menu_, window_, List(), application, procedure);
+    menu_.Show(window_, List());
     return true;
 }
 
 bool QueryItemList::SortBy(int column) {
-    if (!browse_.SortBy(column)) return false;
+    if (!list_.SortBy(column)) return false;
     ReadCurrent();
     return true;
 }
 
 bool QueryItemList::Navigate(int button) {
-    if (!browse_.Navigate(button)) return false;
+    if (!list_.Browse().Navigate(button)) return false;
     TakeNewSelection();
     return true;
 }
@@ -346,23 +333,23 @@ void QueryItemList::TakeNewSelection() {
 
 void QueryItemList::StartEdit() {
     if (viewOnly_) return;
-    const int row = browse_.Current();
-    const std::int32_t id = IdAt(row);
+    const int row = list_.Browse().Current();
+    const std::int32_t id = list_.IdAt(row);
     if (id == 0) return;
     editId_ = id;
     EditCell(row, cell::kTitle);
-    window_.Select(list_);
+    window_.Select(List());
 }
 
 void QueryItemList::EditCell(int row, int column) {
-    window_.Change(list_, [&](ui::Control& c) {
+    window_.Change(List(), [&](ui::Control& c) {
         c.editRow = row;
         c.editColumn = column;
     });
 }
 
 bool QueryItemList::TakeCellEdit(const runtime::Event& event) {
-    if (event.code != runtime::event::kCellEdited || event.control != list_) return false;
+    if (event.code != runtime::event::kCellEdited || event.control != List()) return false;
     const int column = event.column;
     if (editId_ == 0 || (column != cell::kTitle && column != cell::kKeywords)) {
         EndEdit();
@@ -372,9 +359,9 @@ bool QueryItemList::TakeCellEdit(const runtime::Event& event) {
         EndEdit();
         return true;
     }
-    WriteCell(column, window_.Screen(list_));
+    WriteCell(column, window_.Screen(List()));
     if (editId_ == 0) return true;  // the item is gone
-    const int row = RowOfId(editId_);
+    const int row = list_.RowOfId(editId_);
     if (event.key == ui::key::Tab && row != 0)
         EditCell(row, column == cell::kTitle ? cell::kKeywords : cell::kTitle);
     else
@@ -398,14 +385,10 @@ void QueryItemList::WriteCell(int column, std::string_view text) {
                          text.substr(0, std::min(text.size(), sizeof goods.KEYWORDS - 1)));
     if (manager.Update() != ui::Benign) return;
     // The row shows the stored text; the rest of the list is not read again.
-    const int row = RowOfId(editId_);
-    const ui::Control* list = window_.Find(list_);
-    if (row == 0 || !list) return;
-    std::vector<ui::ListRow> rows = list->rows;
-    std::vector<std::string>& cells = rows[static_cast<std::size_t>(row) - 1].cells;
-    cells[cell::kTitle - 1] = data::StringOf(goods.TITLE);
-    cells[cell::kKeywords - 1] = data::CStringOf(goods.KEYWORDS);
-    window_.SetRows(list_, std::move(rows));
+    list_.Change(list_.RowOfId(editId_), [&](ItemRow& r) {
+        r.title = data::StringOf(goods.TITLE);
+        r.keywords = data::CStringOf(goods.KEYWORDS);
+    });
 }
 
 void QueryItemList::EndEdit() {

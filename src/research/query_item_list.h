@@ -8,14 +8,16 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 
 #include "data/records.h"
 #include "platform/runtime/events.h"
-#include "platform/ui/browse_list.h"
+#include "platform/ui/column_table.h"
 #include "platform/ui/popup_actions.h"
+#include "platform/ui/typed_list.h"
 #include "platform/ui/window.h"
 
 namespace zem::research {
@@ -29,7 +31,7 @@ inline constexpr std::array<std::string_view, kTagCommands> kTagCommandButtons{
     "?TAGONE", "?UNTAGONE", "?FLIPONE", "?PREVTAG", "?TAGALL", "?UNTAGALL", "?FLIPALL", "?NEXTTAG",
 };
 
-// The list's cells, from 1: the ten shown columns, then the row's own values.
+// The list's columns, from 1.
 namespace item_cell {
 inline constexpr int kTag = 1;  // icon number: 1 blank, 2 check
 inline constexpr int kRank = 2;
@@ -41,16 +43,27 @@ inline constexpr int kList = 7;
 inline constexpr int kAmazon = 8;
 inline constexpr int kSaving = 9;
 inline constexpr int kShipping = 10;
-inline constexpr int kTagValue = 11;  // "*" or empty
-inline constexpr int kListReal = 12;
-inline constexpr int kAmazonReal = 13;
-inline constexpr int kId = 14;
-inline constexpr int kQuery = 15;
-inline constexpr int kKeyOrder = 16;  // the row's place in GOO:KeyQuery order
-// The flags' values, which their columns sort by: the cells show only "Yes".
-inline constexpr int kAffiliateValue = 17;
-inline constexpr int kShippingValue = 18;
 }  // namespace item_cell
+
+// One item of the list as read from its Goods row, with its tag as the list knows it.
+struct ItemRow {
+    std::int32_t id = 0;
+    std::int32_t query = 0;
+    bool tagged = false;
+    double rank = 0;
+    std::string title;
+    std::string keywords;
+    std::int32_t ads = 0;
+    std::int32_t affiliate = 0;
+    std::string listPrice;  // the prices as texts with their currency signs
+    std::string amazonPrice;
+    double listReal = 0;
+    double amazonReal = 0;
+    std::uint8_t ship = 0;
+};
+
+// The item list's columns, in the order of its layout.
+std::span<const ui::ColumnSpec<ItemRow>> ItemColumns();
 
 // The message of a jump that finds no tagged row.
 inline constexpr std::string_view kNoMoreTagged = "There are no more tagged records!";
@@ -101,8 +114,8 @@ class QueryItemList {
     void EndEdit();
     bool Editing() const { return editId_ != 0; }
 
-    int List() const { return list_; }
-    int Rows() const { return browse_.Rows(); }
+    int List() const { return list_.List(); }
+    int Rows() const { return list_.Rows(); }
     // The current row's GOO:ID; 0 when the list is empty.
     std::int32_t CurrentId() const;
     // Reads the current row's Goods row into the thread's Goods buffer; false when there is none
@@ -110,14 +123,7 @@ class QueryItemList {
     bool ReadCurrent();
 
   private:
-    const ui::ListRow* RowAt(int row) const;
-    std::string CellAt(int row, int cell) const;
-    std::int32_t IdAt(int row) const;
-    int RowOfId(std::int32_t id) const;
-    ui::ListRow RowFor(const data::GoodsRecord& goods, int order, bool tagged) const;
     void ApplyStates();
-    // Shows the row's tag, as its icon and its value, without reading the list anew.
-    void ShowTag(int row, bool tagged);
     void EditCell(int row, int column);
     // Writes an edited cell's text to the item's Goods row and shows what was stored.
     void WriteCell(int column, std::string_view text);
@@ -129,8 +135,7 @@ class QueryItemList {
     void CountRow();
 
     ui::Window& window_;
-    ui::BrowseList browse_{window_, 0};
-    int list_ = 0;
+    ui::TypedList<ItemRow> list_{window_, ItemColumns()};
     std::array<int, kTagCommands> buttons_{};
     int view_ = 0;
     int change_ = 0;

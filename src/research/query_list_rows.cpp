@@ -20,13 +20,6 @@ std::string Cut(std::string_view text, std::size_t length) {
     return std::string(text.substr(0, length));
 }
 
-// A number as ten digits, shifted so negative values sort before positive ones.
-std::string SortKey(std::int64_t value) {
-    std::string digits = std::to_string(value + 2'147'483'648LL);
-    if (digits.size() < 10) digits.insert(0, 10 - digits.size(), '0');
-    return digits;
-}
-
 struct Linked {
     std::string name;
     std::int32_t id = 0;
@@ -48,25 +41,33 @@ Linked NodeOf(std::int32_t node) {
     return {Cut(data::CStringOf(ano.NAME), kLinkedNameLength), ano.ID};
 }
 
-ui::ListRow RowOf(const data::QueriesRecord& que, std::size_t place) {
+QueryRow RowOf(const data::QueriesRecord& que) {
     const Linked catalog = CatalogOf(que.CATALOG);
     const Linked node = NodeOf(que.NODE);
-    return ui::ListRow{{
-        runtime::FormatDate(que.BUILDDATE, "@d17"),
-        runtime::FormatTime(que.BUILDTIME, "@T8"),
-        Cut(data::StringOf(que.NAME), kNameLength),
-        catalog.name,
-        node.name,
-        std::to_string(que.ID),
-        std::to_string(que.CATALOG),
-        std::to_string(que.NODE),
-        std::to_string(node.id),
-        std::to_string(catalog.id),
-        SortKey(static_cast<std::int64_t>(place)),
-        SortKey(que.BUILDDATE),
-        SortKey(que.BUILDTIME),
-    }};
+    return QueryRow{
+        que.ID,       que.BUILDDATE, que.BUILDTIME, Cut(data::StringOf(que.NAME), kNameLength),
+        catalog.name, node.name,     que.CATALOG,   que.NODE,
+        catalog.id,   node.id};
 }
+
+constexpr ui::ColumnAlign L = ui::ColumnAlign::Left;
+constexpr ui::ColumnAlign R = ui::ColumnAlign::Right;
+using ui::SortValue;
+
+const ui::ColumnSpec<QueryRow> kColumns[] = {
+    {"Build Date", "d17", R,
+     [](const QueryRow& r) { return runtime::FormatDate(r.buildDate, "@d17"); },
+     [](const QueryRow& r) { return SortValue::Number(r.buildDate); }},
+    {"Build Time", "T8", R,
+     [](const QueryRow& r) { return runtime::FormatTime(r.buildTime, "@T8"); },
+     [](const QueryRow& r) { return SortValue::Number(r.buildTime); }},
+    {"Name", "s120", L, [](const QueryRow& r) { return r.name; },
+     [](const QueryRow& r) { return SortValue::Text(r.name); }},
+    {"Catalog", "s255", L, [](const QueryRow& r) { return r.catalogName; },
+     [](const QueryRow& r) { return SortValue::Text(r.catalogName); }},
+    {"Node", "s255", L, [](const QueryRow& r) { return r.nodeName; },
+     [](const QueryRow& r) { return SortValue::Text(r.nodeName); }},
+};
 
 std::size_t KeyOf(QueryOrder order) {
     switch (order) {
@@ -96,10 +97,14 @@ void SetLink(QueryOrder order, data::QueriesRecord& que, std::int32_t value) {
 
 }  // namespace
 
-std::vector<ui::ListRow> LoadQueryRows(QueryOrder order) {
+std::span<const ui::ColumnSpec<QueryRow>> QueryColumns() {
+    return kColumns;
+}
+
+std::vector<QueryRow> LoadQueryRows(QueryOrder order) {
     data::Dictionary& d = data::Dict();
     data::TableManager& queries = data::Access(TableId::Queries);
-    std::vector<ui::ListRow> rows;
+    std::vector<QueryRow> rows;
     if (queries.UseFile() != ui::Benign) return rows;
     data::Access(TableId::aCatalogs).UseFile();
     data::Access(TableId::aNodes).UseFile();
@@ -119,7 +124,7 @@ std::vector<ui::ListRow> LoadQueryRows(QueryOrder order) {
     }
     while (queries.TryNext() == ui::Benign) {
         if (range && LinkOf(order, d.QUE) != *range) break;
-        rows.push_back(RowOf(d.QUE, rows.size()));
+        rows.push_back(RowOf(d.QUE));
     }
     return rows;
 }

@@ -17,6 +17,7 @@
 #include "platform/ui/list_format.h"
 #include "shell/form_manager.h"
 #include "shell/japanese_mode.h"
+#include "shell/sites_list.h"
 #include "shell/update_site.h"
 #include "shell/window_counters.h"
 
@@ -33,11 +34,6 @@ constexpr const char* kJapanActive =
     "Inconsistent localization. Please, deactivate \"Amazon JP\" !";
 constexpr const char* kOthersActive =
     "Inconsistent localization. Please, deactivate all Amazon sites!";
-
-// The Sites list's columns, from 1.
-constexpr int kStatusColumn = 1;
-constexpr int kNameColumn = 2;
-constexpr int kAffiliateColumn = 3;
 
 constexpr int kChangeButton = 3002;  // the frame's navigation button "Edit This Record"
 
@@ -94,7 +90,7 @@ class SysInfoForm final : public FormManager {
             for (int feq : {browsers_, toggle_, change_}) window_.SetDisable(feq, true);
         }
         window_.Alert(ui::key::MouseLeft);
-        RestoreSort();
+        sites_.RestoreSort();
         LoadSites();
         RestorePlacement(kProcedure);
         EnableByBoxes();
@@ -156,9 +152,9 @@ class SysInfoForm final : public FormManager {
     ui::Level TakeFieldEvent() override {
         const runtime::Event& e = Event();
         if (e.control == list_ && e.code == ev::kAlertKey && e.key == ui::key::MouseLeft &&
-            e.column == kStatusColumn && e.row > 0)
+            e.column == site_column::kStatus && e.row > 0)
             ClickStatus(e.row);
-        if (e.control == list_ && e.code == ev::kHeaderPressed) SortBy(e.column);
+        if (e.control == list_ && e.code == ev::kHeaderPressed) sites_.SortBy(e.column);
         return ui::Benign;
     }
 
@@ -196,7 +192,7 @@ class SysInfoForm final : public FormManager {
             data::Relate(TableId::Sysinfo).Close();
         }
         if (Opened) {
-            SaveSort();
+            sites_.SaveSort();
             ui::SaveListFormat(window_, list_, "zembrola", kProcedure);
             SavePlacement(kProcedure);
         }
@@ -221,6 +217,7 @@ class SysInfoForm final : public FormManager {
         autoload_ = f("?SYS:AUTOLOADBRANDS");
         level_ = f("?SYS:CATALOGLEVEL");
         list_ = f("?LIST");
+        sites_.SetList(list_);
         option_ = f("?ST::SHOWACTIVE");
         toggle_ = f("?TOGGLEACTIVE");
         change_ = f("?CHANGE");
@@ -323,75 +320,8 @@ class SysInfoForm final : public FormManager {
         return ui::Notify;
     }
 
-    // The Sites list: by name (or the column the user sorted by), active or inactive stores.
-    struct SiteRow {
-        std::int32_t id;
-        bool active;
-        std::string name;
-        std::string affiliate;
-    };
-
-    void LoadSites(std::int32_t keep = 0) {
-        if (keep == 0) keep = CurrentSiteId();
-        data::TableManager& sites = data::Access(TableId::Sites);
-        data::SitesRecord& sit = data::Dict().SIT;
-        const data::SitesRecord saved = sit;
-        sites_.clear();
-        sites.UseFile();
-        sites.File().Set(data::SIT_KeyName);
-        const bool wantActive = showActive_ == "A";
-        while (sites.TryNext() == ui::Benign)
-            if ((sit.ISACTIVE != 0) == wantActive)
-                sites_.push_back({sit.ID, sit.ISACTIVE != 0, Trim(sit.NAME, sizeof sit.NAME),
-                                  Trim(sit.AFFILATEID, sizeof sit.AFFILATEID)});
-        sit = saved;
-        if (sortColumn_ == kAffiliateColumn)
-            std::stable_sort(sites_.begin(), sites_.end(), [](const SiteRow& a, const SiteRow& b) {
-                return a.affiliate < b.affiliate;
-            });
-        if (sortDescending_) std::reverse(sites_.begin(), sites_.end());
-        std::vector<ui::ListRow> rows;
-        int selected = sites_.empty() ? 0 : 1;
-        for (std::size_t i = 0; i < sites_.size(); ++i) {
-            rows.push_back(
-                ui::ListRow{{sites_[i].active ? "1" : "2", sites_[i].name, sites_[i].affiliate}});
-            if (sites_[i].id == keep) selected = static_cast<int>(i) + 1;
-        }
-        window_.SetRows(list_, std::move(rows));
-        window_.SetSelected(list_, selected);
-    }
-
-    std::int32_t CurrentSiteId() const {
-        const int row = window_.Selected(list_);
-        if (row < 1 || row > static_cast<int>(sites_.size())) return 0;
-        return sites_[static_cast<std::size_t>(row) - 1].id;
-    }
-
-    // Reads the store of a list row into the Sites buffer.
-    bool FetchRow(int row) {
-        if (row < 1 || row > static_cast<int>(sites_.size())) return false;
-        data::Dict().SIT.ID = sites_[static_cast<std::size_t>(row) - 1].id;
-        return data::Access(TableId::Sites).TryFetch(data::SIT_KeyId) == ui::Benign;
-    }
-
-    void SortBy(int column) {
-        if (column != kNameColumn && column != kAffiliateColumn) return;
-        sortDescending_ = column == sortColumn_ && !sortDescending_;
-        sortColumn_ = column;
-        LoadSites();
-    }
-
-    void RestoreSort() {
-        const auto column = ui::IniManager::Global().Fetch(kProcedure, "SortColumn");
-        const auto order = ui::IniManager::Global().Fetch(kProcedure, "SortDescending");
-        if (column == "3") sortColumn_ = kAffiliateColumn;
-        sortDescending_ = order == "1";
-    }
-
-    void SaveSort() {
-        ui::IniManager::Global().Update(kProcedure, "SortColumn", std::to_string(sortColumn_));
-        ui::IniManager::Global().Update(kProcedure, "SortDescending", sortDescending_ ? "1" : "0");
-    }
+    void LoadSites(std::int32_t keep = 0) { sites_.Load(showActive_ == "A", keep); }
+    bool FetchRow(int row) const { return sites_.FetchRow(row); }
 
     void ShowActiveChanged() {
         window_.Update(option_);
@@ -502,9 +432,7 @@ class SysInfoForm final : public FormManager {
 
     std::string showActive_ = "A";
     std::vector<std::int32_t> browserIds_;
-    std::vector<SiteRow> sites_;
-    int sortColumn_ = kNameColumn;
-    bool sortDescending_ = false;
+    SitesList sites_{window_, kProcedure};
     bool tablesOpen_ = false;
     bool inTransaction_ = false;
     int userAgent_ = 0, browsers_ = 0, proxyPrompt_ = 0, proxy_ = 0, group_ = 0, user_ = 0,

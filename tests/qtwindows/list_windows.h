@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -87,6 +90,35 @@ class ListWindowsTest : public ProgramWindowsTest {
             }
         });
         return rect;
+    }
+    // Where a cell's text shows: the first and last pixel columns (from the cell's left edge)
+    // that stand out from the cell's background, and the cell's width; {-1, -1} when none does.
+    struct Ink {
+        int left = -1, right = -1, width = 0;
+    };
+    Ink InkOf(ui::WindowId w, std::string_view use, int r, int c) {
+        const QRect cell = CellRect(w, use, r, c);
+        Ink ink;
+        ink.width = cell.width();
+        WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            if (!list || cell.isEmpty()) return;
+            const QImage image = list->viewport()->grab(cell).toImage();
+            std::map<QRgb, int> counts;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) ++counts[image.pixel(x, y)];
+            const QRgb background =
+                std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                    return a.second < b.second;
+                })->first;
+            for (int x = 0; x < image.width(); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (std::abs(qGray(image.pixel(x, y)) - qGray(background)) > 60) {
+                        if (ink.left < 0) ink.left = x;
+                        ink.right = x;
+                    }
+        });
+        return ink;
     }
     QPoint CellPoint(ui::WindowId w, std::string_view use, int r, int c) {
         return CellRect(w, use, r, c).center();

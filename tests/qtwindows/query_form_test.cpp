@@ -23,6 +23,7 @@
 #include "menu_pixels.h"
 #include "message_boxes.h"
 #include "platform/ui/ini_manager.h"
+#include "platform/ui/qt/list_header.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/win/owner_draw.h"
 #include "research/query_items.h"
@@ -508,6 +509,88 @@ TEST_F(QueryFormWindows, AHeaderSortsItsColumnNumbersAndFlagsByValue) {
         EXPECT_TRUE(Eventually([&] { return Titles(form) == c.descending; }))
             << Titles(form).front().toStdString();
     }
+    ASSERT_TRUE(Click(form, "?CANCEL"));
+    EXPECT_TRUE(WaitForClose(form));
+}
+
+// Numbers and flags stand where the list's format puts them, the price columns under one
+// common header, and the header shows which column sorts and which way.
+TEST_F(QueryFormWindows, ColumnsAlignAsTheirFormatSaysUnderTheirHeadersAndTheSortShows) {
+    const ui::WindowId form = OpenForm();
+    ASSERT_NE(form, 0u);
+    ASSERT_TRUE(ClickHeader(form, kList, column::kTitle));  // Alpha, Beta, Delta, Epsilon, Gamma
+    ASSERT_TRUE(Eventually([&] { return Titles(form).back() == "Gamma camera"; }));
+    // Gamma (not the current row): rank 7, affiliate, no list price, so "Save, %" 0.00.
+    const int gamma = 4;
+    enum class Side { Left, Center, Right };
+    struct Case {
+        int column;
+        Side side;
+    };
+    for (const Case& c : {Case{column::kRank, Side::Right}, Case{column::kTitle, Side::Left},
+                          Case{column::kAds, Side::Right}, Case{column::kAffiliate, Side::Center},
+                          Case{7, Side::Right}, Case{column::kSaving, Side::Right}}) {
+        SCOPED_TRACE(Headers(form, kList).at(static_cast<std::size_t>(c.column)).toStdString());
+        const Ink ink = InkOf(form, kList, gamma, c.column);
+        ASSERT_GE(ink.left, 0) << "the cell shows nothing";
+        const int before = ink.left, after = ink.width - 1 - ink.right;
+        switch (c.side) {
+            case Side::Left:
+                EXPECT_LT(before, after);
+                EXPECT_LE(before, 8);
+                break;
+            case Side::Right:
+                EXPECT_LT(after, before);
+                EXPECT_LE(after, 8);
+                break;
+            case Side::Center:
+                EXPECT_LE(std::abs(before - after), 2) << before << " | " << after;
+                break;
+        }
+    }
+    // "Prices" stands over List, Amazon and "Save, %", in a band above their own headers.
+    WithWidget(form, kList, [&](QWidget* widget) {
+        auto* list = qobject_cast<QTreeWidget*>(widget);
+        auto* header = dynamic_cast<ui::qt::ListHeader*>(list->header());
+        ASSERT_TRUE(header);
+        const QRect prices = header->GroupRect("Prices");
+        ASSERT_FALSE(prices.isEmpty());
+        EXPECT_EQ(prices.left(), header->sectionViewportPosition(6));
+        EXPECT_EQ(prices.right(), header->sectionViewportPosition(8) + header->sectionSize(8) - 1);
+        EXPECT_LE(prices.bottom(), header->height() / 2);
+        const QImage band = header->viewport()->grab(prices).toImage();
+        auto inked = [](const QImage& image) {
+            int dark = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 100) ++dark;
+            return dark;
+        };
+        EXPECT_GT(inked(band), 10) << "no caption over the prices";
+        EXPECT_EQ(header->Groups().at(column::kTitle), "");
+    });
+    // The sort column and its direction, as each click leaves them.
+    auto sortShown = [&] {
+        std::pair<int, Qt::SortOrder> shown{-1, Qt::AscendingOrder};
+        WithWidget(form, kList, [&](QWidget* widget) {
+            QHeaderView* header = qobject_cast<QTreeWidget*>(widget)->header();
+            if (header->isSortIndicatorShown())
+                shown = {header->sortIndicatorSection(), header->sortIndicatorOrder()};
+        });
+        return shown;
+    };
+    EXPECT_EQ(sortShown(), std::make_pair(column::kTitle, Qt::AscendingOrder));
+    EXPECT_TRUE(Shot(form, "query_form_columns"));
+    ASSERT_TRUE(ClickHeader(form, kList, column::kRank));
+    EXPECT_TRUE(Eventually(
+        [&] { return sortShown() == std::make_pair(column::kRank, Qt::AscendingOrder); }));
+    ASSERT_TRUE(ClickHeader(form, kList, column::kRank));
+    EXPECT_TRUE(Eventually(
+        [&] { return sortShown() == std::make_pair(column::kRank, Qt::DescendingOrder); }));
+    ASSERT_TRUE(ClickHeader(form, kList, column::kSaving));
+    EXPECT_TRUE(Eventually(
+        [&] { return sortShown() == std::make_pair(column::kSaving, Qt::AscendingOrder); }));
+    EXPECT_TRUE(Shot(form, "query_form_sorted_saving"));
     ASSERT_TRUE(Click(form, "?CANCEL"));
     EXPECT_TRUE(WaitForClose(form));
 }

@@ -16,6 +16,7 @@
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/input.h"
 #include "shell/frame_fixture.h"
+#include "support/column_table_check.h"
 
 namespace zem::test {
 namespace {
@@ -203,6 +204,12 @@ TEST_F(BrowseCatalogsTest, TheListsMenuRestoresTheLayoutsColumnsAndSelects) {
     // The widths the user gave the columns are gone: the layout's were kept as the format.
     EXPECT_EQ(ui::IniManager::Global().Fetch("ListFormat zembrola.BrowseCatalogs", "?BROWSE:1"),
               std::to_string(layout.at(0)) + "," + std::to_string(layout.at(1)));
+}
+
+// The list is filled through its column table: the layout shows the same columns.
+TEST(CatalogListLayoutTest, TheListsLayoutHoldsItsColumnTable) {
+    ExpectLayoutColumns("zembrola$zembr011", "P1$QUICKWINDOW", "?BROWSE:1",
+                        research::CatalogColumns());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // configured proxy for the tests that load items. This thread keeps a dictionary of its own to
 // seed rows and read them back.
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <atomic>
 #include <chrono>
@@ -246,10 +247,28 @@ class QueryFormTest : public FrameTest {
                 cells.push_back(row.cells.at(static_cast<std::size_t>(cell) - 1));
         return cells;
     }
+    // The items the list shows, from the top, known by their titles among the stored items,
+    // the seeded query's first (a title shared by several items stands for them in their key
+    // order).
     std::vector<std::int32_t> ListedIds(ui::WindowId w) const {
+        std::vector<StoredItem> stored = StoredItems();
+        data::TableManager& goods = data::Access(TableId::Goods);
+        data::GoodsRecord& row = data::Dict().GOO;
+        goods.File().Set(data::GOO_KeyQuery);
+        while (goods.TryNext() == ui::Benign)
+            if (row.QUERY != kQuery)
+                stored.push_back({row.ID, std::string(data::StringOf(row.TITLE)), {}, 0, 0});
         std::vector<std::int32_t> ids;
-        for (const std::string& id : Column(w, research::item_cell::kId))
-            ids.push_back(std::stoi(id));
+        for (const std::string& title : Column(w, research::item_cell::kTitle)) {
+            const auto item = std::find_if(stored.begin(), stored.end(),
+                                           [&](const StoredItem& s) { return s.title == title; });
+            if (item == stored.end()) {
+                ADD_FAILURE() << "no stored item is titled " << title;
+                continue;
+            }
+            ids.push_back(item->id);
+            stored.erase(item);
+        }
         return ids;
     }
     // The list's pop-up menu, opened with the right button on a row (0: below the rows), as

@@ -11,6 +11,7 @@
 #include "platform/ui/layout.h"
 #include "platform/ui/resources.h"
 #include "research/query_item_list.h"
+#include "support/column_table_check.h"
 
 namespace zem::test {
 namespace {
@@ -88,6 +89,19 @@ TEST(QueryFormLayoutTest, TheItemListHasItsTenColumnsAndTheTagIcons) {
                                         "Amazon", "Save, %", "Free Shipping"}));
     EXPECT_TRUE(list->columns[0].icon);
     EXPECT_EQ(list->icons, (std::vector<std::string>{"~BLANK.ICO", "~CHECK.ICO"}));
+    // The three price columns share the header "Prices"; the others stand alone.
+    std::vector<std::string> groups;
+    for (const ui::ListColumn& column : list->columns) groups.push_back(column.group);
+    EXPECT_EQ(groups,
+              (std::vector<std::string>{"", "", "", "", "", "", "Prices", "Prices", "Prices", ""}));
+}
+
+// The list is filled through its column table: the layout shows the same columns.
+TEST(QueryFormLayoutTest, TheItemListsLayoutHoldsItsColumnTable) {
+    const ui::WindowLayout form = Form();
+    const ui::Control* list = Find(form, "?LIST");
+    ASSERT_TRUE(list);
+    ExpectColumnsOf(*list, research::ItemColumns());
 }
 
 TEST(QueryFormLayoutTest, TheClearingWindowShowsOnlyItsText) {

@@ -7,20 +7,24 @@
 #include <vector>
 
 #include "querylist_fixture.h"
+#include "support/column_table_check.h"
 
 namespace zem::test {
 namespace {
 
 using research::LoadQueryRows;
 using research::QueryOrder;
-namespace cell = research::query_cell;
 
 class QueryRowsTest : public QueryListTest {
   protected:
-    static std::vector<std::string> NamesOf(const std::vector<ui::ListRow>& rows) {
+    static std::vector<std::string> NamesOf(const std::vector<research::QueryRow>& rows) {
         std::vector<std::string> names;
-        for (const ui::ListRow& row : rows) names.push_back(row.cells.at(cell::kName - 1));
+        for (const research::QueryRow& row : rows) names.push_back(row.name);
         return names;
+    }
+    // What the list shows of a row, column by column.
+    static std::vector<std::string> Shown(const research::QueryRow& row) {
+        return ui::CellsOf(research::QueryColumns(), row).cells;
     }
 };
 
@@ -59,30 +63,22 @@ TEST_F(QueryRowsTest, EachOrderShowsItsRowsAndTheRangedOnesFollowThePickedRow) {
 }
 
 TEST_F(QueryRowsTest, RowsShowDateTimeAndTheLinkedNamesAndCarryTheirIds) {
-    const std::vector<ui::ListRow> rows = LoadQueryRows(QueryOrder::ByName);
+    const std::vector<research::QueryRow> rows = LoadQueryRows(QueryOrder::ByName);
     ASSERT_EQ(rows.size(), 5u);
     // cameras, and Lost links whose catalog and node are gone.
-    EXPECT_EQ(rows[0].cells,
-              (std::vector<std::string>{
-                  "October 31, 2008", "9:30:00 AM", "cameras", "Electronics", "Electronics", "2",
-                  "4", "6", "6", "4", rows[0].cells.at(cell::kKeyOrder - 1),
-                  rows[0].cells.at(cell::kDateOrder - 1), rows[0].cells.at(cell::kTimeOrder - 1)}));
-    EXPECT_EQ(rows[3].cells.at(cell::kName - 1), "Lost links");
-    EXPECT_EQ(rows[3].cells.at(cell::kCatalogName - 1), "");
-    EXPECT_EQ(rows[3].cells.at(cell::kNodeName - 1), "");
-    EXPECT_EQ(rows[3].cells.at(cell::kCatalog - 1), "99");
-    EXPECT_EQ(rows[3].cells.at(cell::kCatalogId - 1), "0");
-    EXPECT_EQ(rows[3].cells.at(cell::kNode - 1), "98");
-    EXPECT_EQ(rows[3].cells.at(cell::kNodeId - 1), "0");
-    // The hidden order cells compare as text the way their values compare as numbers.
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        EXPECT_LT(rows[i - 1].cells.at(cell::kKeyOrder - 1), rows[i].cells.at(cell::kKeyOrder - 1));
-    const std::vector<ui::ListRow> byDate = LoadQueryRows(QueryOrder::ByDate);
-    for (std::size_t i = 1; i < byDate.size(); ++i)
-        EXPECT_LE(byDate[i - 1].cells.at(cell::kDateOrder - 1),
-                  byDate[i].cells.at(cell::kDateOrder - 1));
-    EXPECT_LT(byDate[3].cells.at(cell::kTimeOrder - 1), byDate[4].cells.at(cell::kTimeOrder - 1))
-        << "8:15 before 9:30 on the same day";
+    EXPECT_EQ(Shown(rows[0]), (std::vector<std::string>{"October 31, 2008", "9:30:00 AM", "cameras",
+                                                        "Electronics", "Electronics"}));
+    EXPECT_EQ(rows[0].id, 2);
+    EXPECT_EQ(rows[0].catalog, 4);
+    EXPECT_EQ(rows[0].node, 6);
+    EXPECT_EQ(rows[0].nodeId, 6);
+    EXPECT_EQ(rows[0].catalogId, 4);
+    EXPECT_EQ(Shown(rows[3]), (std::vector<std::string>{Shown(rows[3])[0], Shown(rows[3])[1],
+                                                        "Lost links", "", ""}));
+    EXPECT_EQ(rows[3].catalog, 99);
+    EXPECT_EQ(rows[3].catalogId, 0);
+    EXPECT_EQ(rows[3].node, 98);
+    EXPECT_EQ(rows[3].nodeId, 0);
 }
 
 TEST_F(QueryRowsTest, LongNamesAreCutToTheirColumnsAndEmptyDatesShowNothing) {
@@ -92,11 +88,15 @@ TEST_F(QueryRowsTest, LongNamesAreCutToTheirColumnsAndEmptyDatesShowNothing) {
     que.ID = 7;
     std::memset(que.NAME, 'x', sizeof que.NAME);
     ASSERT_EQ(table.Insert(), ui::Benign);
-    const std::vector<ui::ListRow> rows = LoadQueryRows(QueryOrder::ByDate);
+    const std::vector<research::QueryRow> rows = LoadQueryRows(QueryOrder::ByDate);
     ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows[0].cells.at(cell::kName - 1), std::string(120, 'x'));
-    EXPECT_EQ(rows[0].cells.at(cell::kBuildDate - 1), "");
-    EXPECT_EQ(rows[0].cells.at(cell::kBuildTime - 1), "");
+    EXPECT_EQ(Shown(rows[0]), (std::vector<std::string>{"", "", std::string(120, 'x'), "", ""}));
+}
+
+// The list is filled through its column table: the layout shows the same columns.
+TEST(QueryListLayoutTest, TheListsLayoutHoldsItsColumnTable) {
+    ExpectLayoutColumns("zembrola$zembr025", "P1$QUICKWINDOW", "?BROWSE:1",
+                        research::QueryColumns());
 }
 
 }  // namespace

@@ -13,7 +13,9 @@
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/input.h"
 #include "shell/main_frame.h"
+#include "shell/sites_list.h"
 #include "shell/window_counters.h"
+#include "support/column_table_check.h"
 
 namespace zem::test {
 namespace {
@@ -383,6 +385,11 @@ TEST_F(ConfigureTest, TheSitesListKeepsItsColumnWidths) {
     EXPECT_EQ(columns[1].width, 150);
     EXPECT_EQ(columns[2].width, 120);
     Finish(window, "?CANCEL");
+}
+
+// The Sites list is filled through its column table: the layout shows the same columns.
+TEST(SitesListLayoutTest, TheListsLayoutHoldsItsColumnTable) {
+    ExpectLayoutColumns("zembrola$zembr007", "P1$QUICKWINDOW", "?LIST", shell::SiteColumns());
 }
 
 }  // namespace

@@ -71,6 +71,9 @@ struct Font {
     friend bool operator==(const Font&, const Font&) = default;
 };
 
+// Where a list column's cells stand in their room.
+enum class ColumnAlign : unsigned char { Left, Center, Right };
+
 struct ListColumn {
     std::string header;
     int width = 0;
@@ -80,6 +83,10 @@ struct ListColumn {
     // The column shares the room the list has beyond the other columns' widths, so a list that
     // grows gives it more; the others keep their widths.
     bool stretch = false;
+    ColumnAlign align = ColumnAlign::Left;
+    // A header the column shares with its neighbours of the same group ("Prices" over three
+    // price columns); empty for none.
+    std::string group;
     friend bool operator==(const ListColumn&, const ListColumn&) = default;
 };
 
@@ -174,6 +181,10 @@ struct Control {
     // comes back as a cell-edited event; the cell stays open until the window moves or ends it.
     int editRow = 0;
     int editColumn = 0;
+    // Lists: the column the rows are sorted by, from 1, as the header shows it (0: an order
+    // no column shows).
+    int sortColumn = 0;
+    bool sortDescending = false;
 
     friend bool operator==(const Control&, const Control&) = default;
 };

@@ -42,6 +42,14 @@ int Number(const json& object, const char* key, int fallback = 0) {
     return IntOf(*it, key);
 }
 
+// A column's alignment as list formats write it: "L" (or none) left, "C" centred, "R" right.
+ColumnAlign AlignOf(std::string_view text) {
+    if (text.empty() || text == "L") return ColumnAlign::Left;
+    if (text == "C") return ColumnAlign::Center;
+    if (text == "R") return ColumnAlign::Right;
+    throw LayoutError{"\"align\" is not L, C or R"};
+}
+
 bool Flag(const json& object, const char* key) {
     const auto it = object.find(key);
     if (it == object.end()) return false;
@@ -138,6 +146,8 @@ class ControlReader {
                                   true, Text(col, "picture")};
                 if (col.contains("sortable")) column.sortable = Flag(col, "sortable");
                 column.stretch = Flag(col, "stretch");
+                column.align = AlignOf(Text(col, "align"));
+                column.group = Text(col, "group");
                 c.columns.push_back(std::move(column));
             }
         }

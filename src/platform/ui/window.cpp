@@ -219,6 +219,38 @@ void Window::SetRows(int feq, std::vector<ListRow> rows) {
     c->selected = selected;
     Show(*c);
 }
+void Window::ReorderRows(int feq, const std::vector<std::size_t>& order, int sortColumn,
+                         bool descending) {
+    Control* c = Mutable(feq);
+    if (!c || order.size() != c->rows.size()) return;
+    std::vector<ListRow> rows;
+    rows.reserve(order.size());
+    int selected = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        rows.push_back(std::move(c->rows[order[i]]));
+        if (static_cast<int>(order[i]) + 1 == c->selected) selected = static_cast<int>(i) + 1;
+    }
+    c->rows = std::move(rows);
+    c->selected = selected;
+    c->sortColumn = sortColumn;
+    c->sortDescending = descending;
+    Show(*c);
+}
+void Window::SetRow(int feq, int row, ListRow cells) {
+    Control* c = Mutable(feq);
+    if (!c || row < 1 || row > static_cast<int>(c->rows.size())) return;
+    ListRow& at = c->rows[static_cast<std::size_t>(row) - 1];
+    if (at == cells) return;
+    at = std::move(cells);
+    Show(*c);
+}
+void Window::SetSortShown(int feq, int sortColumn, bool descending) {
+    Control* c = Mutable(feq);
+    if (!c || (c->sortColumn == sortColumn && c->sortDescending == descending)) return;
+    c->sortColumn = sortColumn;
+    c->sortDescending = descending;
+    Show(*c);
+}
 void Window::SetSkip(int feq, bool skip) {
     Change(feq, [&](Control& c) { c.skip = skip; });
 }

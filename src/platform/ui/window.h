@@ -69,6 +69,15 @@ class Window {
     void SetScreen(int feq, std::string_view screen);
     void SetSelected(int feq, int selected);
     void SetRows(int feq, std::vector<ListRow> rows);
+    // Puts a list's rows in a new order without copying them: row i of the list becomes the
+    // row that stood at order[i] (from 0); order must name every row once. The header shows
+    // the sort column (from 1, 0 none) and its direction; the selection stays on its row.
+    void ReorderRows(int feq, const std::vector<std::size_t>& order, int sortColumn,
+                     bool descending);
+    // Replaces one row (from 1) of a list.
+    void SetRow(int feq, int row, ListRow cells);
+    // The sort column (from 1, 0 none) and direction the list's header shows.
+    void SetSortShown(int feq, int sortColumn, bool descending);
     void SetSkip(int feq, bool skip);
     std::string Screen(int feq) const;
     int Selected(int feq) const;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ui/qt/list_header.h"
 #include "platform/ui/qt/owned.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/ui/qt/text_codec.h"
@@ -117,6 +118,23 @@ void ApplyColumns(QTreeWidget* list, const Control& model, int charset) {
     }
     list->setHeaderLabels(headers);
     list->setHeaderHidden(!anyHeader);
+    if (auto* header = dynamic_cast<ListHeader*>(list->header())) {
+        QStringList groups;
+        for (const ListColumn& column : model.columns) groups << Decode(column.group, charset);
+        header->SetGroups(groups);
+    }
+}
+
+Qt::Alignment AlignmentOf(ColumnAlign align) {
+    switch (align) {
+        case ColumnAlign::Center:
+            return Qt::AlignHCenter | Qt::AlignVCenter;
+        case ColumnAlign::Right:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case ColumnAlign::Left:
+            break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
 // The control's icons, by number from 1, looked up once for all rows.
@@ -172,6 +190,9 @@ void FillCell(QTreeWidgetItem* item, int column, const Control& model, const std
     if (!iconColumn) {
         text = Decode(cell, charset);
         item->setText(column, text);
+        if (column < static_cast<int>(model.columns.size()))
+            item->setTextAlignment(
+                column, AlignmentOf(model.columns[static_cast<std::size_t>(column)].align));
         return;
     }
     // An icon cell holds the icon's number in the control's icon list, from 1.
@@ -268,6 +289,7 @@ void ApplySelection(QTreeWidget* list, ControlView& control) {
 QTreeWidget* MakeListWidget(QWidget* parent, ControlKind kind) {
     QTreeWidget* list =
         kind == ControlKind::Tree ? MakeChild<TreeWidget>(parent) : MakeChild<QTreeWidget>(parent);
+    list->setHeader(MakeChild<ListHeader>(list));
     list->setRootIsDecorated(kind == ControlKind::Tree);
     // The window expands and contracts its entries; a double click is the window's to handle.
     list->setExpandsOnDoubleClick(false);
@@ -289,6 +311,9 @@ void ApplyList(QTreeWidget* list, ControlView& control, const Control* before, i
                              before->columns != model.columns || before->icons != model.icons;
     if (rowsChanged) ApplyWidths(list, model, FillRows(list, control, charset));
     if (rowsChanged || before->selected != model.selected) ApplySelection(list, control);
+    if (!before || before->sortColumn != model.sortColumn ||
+        before->sortDescending != model.sortDescending || before->columns != model.columns)
+        ApplySortShown(list->header(), model);
 }
 
 int RowOf(const QTreeWidgetItem* item) {
