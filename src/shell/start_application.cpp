@@ -1,7 +1,9 @@
 #include "shell/start_application.h"
 
+#include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <system_error>
 
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
@@ -65,8 +67,12 @@ int RunApplication() {
     ui::IniManager::Global().Init(kIniFileName);
     Step("ini");
 
+    // By its full name, so every message about it says where it is.
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::absolute(kDataFileName, ec);
+    if (ec) path = kDataFileName;
     store::OpenStatus status;
-    auto file = data::OpenZembrolaFile(kDataFileName, status);
+    auto file = data::OpenZembrolaFile(path, status);
     if (!file) {
         std::cerr << "Zembrola: " << status.text << "\n" << status.detail;
         ui::Message(status.text, "Error", ui::Icon::Hand);
