@@ -14,6 +14,7 @@
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/translator.h"
 #include "platform/win/system_parameters.h"
+#include "shell/instance_lock.h"
 #include "shell/japanese_mode.h"
 #include "shell/main_frame.h"
 
@@ -71,6 +72,16 @@ int RunApplication() {
     std::error_code ec;
     std::filesystem::path path = std::filesystem::absolute(kDataFileName, ec);
     if (ec) path = kDataFileName;
+    const InstanceLock instance(".");
+    if (instance.HeldElsewhere()) {
+        const std::string text = "Zembrola is already running with the data directory " +
+                                 path.parent_path().string() +
+                                 ". Use its windows, or end it before starting Zembrola again.";
+        std::cerr << "Zembrola: " << text << "\n";
+        ui::Message(text, "Error", ui::Icon::Exclamation);
+        ReleaseServices();
+        return 2;
+    }
     store::OpenStatus status;
     auto file = data::OpenZembrolaFile(path, status);
     if (!file) {

@@ -187,6 +187,33 @@ INSTANTIATE_TEST_SUITE_P(Files, RefusedFileTest,
                                                    "can't be opened"}),
                          [](const auto& tc) { return std::string(tc.param.name); });
 
+TEST(SecondProgram, IsRefusedWhileTheFirstRunsAndASigtermEndsEach) {
+    TempDir home;
+    const fs::path file = home / "zembrola.cfg";
+    Program first(home.Path());
+    ASSERT_TRUE(first.Started());
+    // The first holds its data directory from before it makes its data file.
+    const auto end = Clock::now() + kStartWait;
+    while (!fs::exists(file) && Clock::now() < end) std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(fs::exists(file)) << first.Errors();
+
+    Program second(home.Path());
+    ASSERT_TRUE(second.Started());
+    EXPECT_TRUE(second.WaitForError("Zembrola is already running with the data directory " +
+                                        fs::canonical(home.Path()).string() + ". ",
+                                    kStartWait))
+        << second.Errors();
+    second.Terminate();
+    EXPECT_EQ(second.WaitForExit(kEndWait), std::optional<int>(2)) << second.Errors();
+
+    // The first ran on with its windows open; a SIGTERM closes them as the session's end does.
+    first.Terminate();
+    EXPECT_EQ(first.WaitForExit(kEndWait), std::optional<int>(0)) << first.Errors();
+    store::OpenStatus status;
+    EXPECT_TRUE(data::OpenZembrolaFile(file, status)) << status.text;
+    data::CloseZembrolaFile();
+}
+
 // A SIGTERM while the program still starts, before its frame opens: the frame closes as soon as
 // it is open, and the program ends as from a running session.
 TEST(StartingProgram, EndsOnASigtermThatComesBeforeItsFrame) {
