@@ -27,7 +27,10 @@ bool EnterDataDirectory(std::string& error) {
     std::filesystem::create_directories(dir, ec);
     if (!ec) std::filesystem::current_path(dir, ec);
     if (ec) {
-        error = "The data directory " + dir.string() + " can't be used: " + ec.message();
+        std::error_code ignored;
+        const auto full = std::filesystem::absolute(dir, ignored);
+        error = "The data directory " + (full.empty() ? dir : full).string() +
+                " can't be used: " + ec.message();
         return false;
     }
     return true;

@@ -1,7 +1,9 @@
 #include "shell/start_application.h"
 
+#include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <system_error>
 
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
@@ -13,6 +15,7 @@
 #include "platform/ui/translator.h"
 #include "platform/ui/window_manager.h"
 #include "platform/win/system_parameters.h"
+#include "shell/instance_lock.h"
 #include "shell/japanese_mode.h"
 #include "shell/main_frame.h"
 
@@ -66,8 +69,22 @@ int RunApplication() {
     ui::IniManager::Global().Init(kIniFileName);
     Step("ini");
 
+    // By its full name, so every message about it says where it is.
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::absolute(kDataFileName, ec);
+    if (ec) path = kDataFileName;
+    const InstanceLock instance(".");
+    if (instance.HeldElsewhere()) {
+        const std::string text = "Zembrola is already running with the data directory " +
+                                 path.parent_path().string() +
+                                 ". Use its windows, or end it before starting Zembrola again.";
+        std::cerr << "Zembrola: " << text << "\n";
+        ui::Message(text, "Error", ui::Icon::Exclamation);
+        ReleaseServices();
+        return 2;
+    }
     store::OpenStatus status;
-    auto file = data::OpenZembrolaFile(kDataFileName, status);
+    auto file = data::OpenZembrolaFile(path, status);
     if (!file) {
         std::cerr << "Zembrola: " << status.text << "\n" << status.detail;
         ui::Message(status.text, "Error", ui::Icon::Hand);

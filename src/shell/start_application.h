@@ -11,7 +11,7 @@ inline constexpr const char* kIniFileName = "quorel.ini";
 
 // Start-up, the frame and shut-down, in the working directory (the data directory). Answers the
 // exit code: 0, or 2 when the data file can't be used (the user was told why and nothing was
-// written to the file).
+// written to the file), which includes another running program holding the data directory.
 int RunApplication();
 
 // RunApplication, then the end of the process with its code. Never returns.

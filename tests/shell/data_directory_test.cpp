@@ -92,14 +92,20 @@ TEST_F(EnterDataDirectoryTest, CreatesTheDirectoryAndWorksInIt) {
     EXPECT_TRUE(fs::equivalent(fs::current_path(), dir / "a" / "b"));
 }
 
-TEST_F(EnterDataDirectoryTest, SaysWhyWhenTheDirectoryCantBeMade) {
+TEST_F(EnterDataDirectoryTest, SaysWhyWhenTheDirectoryCantBeMadeByItsFullName) {
     std::ofstream(dir / "file") << "in the way";
-    const fs::path blocked = dir / "file" / "zembrola";
-    env.Set("ZEMBROLA_HOME", blocked.string());
-    std::string error;
-    EXPECT_FALSE(shell::EnterDataDirectory(error));
-    EXPECT_NE(error.find(blocked.string()), std::string::npos) << error;
-    EXPECT_EQ(fs::current_path(), previous);
+    fs::current_path(dir.Path());
+    const fs::path blocked = fs::current_path() / "file" / "zembrola";
+    // Given in full or relative to where the program starts, the message names it in full.
+    for (const fs::path& given : {blocked, fs::path("file") / "zembrola"}) {
+        SCOPED_TRACE(given.string());
+        env.Set("ZEMBROLA_HOME", given.string());
+        std::string error;
+        EXPECT_FALSE(shell::EnterDataDirectory(error));
+        EXPECT_EQ(error.rfind("The data directory " + blocked.string() + " can't be used: ", 0), 0u)
+            << error;
+        EXPECT_EQ(fs::current_path(), blocked.parent_path().parent_path());
+    }
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "platform/ui/recording_sink.h"
 #include "platform/ui/translator.h"
 #include "platform/win/system_parameters.h"
+#include "shell/instance_lock.h"
 #include "shell/japanese_mode.h"
 #include "shell/routers.h"
 #include "support/temp_dir.h"
@@ -231,7 +232,8 @@ TEST_P(UnusableFileTest, RefusesWithAMessageAndLeavesTheFileAlone) {
     ASSERT_EQ(messages.size(), 1u);
     const std::string& text = messages[0].request.text;
     EXPECT_EQ(messages[0].request.caption, "Error");
-    EXPECT_EQ(text.rfind("The data file zembrola.cfg ", 0), 0u) << text;
+    // Named in full: the user may not know which folder the program works in.
+    EXPECT_EQ(text.rfind("The data file " + fs::absolute(file).string() + " ", 0), 0u) << text;
     EXPECT_NE(text.find(GetParam().reason), std::string::npos) << text;
     EXPECT_EQ(text.find('\n'), std::string::npos) << "one line: " << text;
     EXPECT_NE(log.str().find(text), std::string::npos) << log.str();
@@ -297,6 +299,28 @@ INSTANTIATE_TEST_SUITE_P(
                       Unusable{"Damaged", Damaged, "is damaged", "\nPage "},
                       Unusable{"NewerVersion", NewerVersion, "newer version", ""}),
     [](const auto& tc) { return std::string(tc.param.name); });
+
+// A second program on the same data directory is refused before it touches the data file,
+// and told that one is running there; the first (here: the lock it holds) goes on.
+TEST_F(StartApplicationTest, ASecondProgramOnTheSameDataDirectoryIsRefused) {
+    const shell::InstanceLock running(".");
+    ASSERT_FALSE(running.HeldElsewhere());
+    std::atomic<int> code{-1};
+    std::ostringstream log;
+    std::streambuf* const stderrBuffer = std::cerr.rdbuf(log.rdbuf());
+    runtime::Join(runtime::Start([&] { code = shell::RunApplication(); }));
+    std::cerr.rdbuf(stderrBuffer);
+    EXPECT_EQ(code.load(), 2);
+    const auto messages = display->Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string& text = messages[0].request.text;
+    EXPECT_EQ(text, "Zembrola is already running with the data directory " +
+                        fs::current_path().string() +
+                        ". Use its windows, or end it before starting Zembrola again.");
+    EXPECT_NE(log.str().find(text), std::string::npos) << log.str();
+    EXPECT_FALSE(fs::exists(shell::kDataFileName));
+    EXPECT_TRUE(display->OpenedProcedures().empty());
+}
 
 }  // namespace
 }  // namespace zem::test

@@ -106,4 +106,13 @@ void AnswerMessageBox(QMessageBox* box, unsigned button) {
     box->done(0);
 }
 
+void CloseMessageBox(QMessageBox* box) {
+    if (!box) return;
+    if (QAbstractButton* escape = box->escapeButton()) {
+        AnswerMessageBox(box, BitOf(escape));
+        return;
+    }
+    box->reject();
+}
+
 }  // namespace zem::ui::qt

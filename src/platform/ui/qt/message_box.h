@@ -20,4 +20,7 @@ QMessageBox* ShowMessageBox(QWidget* parent, const MessageRequest& request, int 
 // offer it, closes the box with that answer.
 void AnswerMessageBox(QMessageBox* box, unsigned button);
 
+// Answers the box as its close box does: Cancel when it offers it, else No, else its default.
+void CloseMessageBox(QMessageBox* box);
+
 }  // namespace zem::ui::qt

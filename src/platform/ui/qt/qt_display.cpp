@@ -101,6 +101,15 @@ void QtDisplay::ApplicationActivation(bool active) {
     Post([active](WindowHost& host) { host.ApplicationActivation(active); });
 }
 
+bool QtDisplay::ForgetSessionEnd() {
+    return Call<bool>(
+        [](WindowHost& host) {
+            host.ForgetSessionEnd();
+            return true;
+        },
+        false);
+}
+
 std::optional<WindowId> QtDisplay::WaitForWindow(std::string_view procedure, Timeout timeout) {
     const std::string name(procedure);
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -54,6 +54,9 @@ class QtDisplay final : public Display {
 
     // Test seams, for a thread other than the GUI thread while the event loop runs.
     using Timeout = std::chrono::milliseconds;
+    // After an ended session, windows that open are no longer told it ends: one test binary
+    // runs the program again.
+    bool ForgetSessionEnd();
     // The newest open window of the procedure, once its widgets exist.
     std::optional<WindowId> WaitForWindow(std::string_view procedure, Timeout timeout);
     bool WaitForClose(WindowId window, Timeout timeout);

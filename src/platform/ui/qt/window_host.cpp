@@ -99,7 +99,9 @@ void WindowHost::Open(const WindowSnapshot& window) {
     awaited_ = window.id;
     reclaims_ = 0;
     ShowWindow(view);
-    if (endingSession_ && !view.main) TellSessionEnds(window.id);
+    // A frame that opens once the frames' turn has come (the session ended during start-up) is
+    // told at once as well.
+    if (endingSession_ && (!view.main || framesTold_)) TellSessionEnds(window.id);
 }
 
 void WindowHost::Cover(WindowView& outer, const WindowView& nested) {
@@ -198,6 +200,9 @@ void WindowHost::TellSessionEnds(WindowId window) {
 
 void WindowHost::EndSession() {
     if (std::exchange(endingSession_, true)) return;
+    // A thread waiting on a message box hears nothing else: the boxes are answered as closed,
+    // so each thread goes on to its window's closing.
+    for (const QPointer<QMessageBox>& box : std::exchange(boxes_, {})) CloseMessageBox(box);
     for (auto id = order_.rbegin(); id != order_.rend(); ++id)
         if (WindowView* view = Find(*id); view && !view->main) TellSessionEnds(*id);
     EndSessionOfFrames();
@@ -255,6 +260,11 @@ void WindowHost::Ask(WindowId window, const MessageRequest& request,
     QWidget* parent = view ? view->top.data() : nullptr;
     const int charset = TextCharset(request.charset, view ? view->Charset() : DefaultCharset());
     QMessageBox* box = ShowMessageBox(parent, request, charset, std::move(answer));
+    if (endingSession_) {
+        // Once the session ends no one is left to answer.
+        CloseMessageBox(box);
+        return;
+    }
     std::erase_if(boxes_, [](const QPointer<QMessageBox>& b) { return b.isNull(); });
     boxes_.emplace_back(box);
     if (!answers_.empty()) {

@@ -48,8 +48,11 @@ class WindowHost final : public ActivationListener {
 
     // Ends the desktop session in order: every window hears WM_QUERYENDSESSION and
     // WM_ENDSESSION, the application frames only once all other windows have closed, and a
-    // window that opens meanwhile hears it as it opens.
+    // window that opens meanwhile hears it as it opens. Message boxes, open or still to come,
+    // are answered as their close box would answer them.
     void EndSession();
+    // Test seam: the display takes a new program after an ended session.
+    void ForgetSessionEnd() { endingSession_ = framesTold_ = false; }
     // The program gained or lost the activation: the frames hear WM_ACTIVATEAPP.
     void ApplicationActivation(bool active);
 
