@@ -125,7 +125,8 @@ struct Rewritten {
     Failure failure;
     Failure rollback;
 };
-Rewritten Rewrite(store::DataFile& file, int newRows) {
+Rewritten Rewrite(store::DataFile& file, int newRows,
+                  const std::function<void()>& beforeRollback = {}) {
     Rewritten r;
     Person p{};
     store::Table t(file, kPeople, &p);
@@ -144,6 +145,7 @@ Rewritten Rewrite(store::DataFile& file, int newRows) {
         if (file.Commit() != store::NoError) r.failure = LastFailure();
         return r;
     }
+    if (beforeRollback) beforeRollback();
     if (file.Rollback() != store::NoError) r.rollback = LastFailure();
     return r;
 }
@@ -163,6 +165,30 @@ void ExpectNoRoom(const Seen& seen, const std::string& key, const std::filesyste
     EXPECT_NE(text.find("the disk is full"), std::string::npos) << text;
     EXPECT_NE(text.find(path.string()), std::string::npos) << text;
     EXPECT_EQ(text.find(kNeverShown), std::string::npos) << text;
+}
+
+// A process that died inside the rewrite, its batches committed with their journal; its log
+// was copied into the file before it died, so all of it is in the file.
+void RewriteAndDie(const std::filesystem::path& path) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        store::OpenStatus status;
+        auto file = store::DataFile::Open(path, kPassword, status);
+        Person p{};
+        store::Table t(*file, kPeople, &p);
+        store::Table* tables[] = {&t};
+        bool ok = file && t.Open() == store::NoError && file->Logout(1, tables) == store::NoError &&
+                  t.Stream() == store::NoError;
+        int rc = ok ? t.SetFile() : store::FileNotOpen;
+        while (rc == store::NoError && (rc = t.Next()) == store::NoError) rc = t.Delete();
+        ok = ok && rc == store::RecordNotAvailable &&
+             AddUntilFull(t, p, "new", 6000).code == store::NoError &&
+             t.Flush() == store::NoError && file->Checkpoint() == store::NoError;
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 1;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // --- a real file system that fills up ---------------------------------------------------------
@@ -252,6 +278,74 @@ TEST(FullDiskTest, AWriteThatFindsNoRoomSaysTheDiskIsFullAndNamesTheFile) {
     }
 }
 
+// A catalog update's rewrite on a disk with little room: it fails part-way, its rollback finds
+// no room left either, and still the rows are as they were.
+TEST(FullDiskTest, ARewriteThatRanOutOfRoomLeavesTheRowsAsTheyWere) {
+    constexpr int kOld = 20000;
+    const SmallDiskRun run =
+        OnSmallDisk(kDisk * 2, [&](const std::filesystem::path& root, Seen& seen) {
+            const auto path = root / "full.cfg";
+            seen["made"] = MakePeople(path, kOld, "old") && FillUp(root, 3 << 20) ? "yes" : "no";
+            {
+                store::OpenStatus status;
+                auto file = store::DataFile::Open(path, kPassword, status);
+                if (!file) return;
+                // What the failure left free is taken before the rollback.
+                const Rewritten r = Rewrite(*file, 3 * kOld, [&] { FillUp(root, 0); });
+                Note(seen, "failure", r.failure);
+                Note(seen, "rollback", r.rollback);
+            }
+            FreeRoom(root, 2 << 20);
+            const Read read = ReadPeople(path);
+            seen["after.code"] = std::to_string(read.code);
+            seen["after.as before"] = read.names == Names("old", kOld) ? "yes" : "no";
+            seen["after.journal"] = std::to_string(JournalRows(path));
+        });
+    if (!run.skipped.empty()) GTEST_SKIP() << run.skipped;
+    ASSERT_TRUE(run.finished);
+    ASSERT_EQ(run.seen.at("made"), "yes");
+    const auto path = run.root / "full.cfg";
+    ExpectNoRoom(run.seen, "failure", path);
+    if (run.seen.at("rollback.code") != "0") ExpectNoRoom(run.seen, "rollback", path);
+    EXPECT_EQ(run.seen.at("after.code"), "0");
+    EXPECT_EQ(run.seen.at("after.as before"), "yes");
+    EXPECT_EQ(run.seen.at("after.journal"), "0");
+}
+
+// A process died inside a rewrite and left its journal. An open without room to undo it says
+// so and leaves the file as it was; the first with a little room undoes it all.
+TEST(FullDiskTest, AnOpenWithoutRoomToUndoSaysSoAndTheFirstWithALittleRoomUndoes) {
+    const SmallDiskRun run =
+        OnSmallDisk(kDisk * 2, [&](const std::filesystem::path& root, Seen& seen) {
+            const auto path = root / "full.cfg";
+            seen["made"] = MakePeople(path, 3000, "old") ? "yes" : "no";
+            RewriteAndDie(path);
+            seen["journal left"] = std::to_string(JournalRows(path));
+            FillUp(root, 0);
+            const std::string before = Bytes(path);
+            const Read none = ReadPeople(path);
+            Note(seen, "no room", {none.code, none.fileCode, none.text});
+            seen["no room.unchanged"] = Bytes(path) == before ? "yes" : "no";
+
+            FreeRoom(root, 256 << 10);
+            const Read read = ReadPeople(path);
+            seen["after.code"] = std::to_string(read.code);
+            seen["after.as before"] = read.names == Names("old", 3000) ? "yes" : "no";
+            seen["after.journal"] = std::to_string(JournalRows(path));
+        });
+    if (!run.skipped.empty()) GTEST_SKIP() << run.skipped;
+    ASSERT_TRUE(run.finished);
+    ASSERT_EQ(run.seen.at("made"), "yes");
+    ASSERT_NE(run.seen.at("journal left"), "0");
+    const auto path = run.root / "full.cfg";
+    ExpectNoRoom(run.seen, "no room", path);
+    EXPECT_NE(run.seen.at("no room.text").find("undone once there is room"), std::string::npos);
+    EXPECT_EQ(run.seen.at("no room.unchanged"), "yes");
+    EXPECT_EQ(run.seen.at("after.code"), "0");
+    EXPECT_EQ(run.seen.at("after.as before"), "yes");
+    EXPECT_EQ(run.seen.at("after.journal"), "0");
+}
+
 // --- a disk that runs out of room exactly where the test says -------------------------------
 
 class LimitedRoomTest : public ::testing::Test {
@@ -317,30 +411,6 @@ TEST_F(LimitedRoomTest, ARewriteThatRunsOutOfRoomAnywhereLeavesTheRowsAsTheyWere
         EXPECT_EQ(read.names, Names("old", 3000));
         EXPECT_EQ(JournalRows(path), 0);
     }
-}
-
-// A process that died inside the rewrite, its batches committed with their journal; its log
-// was copied into the file before it died, so all of it is in the file.
-void RewriteAndDie(const std::filesystem::path& path) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        store::OpenStatus status;
-        auto file = store::DataFile::Open(path, kPassword, status);
-        Person p{};
-        store::Table t(*file, kPeople, &p);
-        store::Table* tables[] = {&t};
-        bool ok = file && t.Open() == store::NoError && file->Logout(1, tables) == store::NoError &&
-                  t.Stream() == store::NoError;
-        int rc = ok ? t.SetFile() : store::FileNotOpen;
-        while (rc == store::NoError && (rc = t.Next()) == store::NoError) rc = t.Delete();
-        ok = ok && rc == store::RecordNotAvailable &&
-             AddUntilFull(t, p, "new", 6000).code == store::NoError &&
-             t.Flush() == store::NoError && file->Checkpoint() == store::NoError;
-        ::_exit(ok ? 0 : 1);
-    }
-    int status = 1;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(LimitedRoomTest, AnOpenWithoutRoomToUndoSaysSoAndChangesNothingAndOneWithRoomUndoes) {
