@@ -30,41 +30,41 @@ Room& TheRoom() {
 // An open file: the real one follows this header in the memory SQLite gives.
 struct File {
     sqlite3_file base;
-    sqlite3_int64 size;
     sqlite3_file* Real() { return reinterpret_cast<sqlite3_file*>(this + 1); }
 };
 
-File* Of(sqlite3_file* f) {
-    return reinterpret_cast<File*>(f);
-}
 sqlite3_file* Real(sqlite3_file* f) {
-    return Of(f)->Real();
+    return reinterpret_cast<File*>(f)->Real();
+}
+
+// The size the file has now; other connections' handles of the same file change it too.
+sqlite3_int64 SizeOf(sqlite3_file* f) {
+    sqlite3_int64 size = 0;
+    if (Real(f)->pMethods->xFileSize(Real(f), &size) != SQLITE_OK) return 0;
+    return size;
 }
 
 int Write(sqlite3_file* f, const void* data, int amount, sqlite3_int64 offset) {
     Room& room = TheRoom();
-    File* file = Of(f);
     {
         std::lock_guard lock(room.mutex);
-        const sqlite3_int64 growth = std::max<sqlite3_int64>(0, offset + amount - file->size);
+        const sqlite3_int64 growth = std::max<sqlite3_int64>(0, offset + amount - SizeOf(f));
         if (growth > room.left) {
             ++room.refused;
             return SQLITE_FULL;
         }
         if (room.left != LimitedRoom::kUnlimited) room.left -= growth;
-        file->size += growth;
     }
     return Real(f)->pMethods->xWrite(Real(f), data, amount, offset);
 }
 
 int Truncate(sqlite3_file* f, sqlite3_int64 size) {
-    const int rc = Real(f)->pMethods->xTruncate(Real(f), size);
-    if (rc != SQLITE_OK) return rc;
     Room& room = TheRoom();
-    File* file = Of(f);
     std::lock_guard lock(room.mutex);
-    if (size < file->size && room.left != LimitedRoom::kUnlimited) room.left += file->size - size;
-    file->size = size;
+    const sqlite3_int64 before = SizeOf(f);
+    const int rc = Real(f)->pMethods->xTruncate(Real(f), size);
+    if (rc == SQLITE_OK && size < before && room.left != LimitedRoom::kUnlimited)
+        room.left += before - size;
     return rc;
 }
 
@@ -76,13 +76,10 @@ int Close(sqlite3_file* f) {
 
 int Open(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFlags) {
     Room& room = TheRoom();
-    File* file = Of(f);
+    File* file = reinterpret_cast<File*>(f);
     file->base.pMethods = nullptr;
     const int rc = room.real->xOpen(room.real, name, file->Real(), flags, outFlags);
-    if (rc != SQLITE_OK) return rc;
-    file->size = 0;
-    if (file->Real()->pMethods) file->Real()->pMethods->xFileSize(file->Real(), &file->size);
-    file->base.pMethods = &room.methods;
+    if (rc == SQLITE_OK) file->base.pMethods = &room.methods;
     return rc;
 }
 
