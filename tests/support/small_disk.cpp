@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <string_view>
 #include <system_error>
@@ -78,10 +80,9 @@ Seen Decode(std::string_view text) {
 
 constexpr int kCantMount = 77;
 
-}  // namespace
-
-SmallDiskRun OnSmallDisk(std::uint64_t bytes,
-                         const std::function<void(const std::filesystem::path&, Seen&)>& body) {
+// Runs body in a child process after setUp (which answers why it failed, or nothing).
+SmallDiskRun RunChild(const std::function<std::string(const std::filesystem::path&)>& setUp,
+                      const std::function<void(const std::filesystem::path&, Seen&)>& body) {
     SmallDiskRun run;
     TempDir dir;
     const std::filesystem::path root = dir / "disk";
@@ -92,12 +93,10 @@ SmallDiskRun OnSmallDisk(std::uint64_t bytes,
         run.skipped = Why("no pipe");
         return run;
     }
-    const uid_t uid = ::geteuid();
-    const gid_t gid = ::getegid();
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(out[0]);
-        if (std::string why = MountSmallDisk(root, bytes, uid, gid); !why.empty()) {
+        if (std::string why = setUp(root); !why.empty()) {
             Send(out[1], why);
             ::_exit(kCantMount);
         }
@@ -121,12 +120,36 @@ SmallDiskRun OnSmallDisk(std::uint64_t bytes,
         return run;
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == kCantMount) {
-        run.skipped = "no small file system can be made here (" + text + ")";
+        run.skipped = text;
         return run;
     }
     run.finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     run.seen = Decode(text);
     return run;
+}
+
+}  // namespace
+
+SmallDiskRun OnSmallDisk(std::uint64_t bytes,
+                         const std::function<void(const std::filesystem::path&, Seen&)>& body) {
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    SmallDiskRun run = RunChild(
+        [&](const std::filesystem::path& root) { return MountSmallDisk(root, bytes, uid, gid); },
+        body);
+    if (!run.skipped.empty())
+        run.skipped = "no small file system can be made here (" + run.skipped + ")";
+    return run;
+}
+
+SmallDiskRun InChild(const std::function<void(const std::filesystem::path&, Seen&)>& body) {
+    return RunChild([](const std::filesystem::path&) { return std::string(); }, body);
+}
+
+bool LimitFileSize(std::uint64_t bytes) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, bytes};
+    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 std::uint64_t FreeBytes(const std::filesystem::path& folder) {

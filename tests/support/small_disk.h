@@ -24,6 +24,12 @@ struct SmallDiskRun {
 SmallDiskRun OnSmallDisk(std::uint64_t bytes,
                          const std::function<void(const std::filesystem::path& root, Seen&)>& body);
 
+// Runs body in a child process with an empty folder root of the real file system.
+SmallDiskRun InChild(const std::function<void(const std::filesystem::path& root, Seen&)>& body);
+// In such a child: files may grow to at most bytes, and a write past that fails with EFBIG
+// (the signal the system would send instead is ignored).
+bool LimitFileSize(std::uint64_t bytes);
+
 // Takes all but leave bytes of the free room of the file system that holds folder, with a
 // file named ballast there; false when that fails.
 bool FillUp(const std::filesystem::path& folder, std::uint64_t leave);

@@ -372,6 +372,7 @@ int Connection::EndUnit(bool ok) {
 }
 
 int Connection::Begin() {
+    gone_ = {};
     // Counted while it may wait, so a batch in progress on another thread makes way.
     file_.WriterWaits(+1);
     int rc = Run("BEGIN IMMEDIATE");

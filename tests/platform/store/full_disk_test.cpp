@@ -2,6 +2,7 @@
 // the file, and a transaction that could not finish, or could not be undone, is undone by the
 // next use of its tables that has room, leaving the rows as they were before it.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -276,6 +277,43 @@ TEST(FullDiskTest, AWriteThatFindsNoRoomSaysTheDiskIsFullAndNamesTheFile) {
         EXPECT_EQ(run.seen.at("old kept"), "yes");
         EXPECT_EQ(run.seen.at("journal"), "0");
     }
+}
+
+// A process whose files may not grow further (its file size limit): the write fails with
+// EFBIG, which the store reports as no room, naming the file and why.
+TEST(FullDiskTest, AWriteThatWouldPassTheProcessFileSizeLimitSaysSoAndNamesTheFile) {
+    const SmallDiskRun run = InChild([&](const std::filesystem::path& root, Seen& seen) {
+        const auto path = root / "limit.cfg";
+        seen["made"] = MakePeople(path, 50, "old") ? "yes" : "no";
+        std::error_code ec;
+        const auto size = std::max(std::filesystem::file_size(path, ec),
+                                   std::filesystem::file_size(Wal(path), ec));
+        seen["limited"] = LimitFileSize(size + (64 << 10)) ? "yes" : "no";
+        {
+            store::OpenStatus status;
+            auto file = store::DataFile::Open(path, kPassword, status);
+            if (!file) return;
+            Person p{};
+            store::Table t(*file, kPeople, &p);
+            if (t.Open() != store::NoError) return;
+            Note(seen, "write", AddUntilFull(t, p, "new", 1'000'000));
+        }
+        LimitFileSize(RLIM_INFINITY);
+        const Read read = ReadPeople(path);
+        seen["rows"] = std::to_string(read.names.size());
+    });
+    ASSERT_TRUE(run.finished) << run.skipped;
+    ASSERT_EQ(run.seen.at("made"), "yes");
+    ASSERT_EQ(run.seen.at("limited"), "yes");
+    EXPECT_EQ(run.seen.at("write.code"), std::to_string(store::FileSystemError));
+    EXPECT_EQ(run.seen.at("write.fileCode"), std::to_string(SQLITE_FULL));
+    const std::string& text = run.seen.at("write.text");
+    EXPECT_NE(text.find("the file " + (run.root / "limit.cfg").string() + " can't grow"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("File too large"), std::string::npos) << text;
+    EXPECT_EQ(text.find(kNeverShown), std::string::npos) << text;
+    EXPECT_GT(std::stoi(run.seen.at("rows")), 50);
 }
 
 // A catalog update's rewrite on a disk with little room: it fails part-way, its rollback finds
