@@ -28,8 +28,14 @@ struct Failure {
     std::string_view what;
     std::string text;
 };
+// The store's text, with the database's reason (a full disk and where, say) when it gave one.
+std::string StoreErrorText() {
+    std::string text(store::ErrorText());
+    if (store::FileErrorCode() != 0) text += " (" + std::string(store::FileErrorText()) + ")";
+    return text;
+}
 Failure StoreFailure(std::string_view what) {
-    return {what, std::string(store::ErrorText())};
+    return {what, StoreErrorText()};
 }
 
 void Report(std::string_view what, std::string_view text) {
@@ -154,7 +160,7 @@ bool Replace(std::uint8_t siteMask, const web::SearchIndexQueue& catalogs,
     store::Table& nodeTable = data::Access(TableId::Nodes).File();
     const std::array<store::Table*, 2> tables{&catalogTable, &nodeTable};
     if (file.Logout(kCatalogLockTimeout, tables) != store::NoError) {
-        Report("Logout error: ", store::ErrorText());
+        Report("Logout error: ", StoreErrorText());
         return false;
     }
     if (const auto failure = Rewrite(catalogTable, nodeTable, siteMask, catalogs, nodes)) {
@@ -163,7 +169,7 @@ bool Replace(std::uint8_t siteMask, const web::SearchIndexQueue& catalogs,
         return false;
     }
     if (file.Commit() != store::NoError) {
-        Report("Commit error: ", store::ErrorText());
+        Report("Commit error: ", StoreErrorText());
         file.Rollback();
         return false;
     }

@@ -7,6 +7,7 @@
 
 #include "querylist_fixture.h"
 #include "research/research_procedures.h"
+#include "support/limited_room.h"
 
 namespace zem::test {
 namespace {
@@ -95,6 +96,36 @@ TEST_F(NewQueryTest, ASavedQueryGetsTheNextNumberTodaysDateAndTheFirstStore) {
     EXPECT_EQ(stored->BUILDTIME, TestTime());
     EXPECT_EQ(stored->SITE, 1);
     EXPECT_EQ(StoredQueryIds(), (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}));
+}
+
+// A save on a full disk: the user is told so and which file, and nothing is added.
+class NewQueryFullDiskTest : public NewQueryTest {
+  protected:
+    LimitedRoom room;  // before the fixture opens the data file
+};
+
+TEST_F(NewQueryFullDiskTest, ASaveThatFindsNoRoomSaysTheDiskIsFullAndWhere) {
+    ASSERT_TRUE(room.Ok());
+    Start(&research::NewQuery);
+    const ui::WindowId form = Form();
+    ASSERT_TRUE(display->Type(form, "?QUE:NAME", "Board games"));
+    // Nothing already in the log's room to write into.
+    ASSERT_EQ(data::ZembrolaFile()->Checkpoint(), store::NoError);
+    room.Limit(0);
+    ASSERT_TRUE(display->Press(form, "?OK"));
+    const auto message = display->WaitForMessage(1);
+    room.Unlimit();
+    ASSERT_TRUE(message);
+    std::error_code ec;
+    const std::string path =
+        std::filesystem::absolute(data::ZembrolaFile()->Path(), ec).lexically_normal().string();
+    EXPECT_EQ(message->request.caption, "Record Was Not Added");
+    EXPECT_EQ(message->request.text,
+              "An error (File System Error (the disk is full: there is no room to write " + path +
+                  ")) was experienced when adding a record to the Queries file.");
+    ASSERT_TRUE(display->Press(form, "?CANCEL"));
+    Done();
+    EXPECT_EQ(StoredQueryIds(), (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
 }
 
 TEST_F(NewQueryTest, InJapaneseModeTheJapaneseFormOpens) {

@@ -8,5 +8,6 @@ zem_test(research_updater_unit_tests
 zem_test(research_updater_window_tests
     SOURCES updater_crawl_test.cpp updater_failure_test.cpp updater_window_test.cpp
             ../web/net/httplib_tsan.cpp
-    DEPS zem_research zem_testsupport zem_service_sim PkgConfig::ZEM_TEST_HTTPLIB
+    DEPS zem_research zem_testsupport zem_fulldisk_support zem_service_sim
+         PkgConfig::ZEM_TEST_HTTPLIB
     LABELS concurrency)

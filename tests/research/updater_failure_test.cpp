@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "fixed_reply_proxy.h"
+#include "research/catalog_write_back.h"
+#include "support/limited_room.h"
 #include "updater_fixture.h"
 #include "web/http_loader.h"
 #include "web/log_writer.h"
@@ -403,6 +405,50 @@ TEST_F(CatalogUpdaterFailureTest, ATransactionHeldElsewhereOverTenSecondsStopsTh
     EXPECT_EQ(m.text, "Logout error: File Is Already Locked");
     EXPECT_EQ(m.caption, "Error");
     EXPECT_EQ(m.icon, ui::Icon::Exclamation);
+    ExpectTablesAsBefore();
+}
+
+// The rewrite on a disk that fills up part-way: the user is told the disk is full and which
+// file, and the tables keep their rows, the deleted ones included.
+class CatalogUpdaterFullDiskTest : public CatalogUpdaterFailureTest {
+  protected:
+    LimitedRoom room;  // before the fixture opens the data file
+};
+
+TEST_F(CatalogUpdaterFullDiskTest, ARewriteThatRunsOutOfRoomSaysTheDiskIsFullAndKeepsTheRows) {
+    ASSERT_TRUE(room.Ok());
+    SetUpTables(3);
+    // A large crawl's nodes below CA's search indexes.
+    Seeds seeds = SeedsOf(kCA);
+    const web::BrowseNodeRow parent = seeds.nodes.Rows().back();
+    for (std::int32_t n = 0; n < 20000; ++n) {
+        web::BrowseNodeRow row;
+        row.ID = seeds.nodes.LastId() + 1;
+        row.PARENT = parent.ID;
+        row.NODE = 700000 + n;
+        data::SetCString(row.NAME, "Crawled node " + std::to_string(n));
+        row.BSITE = kCA;
+        row.LEVEL = 2;
+        ASSERT_TRUE(seeds.nodes.Add(row));
+    }
+    ASSERT_EQ(data::ZembrolaFile()->Checkpoint(), store::NoError);
+    std::error_code ec;
+    const std::string path =
+        std::filesystem::absolute(data::ZembrolaFile()->Path(), ec).lexically_normal().string();
+
+    room.Limit(256 << 10);
+    EXPECT_FALSE(research::ReplaceCatalogs(kCA, seeds.catalogs, seeds.nodes));
+    room.Unlimit();
+
+    const ui::MessageRequest message = OnlyMessage();
+    EXPECT_EQ(message.caption, "Error");
+    // Whichever table found the disk full first.
+    EXPECT_TRUE(message.text.starts_with("Update catalogs error: ") ||
+                message.text.starts_with("Update nodes error: "))
+        << message.text;
+    EXPECT_TRUE(message.text.ends_with(
+        "error: File System Error (the disk is full: there is no room to write " + path + ")"))
+        << message.text;
     ExpectTablesAsBefore();
 }
 

@@ -1,7 +1,12 @@
 #include "platform/store/connection.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <optional>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/store/data_file.h"
 #include "platform/store/errors.h"
@@ -23,6 +28,28 @@ constexpr auto kSettleWait = std::chrono::seconds(10);
 
 constexpr auto kCheckpointWait = std::chrono::milliseconds(2000);
 
+// Journal entries a rollback restores per commit. Restoring a large journal in one database
+// transaction would need room in the log for every page it touches; in steps the log is reused
+// and a step that can't be written leaves the table matching what is left of its journal.
+constexpr std::int64_t kRestoreStep = 1024;
+
+// Why a write found no room, or nothing when it failed for another reason. SQLite says
+// SQLITE_FULL for a short write; a refused one (or a refused allocation) comes as an I/O error
+// with the system's code.
+std::optional<std::string> NoRoom(sqlite3* db, int rc, const std::string& where) {
+    const int primary = rc & 0xFF;
+    const int error = db ? sqlite3_system_errno(db) : 0;
+    if (primary == SQLITE_FULL || (primary == SQLITE_IOERR && error == ENOSPC))
+        return "the disk is full: there is no room to write " + where;
+    if (primary != SQLITE_IOERR) return std::nullopt;
+    if (error == EDQUOT) return "the disk quota is used up: there is no room to write " + where;
+    if (error == EFBIG)
+        return "the file " + where + " can't grow: it has reached the largest size this " +
+               "program may write (" + std::error_code(error, std::generic_category()).message() +
+               ")";
+    return std::nullopt;
+}
+
 std::string SqlType(const FieldDef& field) {
     if (field.type == FieldType::Real) return "REAL";
     if (IsText(field)) return "TEXT";
@@ -36,6 +63,28 @@ void FoldFunction(sqlite3_context* context, int, sqlite3_value** args) {
         text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(args[0])))
              : std::string_view());
     sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
+
+// The store error for any other failure of the database.
+int Classify(int rc, const char* message) {
+    switch (rc & 0xFF) {
+        case SQLITE_CONSTRAINT:
+            return SetError(DuplicateKey, rc, message);
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return SetError(FileLocked, rc, message);
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return SetError(InvalidDataFile, rc, message);
+        case SQLITE_NOMEM:
+            return SetError(NoMemory, rc, message);
+        case SQLITE_PERM:
+        case SQLITE_READONLY:
+        case SQLITE_AUTH:
+            return SetError(AccessDenied, rc, message);
+        default:
+            return SetError(FileSystemError, rc, message);
+    }
 }
 
 }  // namespace
@@ -63,6 +112,9 @@ Statement::~Statement() {
 
 Connection::Connection(DataFile& file, const std::string& path, const std::string& password)
     : file_(file), locks_(path + "-lock") {
+    std::error_code ec;
+    where_ = std::filesystem::absolute(path, ec).lexically_normal().string();
+    if (ec) where_ = path;
     sqlite3* raw = nullptr;
     int rc =
         sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -103,24 +155,32 @@ Connection::~Connection() {
 
 int Connection::Fail(int rc) {
     const char* message = db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc);
-    switch (rc & 0xFF) {
-        case SQLITE_CONSTRAINT:
-            return SetError(DuplicateKey, rc, message);
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return SetError(FileLocked, rc, message);
-        case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-            return SetError(InvalidDataFile, rc, message);
-        case SQLITE_NOMEM:
-            return SetError(NoMemory, rc, message);
-        case SQLITE_PERM:
-        case SQLITE_READONLY:
-        case SQLITE_AUTH:
-            return SetError(AccessDenied, rc, message);
-        default:
-            return SetError(FileSystemError, rc, message);
+    const std::optional<std::string> noRoom = NoRoom(db_.get(), rc, where_);
+    const int code =
+        noRoom ? SetError(FileSystemError, SQLITE_FULL, *noRoom) : Classify(rc, message);
+    if (TransactionGone()) gone_ = {code, FileErrorCode(), std::string(FileErrorText())};
+    return code;
+}
+
+bool Connection::TransactionGone() const {
+    return (depth_ > 0 || outerOpen_) && db_ && sqlite3_get_autocommit(db_.get()) != 0;
+}
+
+void Connection::Abandon(const char* sql) {
+    if (!db_ || sqlite3_get_autocommit(db_.get()) != 0) return;
+    const Failure kept{ErrorCode(), FileErrorCode(), std::string(FileErrorText())};
+    sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+    SetError(kept.code, kept.fileCode, kept.text);
+}
+
+int Connection::Gone(bool ok) {
+    if (depth_ == 0 && outerOpen_ && atomic_ == 0) {
+        outerOpen_ = false;
+        ForgetTables();
     }
+    if (!ok && ErrorCode() != NoError) return ErrorCode();
+    if (gone_.code != NoError) return SetError(gone_.code, gone_.fileCode, gone_.text);
+    return SetError(FileSystemError, 0, "the database undid the changes after a failed write");
 }
 
 Statement* Connection::Prepare(const std::string& sql) {
@@ -268,6 +328,8 @@ int Connection::BeginUnit(bool singleStatement) {
         outerSince_ = std::chrono::steady_clock::now();
     }
     const bool nested = depth_ > 0 || outerOpen_;
+    // Inside a transaction that SQLite has ended, a statement would run, and stay, on its own.
+    if (nested && TransactionGone()) return Gone(false);
     // Inside a transaction one statement is atomic by itself; a savepoint would only cost a
     // sub-journal write of every page it touches.
     const bool savepoint = nested && !singleStatement;
@@ -285,15 +347,20 @@ int Connection::EndUnit(bool ok) {
     const bool savepoint = savepoints_.back();
     savepoints_.pop_back();
     const bool nested = depth_ > 0 || outerOpen_;
+    // This unit's transaction was open; SQLite may have ended it after a failed write.
+    if (sqlite3_get_autocommit(db_.get()) != 0) return Gone(ok);
     int rc = NoError;
     if (nested) {
         if (savepoint) {
-            if (!ok) Run("ROLLBACK TO unit");
-            rc = Run("RELEASE unit");
+            if (!ok) Abandon("ROLLBACK TO unit");
+            rc = ok ? Run("RELEASE unit") : (Abandon("RELEASE unit"), ErrorCode());
         }
+    } else if (ok) {
+        rc = Run("COMMIT");
+        if (rc != NoError) Abandon("ROLLBACK");
     } else {
-        rc = Run(ok ? "COMMIT" : "ROLLBACK");
-        if (rc != NoError && ok) Run("ROLLBACK");
+        Abandon("ROLLBACK");
+        rc = ErrorCode();
     }
     if (depth_ == 0 && outerOpen_ && atomic_ == 0) {
         ++outerWrites_;
@@ -305,6 +372,7 @@ int Connection::EndUnit(bool ok) {
 }
 
 int Connection::Begin() {
+    gone_ = {};
     // Counted while it may wait, so a batch in progress on another thread makes way.
     file_.WriterWaits(+1);
     int rc = Run("BEGIN IMMEDIATE");
@@ -322,10 +390,11 @@ int Connection::Run(const char* sql) {
 
 int Connection::CommitOuter() {
     if (!outerOpen_) return NoError;
+    if (TransactionGone()) return Gone(true);
     outerOpen_ = false;
     int rc = Exec("COMMIT");
     if (rc != NoError) {
-        Exec("ROLLBACK");
+        Abandon("ROLLBACK");
         ForgetTables();
     }
     return rc;
@@ -359,9 +428,11 @@ int Connection::EndAtomic(bool ok) {
     --atomic_;
     if (depth_ > 0) {
         --depth_;
-        if (!ok) Exec("ROLLBACK TO atomic");
+        if (TransactionGone()) return Gone(ok);
+        if (!ok) Abandon("ROLLBACK TO atomic");
         return Exec("RELEASE atomic");
     }
+    if (TransactionGone()) return Gone(ok);
     if (!ok) {
         outerOpen_ = false;
         ForgetTables();
@@ -434,12 +505,7 @@ int Connection::RollBackAbandoned(TableInfo& info) {
         // as soon as it is done.
         if (outerOpen_ && atomic_ == 0 && depth_ == 0)
             if (int rc = CommitOuter(); rc != NoError) return rc;
-        int rc = BeginUnit();
-        if (rc == NoError) {
-            rc = RestoreJournal(info);
-            if (int erc = EndUnit(rc == NoError); rc == NoError) rc = erc;
-        }
-        if (rc != NoError) return rc;
+        if (int rc = RestoreJournal(info); rc != NoError) return rc;
     }
     if (locks_.Counted()) info.checkedBegun = begun;
     return NoError;
@@ -518,34 +584,77 @@ int Connection::Logout(double timeoutSeconds, const std::vector<TableInfo*>& tab
     return NoError;
 }
 
-int Connection::RestoreJournal(TableInfo& info) {
-    Statement* entries =
-        Prepare("SELECT _jseq,_jop,_jrow FROM " + Quoted(info.journal) + " ORDER BY _jseq DESC");
+int Connection::RestoreEntries(TableInfo& info, std::int64_t limit, bool& more) {
+    more = false;
+    Statement* entries = Prepare("SELECT _jseq,_jop,_jrow FROM " + Quoted(info.journal) +
+                                 " ORDER BY _jseq DESC LIMIT ?");
     if (!entries) return ErrorCode();
+    entries->Bind(1, limit < 0 ? std::int64_t{-1} : limit + 1);
     struct Entry {
         std::int64_t seq, op, row;
     };
     std::vector<Entry> list;
-    while (entries->Step() == SQLITE_ROW)
+    int rc;
+    while ((rc = entries->Step()) == SQLITE_ROW)
         list.push_back({entries->Int(0), entries->Int(1), entries->Int(2)});
     entries->Reset();
+    if (rc != SQLITE_DONE) return Fail(rc);
+    if (limit >= 0 && static_cast<std::int64_t>(list.size()) > limit) {
+        more = true;
+        list.pop_back();
+    }
     if (list.empty()) return NoError;
     Statement* remove = Prepare("DELETE FROM " + Quoted(info.sqlName) + " WHERE rowid=?");
     Statement* restore = Prepare("INSERT OR REPLACE INTO " + Quoted(info.sqlName) + "(rowid," +
                                  info.columnList + ") SELECT _jrow," + info.columnList + " FROM " +
                                  Quoted(info.journal) + " WHERE _jseq=?");
-    if (!remove || !restore) return ErrorCode();
+    Statement* done = Prepare("DELETE FROM " + Quoted(info.journal) + " WHERE _jseq>=?");
+    if (!remove || !restore || !done) return ErrorCode();
     for (const Entry& e : list) {
         Statement* st = e.op == 1 ? remove : restore;
         st->Reset();
         st->Bind(1, e.op == 1 ? e.row : e.seq);
-        int rc = st->Step();
+        rc = st->Step();
         st->Reset();
         if (rc != SQLITE_DONE) return Fail(rc);
     }
     ++info.generation;
     info.autoNext = 0;
-    return Exec(("DELETE FROM " + Quoted(info.journal)).c_str());
+    done->Bind(1, list.back().seq);
+    rc = done->Step();
+    done->Reset();
+    return rc == SQLITE_DONE ? NoError : Fail(rc);
+}
+
+int Connection::RestoreJournal(TableInfo& info) {
+    bool more = false;
+    // Inside a unit or a batch the restore is part of it, whole.
+    if (depth_ > 0 || outerOpen_) return RestoreEntries(info, -1, more);
+    // Each step is a transaction of its own, also while batch mode would join them.
+    const int streams = std::exchange(streams_, 0);
+    std::int64_t step = kRestoreStep;
+    int rc = NoError;
+    do {
+        rc = BeginUnit();
+        if (rc != NoError) break;
+        rc = RestoreEntries(info, step, more);
+        if (int erc = EndUnit(rc == NoError); rc == NoError) rc = erc;
+        // The log is copied back after every step so the next one reuses its room; a step
+        // refused for lack of room is tried again smaller.
+        if (more || rc != NoError) Tune("PRAGMA wal_checkpoint(PASSIVE)");
+        if (rc != NoError && FileErrorCode() == SQLITE_FULL && step > 1) {
+            step /= 4;
+            more = true;
+            rc = NoError;
+        }
+    } while (rc == NoError && more);
+    streams_ = streams;
+    if (rc == NoError) return NoError;
+    const std::string why(FileErrorText().empty() ? ErrorText() : FileErrorText());
+    return SetError(
+        rc, FileErrorCode(),
+        why + "; the unfinished changes to " + info.sqlName + " are undone " +
+            (FileErrorCode() == SQLITE_FULL ? "once there is room" : "when it is next used"));
 }
 
 int Connection::EndLogout(bool commit) {
@@ -556,16 +665,23 @@ int Connection::EndLogout(bool commit) {
     if (outerOpen_ && atomic_ == 0)
         if (int crc = CommitOuter(); crc != NoError && commit) return crc;
     if (depth_ == 0 && !outerOpen_) SetSynchronous(true);
-    if ((rc = BeginUnit()) == NoError) {
+    if (!commit) {
+        for (TableInfo* info : enlistedInfo_)
+            if ((rc = RestoreJournal(*info)) != NoError) break;
+    } else if ((rc = BeginUnit()) == NoError) {
         for (TableInfo* info : enlistedInfo_) {
             if (rc != NoError) break;
-            rc = commit ? Exec(("DELETE FROM " + Quoted(info->journal)).c_str())
-                        : RestoreJournal(*info);
+            rc = Exec(("DELETE FROM " + Quoted(info->journal)).c_str());
         }
         int erc = EndUnit(rc == NoError);
         if (rc == NoError) rc = erc;
     }
-    if (rc != NoError) return rc;  // still in the transaction: the caller may roll back
+    // A commit that failed leaves the transaction open: the caller may roll back. A rollback
+    // that can't finish (no room, say) leaves the rest in the journals with no owner; whoever
+    // reads or writes a table next, in this process or another, finishes it.
+    if (rc != NoError && commit) return rc;
+    if (rc != NoError)
+        for (TableInfo* info : enlistedInfo_) info->checkedBegun = ~std::uint64_t{0};
     for (TableInfo* info : enlistedInfo_) {
         locks_.DropOwner(info->slot);
         ReleaseWrite(*info);
@@ -574,7 +690,7 @@ int Connection::EndLogout(bool commit) {
     enlisted_.clear();
     enlistedInfo_.clear();
     if (streams_ > 0) SetSynchronous(false);
-    return NoError;
+    return rc;
 }
 
 }  // namespace zem::store

@@ -103,8 +103,13 @@ class Connection {
     // Restores a table from its journal and empties the journal (inside a unit).
     int RestoreJournal(TableInfo& info);
 
-    // Maps a database result to the thread's store error.
+    // Maps a database result to the thread's store error. A write refused for lack of room
+    // (a full disk, a used-up quota, a file at the size limit of the process) is reported as
+    // SQLITE_FULL with a text that says so and names the data file.
     int Fail(int sqliteCode);
+    // Whether SQLite has ended the transaction this connection holds open on its own, as it
+    // does after some failed writes (a full disk among them): nothing is left to roll back.
+    bool TransactionGone() const;
 
     // How long a statement retries on a busy database.
     void SetBusyWait(int milliseconds);
@@ -121,6 +126,14 @@ class Connection {
     int CreateTable(const TableDef& def, TableInfo& info);
     int CheckColumns(const TableDef& def, TableInfo& info);
     int CommitOuter();
+    // Ends the open transaction after a failure, when SQLite has not already; the failure
+    // stays the thread's error.
+    void Abandon(const char* sql);
+    // A unit whose transaction SQLite ended on its own: the failure that ended it, again.
+    int Gone(bool ok);
+    // Restores up to limit entries (all when negative), newest first, and removes them from
+    // the journal; more tells whether older ones are left.
+    int RestoreEntries(TableInfo& info, std::int64_t limit, bool& more);
     void SetSynchronous(bool full);
 
     DataFile& file_;
@@ -141,6 +154,13 @@ class Connection {
     std::vector<TableInfo*> enlistedInfo_;
     bool fullSync_ = true;
     int busyWait_ = 10000;  // milliseconds
+    std::string where_;     // the data file's full path, for messages
+    // The failure after which SQLite ended the transaction on its own.
+    struct Failure {
+        int code = 0;
+        int fileCode = 0;
+        std::string text;
+    } gone_;
 };
 
 }  // namespace zem::store

@@ -342,6 +342,8 @@ std::int64_t Table::Records() {
 // copy of every page the write touches.
 static int TakeBack(Connection& conn, const std::string& table, const char* column,
                     std::int64_t value, int failure) {
+    // SQLite may have undone the whole transaction already (a full disk): nothing to take back.
+    if (conn.TransactionGone()) return failure;
     Statement* st = conn.Prepare("DELETE FROM " + Quoted(table) + " WHERE " + column + "=?");
     if (!st) return ErrorCode();
     st->Bind(1, value);
