@@ -151,10 +151,11 @@ void QueryItemList::Load(std::int32_t query) {
 
 void QueryItemList::Drop(const std::unordered_set<std::int32_t>& items) {
     if (items.empty()) return;
-    std::vector<ui::ListRow> rows;
+    std::vector<ItemRow> rows;
     for (int row = 1; row <= Rows(); ++row)
-        if (!items.contains(IdAt(row))) rows.push_back(*RowAt(row));
-    browse_.Show(std::move(rows), cell::kId);
+        if (const ItemRow* item = list_.At(row); item && !items.contains(item->id))
+            rows.push_back(*item);
+    list_.Show(std::move(rows));
     ApplyStates();
 }
 
