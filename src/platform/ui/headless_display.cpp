@@ -250,6 +250,18 @@ bool HeadlessDisplay::TypeOnly(WindowId window, std::string_view use, std::strin
     return SetScreenValue(window, c->feq, std::string(text));
 }
 
+bool HeadlessDisplay::TypeKeys(WindowId window, std::string_view use, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    Control* c = Actionable(window, use);
+    if (!c || c->readOnly) return false;
+    c->screen.clear();
+    for (const char key : text) {
+        c->screen += key;
+        if (!SendInput(window, Input{c->feq, ev::kNewSelection, c->screen})) return false;
+    }
+    return true;
+}
+
 bool HeadlessDisplay::Type(WindowId window, std::string_view use, std::string_view text) {
     std::lock_guard lock(mutex_);
     Control* c = Actionable(window, use);

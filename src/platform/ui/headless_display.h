@@ -73,6 +73,9 @@ class HeadlessDisplay final : public Display {
     // or the control is missing, hidden or disabled.
     bool Type(WindowId window, std::string_view use, std::string_view text);      // and accept
     bool TypeOnly(WindowId window, std::string_view use, std::string_view text);  // keystrokes
+    // Types text one key at a time as an entry reports typing: after each key a new selection
+    // with what the entry then shows; nothing is accepted.
+    bool TypeKeys(WindowId window, std::string_view use, std::string_view text);
     bool Press(WindowId window, std::string_view use);
     bool Choose(WindowId window, std::string_view use);  // a menu item
     bool PressNumber(WindowId window, int feq);          // a control by number
