@@ -475,7 +475,12 @@ TEST_F(QueryFormWindows, ThePriceRuleWaitsUntilThePriceIsEntered) {
                           Step{"?QUE:MINPRICE", "50", "50.00", "50.00"},
                           Step{"?QUE:MAXPRICE", "10", "10.00", "10.00"}}) {
         SCOPED_TRACE(std::string(s.use) + " " + s.typed);
-        ASSERT_TRUE(Type(form, s.use, s.typed));
+        // One key at a time, each taken by the form before the next, then Tab out.
+        const std::string_view typed = s.typed;
+        ASSERT_TRUE(Type(form, s.use, typed.substr(0, 1), false));
+        for (std::size_t i = 1; i < typed.size(); ++i)
+            ASSERT_TRUE(KeysToFocus(form, typed.substr(i, 1)));
+        ASSERT_TRUE(Key(form, s.use, ::Qt::Key_Tab));
         const auto shows = [&](const char* use, const QString& text) {
             return ShownText(form, use).value_or("").trimmed() == text;
         };

@@ -250,16 +250,12 @@ bool HeadlessDisplay::TypeOnly(WindowId window, std::string_view use, std::strin
     return SetScreenValue(window, c->feq, std::string(text));
 }
 
-bool HeadlessDisplay::TypeKeys(WindowId window, std::string_view use, std::string_view text) {
+bool HeadlessDisplay::TypeKey(WindowId window, std::string_view use, char key) {
     std::lock_guard lock(mutex_);
     Control* c = Actionable(window, use);
     if (!c || c->readOnly) return false;
-    c->screen.clear();
-    for (const char key : text) {
-        c->screen += key;
-        if (!SendInput(window, Input{c->feq, ev::kNewSelection, c->screen})) return false;
-    }
-    return true;
+    c->screen += key;
+    return SendInput(window, Input{c->feq, ev::kNewSelection, c->screen});
 }
 
 bool HeadlessDisplay::Type(WindowId window, std::string_view use, std::string_view text) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -470,6 +471,7 @@ struct ElementTextCase {
     const char* title;
     double listPrice;
     double amazonPrice;
+    friend void PrintTo(const ElementTextCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class ItemSearchElementTextTest : public ItemSearchTest,
