@@ -360,6 +360,9 @@ ui::Level QueryForm::TakeEvent() {
 ui::Level QueryForm::TakeAccepted() {
     const int field = Field();
     if (field == 0) return ui::Benign;
+    // A price typed but not yet accepted is accepted when another control acts: the OK
+    // button saves it, "&Load List" sends it.
+    if (typedPrice_ != 0 && field != typedPrice_) ApplyPriceRule(typedPrice_);
     if (field == node_) {
         NodeAccepted();
         return ui::Benign;
@@ -422,7 +425,7 @@ ui::Level QueryForm::TakeNewSelection() {
     else if (field == items_.List())
         items_.TakeNewSelection();
     else if (field == minPrice_ || field == maxPrice_)
-        ApplyPriceRule(field);
+        typedPrice_ = field;  // the rule waits for the whole number: "61" is no 6 first
     return ui::Benign;
 }
 
@@ -622,6 +625,7 @@ void QueryForm::NodeFocused() {
 }
 
 void QueryForm::ApplyPriceRule(int field) {
+    typedPrice_ = 0;
     data::QueriesRecord& q = Query();
     const double minimum = q.MINPRICE;
     const double maximum = q.MAXPRICE;

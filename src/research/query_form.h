@@ -108,6 +108,8 @@ class QueryForm final : public shell::FormManager {
     // Set when the picker was left without a choice: the focus the form puts back on the Node
     // field must not open it again at once.
     bool nodeRefused_ = false;
+    // The price entry the user is typing into: its rule runs once the entry is accepted.
+    int typedPrice_ = 0;
 
     int name_ = 0, buildDate_ = 0, buildTime_ = 0, site_ = 0, catalog_ = 0, node_ = 0,
         nodeName_ = 0, lookup_ = 0, brand_ = 0, minPrice_ = 0, maxPrice_ = 0, saving_ = 0,

@@ -74,7 +74,7 @@ void BrowseNodeHandler::OnStartElement(const HTML::Element& element, std::uint32
     }
 }
 
-void BrowseNodeHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
+void BrowseNodeHandler::OnEndElement(const HTML::Element& element, std::uint32_t appData,
                                      std::uint8_t& stop) {
     const std::string_view tag = element.GetName();
     if (STATE == 1 && tag == "Children") {
@@ -82,10 +82,16 @@ void BrowseNodeHandler::OnEndElement(const HTML::Element& element, std::uint32_t
         Stop(stop);
     } else if (tag == "BrowseNodes") {
         ended_ = true;  // a leaf's reply: no child list
+    } else if ((STATE == 11 || STATE == 5) && tag == "Name") {
+        // A name element without text: the next text (the next child's id) is no name.
+        OnCharacters({}, appData, stop);
+    } else if (STATE == 3 && tag == "BrowseNodeId") {
+        OnCharacters({}, appData, stop);
     }
 }
 
-void BrowseNodeHandler::OnCharacters(std::string_view text, std::uint32_t, std::uint8_t&) {
+void BrowseNodeHandler::OnCharacters(std::string_view reply, std::uint32_t, std::uint8_t&) {
+    const std::string_view text = TrimBlanks(reply);
     switch (STATE) {
         case 11:
             RenameRequested(text);
@@ -108,7 +114,8 @@ void BrowseNodeHandler::OnCharacters(std::string_view text, std::uint32_t, std::
 
 void BrowseNodeHandler::RenameRequested(std::string_view name) {
     renamed_ = true;
-    if (!Q || !C) return;
+    // A reply without the node's name leaves the caption it had.
+    if (name.empty() || !Q || !C) return;
     const std::lock_guard lock(*C);
     const BrowseNodeRow* found = Q->Get(ID);
     if (!found) return;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "data/dictionary.h"
+#include "web/reply_fields.h"
 #include "web/stores.h"
 
 namespace zem::web {
@@ -86,6 +87,10 @@ void GoogleAdsHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
         if (data::Access(data::TableId::Goods).Update() != ui::Benign) M_ERRORCODE = 1;
         STATE = 0;
         Stop(stop);
+    } else if (tag == "span" && STATE == 20) {
+        // An empty display address: the next text on the page is no address.
+        CheckSponsored({});
+        STATE = 1;
     } else if (tag == "div" && STATE == 1) {
         STATE = 4;
     } else if (tag == "div" && STATE == 2) {
@@ -110,7 +115,8 @@ void GoogleAdsHandler::CheckSponsored(std::string_view displayAddress) {
 
 void GoogleAdsHandler::CheckResult(std::string_view href) {
     const std::string domain = StoreDomain();
-    if (domain.empty() || !UpperAscii(href).starts_with("HTTP://WWW." + domain))
+    // A link broken over lines keeps its line break, which leads nowhere.
+    if (domain.empty() || !UpperAscii(TrimBlanks(href)).starts_with("HTTP://WWW." + domain))
         ++data::Dict().GOO.ADS;
 }
 

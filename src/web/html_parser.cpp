@@ -33,6 +33,7 @@ EventHandler* Parser::SetHandler(EventHandler* handler) {
 }
 
 std::uint32_t Parser::Parse(std::span<char> text) {
+    attributesRead_ = 0;
     const std::size_t size = std::min(text.size(), kMaxLength);
     const void* nul = size ? std::memchr(text.data(), 0, size) : nullptr;
     length_ = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()) : size;
@@ -42,6 +43,7 @@ std::uint32_t Parser::Parse(std::span<char> text) {
     ReadAsUtf8();
     position_ = 0;
     element_.Clear();
+    marking_ = false;
 
     if (handler_ && (M_EVENTMASK & kDocumentEvents)) {
         std::uint8_t stop = 0;

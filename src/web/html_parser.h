@@ -34,6 +34,10 @@ class Parser {
     // an empty text; for a page read from its UTF-8 copy, the position in the copy.
     std::uint32_t Parse(std::span<char> text);
 
+    // How many attributes the last parse read, in tags or in what turned out to be text: the
+    // work a page of unclosed tags costs, which stays below the page's length.
+    std::uint64_t AttributesRead() const { return attributesRead_; }
+
     std::uint8_t M_EVENTMASK = 127;
     std::uint32_t M_DWAPPDATA = 0;
 
@@ -43,7 +47,11 @@ class Parser {
     Markup ReadMarkup(std::size_t at);
     bool SkipComment(std::size_t at);
     bool ReadTag(std::size_t at);
+    // Answers where the attribute that could not be read began, or kFails when the list runs
+    // into attributes of a tag already found unreadable.
     std::size_t ReadAttributes(std::size_t from);
+    static constexpr std::size_t kFails = static_cast<std::size_t>(-1);
+    void MarkFailedAttributes();
     // Each answers true when the handler stopped the parse.
     bool FlushText(std::size_t begin, std::size_t end);
     bool ReportComment();
@@ -68,6 +76,15 @@ class Parser {
     char* RunBuffer(std::size_t size);
     std::vector<char> run_;
     std::string utf8Page_;  // the page in UTF-8, when it came in another charset
+    // A tag that never closes has an attribute list that the next "<" inside it would read
+    // again, and the one after that too. Where one attribute begins fixes all that follow it,
+    // so once a tag is found unreadable, the places its attributes began are marked, and a
+    // later tag whose attributes reach one of them is unreadable at once: every attribute is
+    // read at most once. The marks are sized to the text only when a page needs them.
+    std::vector<std::uint32_t> attributeStarts_;  // of the tag being read
+    std::vector<std::uint8_t> failedStarts_;
+    bool marking_ = false;  // failedStarts_ is sized and cleared for this parse
+    std::uint64_t attributesRead_ = 0;
 };
 
 }  // namespace zem::HTML

@@ -48,25 +48,36 @@ bool Parser::ReadTag(std::size_t at) {
         position_ = i + 1;
         return true;
     }
-    i = SkipSpace(s, ReadAttributes(SkipSpace(s, i, n)), n);
+    i = ReadAttributes(SkipSpace(s, i, n));
+    if (i == kFails) return false;
+    i = SkipSpace(s, i, n);
     const bool empty = i < n && s[i] == '/';
     if (empty) ++i;
-    if (i == n || s[i] != '>') return false;
+    if (i == n || s[i] != '>') {
+        MarkFailedAttributes();
+        return false;
+    }
+    element_.ATTRIBUTES.Sort();
     // An empty element is reported as its end only, with its attributes.
     (empty ? end_ : start_) = true;
     position_ = i + 1;
     return true;
 }
 
-// Reads attributes until one can't be read, and answers where that one began.
+// Reads attributes until one can't be read, and answers where that one began. The list is
+// sorted once the tag is known to be one.
 std::size_t Parser::ReadAttributes(std::size_t from) {
     AttributeList& list = element_.ATTRIBUTES;
     const char* const s = text_;
     const std::size_t n = length_;
     std::size_t i = from;
+    attributeStarts_.clear();
     while (true) {
         i = SkipSpace(s, i, n);
         if (i == n || !IsLetter(s[i])) break;
+        if (marking_ && failedStarts_[i]) return kFails;
+        attributeStarts_.push_back(static_cast<std::uint32_t>(i));
+        ++attributesRead_;
         const std::size_t nameEnd = SkipName(s, i + 1, n);
         if (nameEnd < n && !IsSpace(s[nameEnd]) && s[nameEnd] != '=' && s[nameEnd] != '>' &&
             s[nameEnd] != '/') {
@@ -98,8 +109,17 @@ std::size_t Parser::ReadAttributes(std::size_t from) {
         }
         attribute.SetValue({s + j, valueEnd - j});
     }
-    list.Sort();
     return i;
+}
+
+void Parser::MarkFailedAttributes() {
+    if (attributeStarts_.empty()) return;
+    if (!marking_) {
+        // Kept from parse to parse, like the other buffers; cleared once for each parse.
+        failedStarts_.assign(length_, 0);
+        marking_ = true;
+    }
+    for (const std::uint32_t start : attributeStarts_) failedStarts_[start] = 1;
 }
 
 }  // namespace zem::HTML

@@ -51,6 +51,31 @@ constexpr Move kStartMoves[] = {
     {150, "IsEligibleForSuperSaverShipping", 151},
 };
 
+// The states that wait for an element's text, with the element. An element without text (or
+// with white space only) gets no text event, so its end tag gives it the empty text: the next
+// element's text must not land in its field.
+struct TextState {
+    std::uint8_t state;
+    std::string_view tag;
+};
+
+constexpr TextState kTextStates[] = {
+    {1, "TotalResults"},   {3, "TotalPages"},
+    {6, "ASIN"},           {8, "DetailPageURL"},
+    {10, "SalesRank"},     {13, "Brand"},
+    {14, "Title"},         {58, "Amount"},
+    {16, "CurrencyCode"},  {123, "Amount"},
+    {125, "CurrencyCode"}, {102, "Condition"},
+    {104, "SubCondition"}, {60, "Amount"},
+    {20, "CurrencyCode"},  {151, "IsEligibleForSuperSaverShipping"},
+};
+
+bool AwaitsTextOf(std::uint8_t state, std::string_view tag) {
+    for (const TextState& t : kTextStates)
+        if (t.state == state && t.tag == tag) return true;
+    return false;
+}
+
 std::string_view WithoutTrailingBlanks(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
@@ -107,9 +132,11 @@ void ItemSearchHandler::OnStartElement(const HTML::Element& element, std::uint32
     }
 }
 
-void ItemSearchHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
+void ItemSearchHandler::OnEndElement(const HTML::Element& element, std::uint32_t appData,
                                      std::uint8_t& stop) {
     const std::string_view tag = element.GetName();
+    if (AwaitsTextOf(STATE, tag)) OnCharacters({}, appData, stop);
+    if (stop) return;
     if (tag == "Offer") {
         STATE = 99;
     } else if (tag == "Item") {
@@ -122,8 +149,9 @@ void ItemSearchHandler::OnEndElement(const HTML::Element& element, std::uint32_t
     }
 }
 
-void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::uint8_t& stop) {
+void ItemSearchHandler::OnCharacters(std::string_view reply, std::uint32_t, std::uint8_t& stop) {
     data::Dictionary& d = data::Dict();
+    const std::string_view text = TrimBlanks(reply);
     switch (STATE) {
         case 1:
             TOTALITEMS = NumericValueAs<std::int32_t>(text);
@@ -206,6 +234,10 @@ void ItemSearchHandler::OnCharacters(std::string_view text, std::uint32_t, std::
 
 void ItemSearchHandler::LookUpBrand(std::string_view name, std::uint8_t& stop) {
     data::Dictionary& d = data::Dict();
+    if (name.empty()) {  // no brand: the item keeps none
+        STATE = 12;
+        return;
+    }
     data::TableManager& brands = data::Access(TableId::Brands);
     SetStringFromReply(d.BRA.NAME, name, StoreCodePage());
     if (brands.TryFetch(data::BRA_KeyName) != ui::Benign) {

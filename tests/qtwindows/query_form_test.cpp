@@ -476,6 +476,40 @@ TEST_F(QueryFormWindows, NumericEntriesRefuseTextAndKeepTheirValue) {
     EXPECT_TRUE(WaitForClose(form));
 }
 
+// Typed key by key, a price is a new selection at every key; the rule that keeps the minimum
+// at most the maximum waits until the entry is left, so "61" is never 6 first.
+TEST_F(QueryFormWindows, ThePriceRuleWaitsUntilThePriceIsEntered) {
+    const ui::WindowId form = OpenForm();
+    ASSERT_NE(form, 0u);
+    struct Step {
+        const char* use;
+        const char* typed;
+        QString min, max;  // shown once the entry is left
+    };
+    for (const Step& s : {Step{"?QUE:MINPRICE", "21", "21.00", "500.00"},
+                          Step{"?QUE:MAXPRICE", "61", "21.00", "61.00"},
+                          Step{"?QUE:MAXPRICE", "20", "20.00", "20.00"},
+                          Step{"?QUE:MINPRICE", "50", "50.00", "50.00"},
+                          Step{"?QUE:MAXPRICE", "10", "10.00", "10.00"}}) {
+        SCOPED_TRACE(std::string(s.use) + " " + s.typed);
+        // One key at a time, each taken by the form before the next, then Tab out.
+        const std::string_view typed = s.typed;
+        ASSERT_TRUE(Type(form, s.use, typed.substr(0, 1), false));
+        for (std::size_t i = 1; i < typed.size(); ++i)
+            ASSERT_TRUE(KeysToFocus(form, typed.substr(i, 1)));
+        ASSERT_TRUE(Key(form, s.use, ::Qt::Key_Tab));
+        const auto shows = [&](const char* use, const QString& text) {
+            return ShownText(form, use).value_or("").trimmed() == text;
+        };
+        EXPECT_TRUE(Eventually([&] {
+            return shows("?QUE:MINPRICE", s.min) && shows("?QUE:MAXPRICE", s.max);
+        })) << ShownText(form, "?QUE:MINPRICE").value_or("?").toStdString()
+            << " / " << ShownText(form, "?QUE:MAXPRICE").value_or("?").toStdString();
+    }
+    ASSERT_TRUE(Click(form, "?CANCEL"));
+    EXPECT_TRUE(WaitForClose(form));
+}
+
 // A header click sorts by its column, a second one the other way; numbers by their value.
 TEST_F(QueryFormWindows, AHeaderSortsItsColumnNumbersAndFlagsByValue) {
     const ui::WindowId form = OpenForm();

@@ -8,9 +8,12 @@
 #include <fstream>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/date_pictures.h"
+#include "platform/runtime/pictures.h"
 #include "platform/ui/message_sink.h"
 #include "platform/win/shell_open.h"
 #include "queryform_fixture.h"
@@ -224,6 +227,91 @@ INSTANTIATE_TEST_SUITE_P(
         PriceCase{"MaximumBelow", "?QUE:MAXPRICE", "5", "5.00", "5.00", 5, 5},
         PriceCase{"EqualLeftAlone", "?QUE:MINPRICE", "500", "500.00", "500.00", 500, 500},
         PriceCase{"InRange", "?QUE:MAXPRICE", "20", "10.00", "20.00", 10, 20}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// The rule waits for the whole price: while a price is typed key by key the other one stays,
+// and the rule runs once the entry is accepted, or by the OK button that saves it.
+struct TypedPriceCase {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> accepted;  // entries typed and accepted first
+    const char* field;                                          // then typed key by key
+    const char* keys;
+    bool acceptedByOk;  // else the entry is accepted, then the form closed with OK
+    const char* min;    // shown at the end
+    const char* max;
+    friend void PrintTo(const TypedPriceCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class QueryFormTypedPriceTest : public QueryFormTest,
+                                public ::testing::WithParamInterface<TypedPriceCase> {};
+
+TEST_P(QueryFormTypedPriceTest, TheRuleRunsWhenThePriceIsAcceptedNotAtEveryKey) {
+    const TypedPriceCase& c = GetParam();
+    const ui::WindowId w = Open(request::kChange);
+    for (const auto& [use, text] : c.accepted) Type(w, use, text);
+    const std::string min = display->Shown(w, "?QUE:MINPRICE");
+    const std::string max = display->Shown(w, "?QUE:MAXPRICE");
+    // Each key taken before the next, as a user types: the form sees every number on the way.
+    ASSERT_TRUE(display->TypeOnly(w, c.field, ""));
+    for (const char key : std::string_view(c.keys)) {
+        ASSERT_TRUE(display->TypeKey(w, c.field, key));
+        ASSERT_TRUE(Sync(w));
+    }
+    const bool typingMin = std::string_view(c.field) == "?QUE:MINPRICE";
+    EXPECT_EQ(display->Shown(w, typingMin ? "?QUE:MAXPRICE" : "?QUE:MINPRICE"),
+              typingMin ? max : min);
+    if (!c.acceptedByOk) {
+        Type(w, c.field, c.keys);
+        EXPECT_EQ(display->Shown(w, "?QUE:MINPRICE"), c.min);
+        EXPECT_EQ(display->Shown(w, "?QUE:MAXPRICE"), c.max);
+    }
+    EXPECT_EQ(Close(w, "?OK").response, response::kCompleted);
+    const auto stored = StoredQuery(kQuery);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(runtime::Trimmed(runtime::FormatNumber(stored->MINPRICE, "n10.2")), c.min);
+    EXPECT_EQ(runtime::Trimmed(runtime::FormatNumber(stored->MAXPRICE, "n10.2")), c.max);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, QueryFormTypedPriceTest,
+    ::testing::Values(
+        TypedPriceCase{"MaximumAboveTheMinimum",
+                       {{"?QUE:MINPRICE", "21"}},
+                       "?QUE:MAXPRICE",
+                       "61",
+                       false,
+                       "21.00",
+                       "61.00"},
+        TypedPriceCase{
+            "MaximumOfMoreDigitsThanItsFirst", {}, "?QUE:MAXPRICE", "50", false, "10.00", "50.00"},
+        TypedPriceCase{"MinimumAboveTheMaximum",
+                       {{"?QUE:MAXPRICE", "20"}},
+                       "?QUE:MINPRICE",
+                       "50",
+                       false,
+                       "50.00",
+                       "50.00"},
+        TypedPriceCase{"MaximumBelowTheMinimum",
+                       {{"?QUE:MINPRICE", "50"}},
+                       "?QUE:MAXPRICE",
+                       "10",
+                       false,
+                       "10.00",
+                       "10.00"},
+        TypedPriceCase{"MaximumBelowTheMinimumSavedByOk",
+                       {{"?QUE:MINPRICE", "50"}},
+                       "?QUE:MAXPRICE",
+                       "10",
+                       true,
+                       "10.00",
+                       "10.00"},
+        TypedPriceCase{"MaximumAboveTheMinimumSavedByOk",
+                       {{"?QUE:MINPRICE", "21"}},
+                       "?QUE:MAXPRICE",
+                       "61",
+                       true,
+                       "21.00",
+                       "61.00"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(QueryFormTest, AnotherStoreClearsTheNodeAndTheItemsAndNarrowsTheCatalogsUntilCancel) {

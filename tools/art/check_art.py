@@ -2,6 +2,7 @@
 """Checks the generated artwork and the help pages in resources/: every icon the generator
 draws is present, decodes and is a 16x16 RGBA PNG, with no stray icon files; every picture
 decodes with djpeg at its expected size; every icon and picture a window layout names exists;
+the application icon is there at every size of the desktop's icon theme;
 every help page has a title, loads nothing from outside and links only to pages that exist,
 and the contents page links to every page.
 Run: python3 tools/art/check_art.py (exit status 1 when something is wrong)."""
@@ -16,6 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
+import desktop_icons  # noqa: E402
 import make_icons  # noqa: E402
 from icon_registry import ICONS  # noqa: E402
 from pngfile import decode_png  # noqa: E402
@@ -47,6 +49,28 @@ def check_icons(problems):
             problems.append("%s is %s" % (path, "not empty" if opaque else "empty"))
         if make_icons.render(stem).rgba_bytes() != rgba:
             problems.append("%s differs from what make_icons.py draws" % path)
+
+
+def check_desktop_icons(problems):
+    for size in desktop_icons.SIZES:
+        path = desktop_icons.png_path(size)
+        try:
+            with open(path, "rb") as f:
+                width, height, rgba = decode_png(f.read())
+        except (OSError, ValueError) as error:
+            problems.append("%s: %s (run make_icons.py)" % (path, error))
+            continue
+        if (width, height) != (size, size):
+            problems.append("%s is %dx%d" % (path, width, height))
+        elif desktop_icons.render(size).rgba_bytes() != rgba:
+            problems.append("%s differs from what make_icons.py draws" % path)
+    path = desktop_icons.svg_path()
+    try:
+        with open(path, encoding="utf-8") as f:
+            if f.read() != desktop_icons.svg():
+                problems.append("%s differs from what make_icons.py writes" % path)
+    except OSError as error:
+        problems.append("%s: %s (run make_icons.py)" % (path, error))
 
 
 def check_pictures(problems):
@@ -110,6 +134,7 @@ def check_help(problems):
 def main():
     problems = []
     check_icons(problems)
+    check_desktop_icons(problems)
     check_pictures(problems)
     check_layout_references(problems)
     check_help(problems)

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws every icon of the program as a 16x16 RGBA PNG into resources/icons/.
+"""Draws every icon of the program as a 16x16 RGBA PNG into resources/icons/, and the
+application icon at the desktop's sizes into src/app/icons/ (desktop_icons.py).
 
 The program finds an icon by its name lower-cased, without a leading '~' and without the
 extension, so each file is named by that stem. Run: python3 tools/art/make_icons.py"""
@@ -12,6 +13,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 
+import desktop_icons  # noqa: E402
 import glyphs_frame  # noqa: E402,F401  (each glyph module registers its icons on import)
 import glyphs_records  # noqa: E402,F401
 import glyphs_research  # noqa: E402,F401
@@ -68,6 +70,16 @@ def main():
     if args.preview:
         contact_sheet(args.preview)
     print("%d icons written to %s" % (len(ICONS), os.path.normpath(args.out)))
+    for size in desktop_icons.SIZES:
+        path = desktop_icons.png_path(size)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        write_png(path, size, size, desktop_icons.render(size).rgba_bytes())
+    path = desktop_icons.svg_path()
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(desktop_icons.svg())
+    print("the application icon at %s pixels and as SVG written to %s" % (
+        ", ".join(str(s) for s in desktop_icons.SIZES), desktop_icons.THEME))
 
 
 if __name__ == "__main__":

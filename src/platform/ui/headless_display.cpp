@@ -250,6 +250,14 @@ bool HeadlessDisplay::TypeOnly(WindowId window, std::string_view use, std::strin
     return SetScreenValue(window, c->feq, std::string(text));
 }
 
+bool HeadlessDisplay::TypeKey(WindowId window, std::string_view use, char key) {
+    std::lock_guard lock(mutex_);
+    Control* c = Actionable(window, use);
+    if (!c || c->readOnly) return false;
+    c->screen += key;
+    return SendInput(window, Input{c->feq, ev::kNewSelection, c->screen});
+}
+
 bool HeadlessDisplay::Type(WindowId window, std::string_view use, std::string_view text) {
     std::lock_guard lock(mutex_);
     Control* c = Actionable(window, use);

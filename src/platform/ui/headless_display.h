@@ -73,6 +73,9 @@ class HeadlessDisplay final : public Display {
     // or the control is missing, hidden or disabled.
     bool Type(WindowId window, std::string_view use, std::string_view text);      // and accept
     bool TypeOnly(WindowId window, std::string_view use, std::string_view text);  // keystrokes
+    // One key typed at the end of what the entry shows, reported as an entry reports typing: a
+    // new selection with what it then shows; nothing is accepted.
+    bool TypeKey(WindowId window, std::string_view use, char key);
     bool Press(WindowId window, std::string_view use);
     bool Choose(WindowId window, std::string_view use);  // a menu item
     bool PressNumber(WindowId window, int feq);          // a control by number

@@ -157,6 +157,25 @@ TEST_F(BrowseNodeLoaderTest, AnEmptyTextOnlyMarksTheRow) {
     }
 }
 
+// Every name is its own element's: an empty one is empty, an indented one is trimmed, and
+// neither takes the text that follows it (the next child's number, an ancestor's name).
+TEST_F(BrowseNodeLoaderTest, NamesAreTheirElementsTextWithoutItsIndent) {
+    Parse(12, Reply("", {{"1", ""},
+                         {"2", "\n          Biographies\n        "},
+                         {"3", " "},
+                         {"4", "Poetry"}}));
+    EXPECT_EQ(AddedNodes(), (std::vector<std::int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(data::CStringOf(Row(44).NAME), "");
+    EXPECT_EQ(data::CStringOf(Row(45).NAME), "Biographies");
+    EXPECT_EQ(data::CStringOf(Row(46).NAME), "");
+    EXPECT_EQ(data::CStringOf(Row(47).NAME), "Poetry");
+    // The requested node's own name was empty: it keeps its caption.
+    EXPECT_EQ(data::CStringOf(Row(12).NAME), "Books");
+
+    Parse(13, Reply("\n      Business\n    ", std::string()));
+    EXPECT_EQ(data::CStringOf(Row(13).NAME), "Business");
+}
+
 TEST_F(BrowseNodeLoaderTest, ALeafKeepsItsOwnNameNotItsAncestors) {
     Parse(12, Reply("Poetry", std::string()));
     EXPECT_EQ(data::CStringOf(Row(12).NAME), "Poetry");

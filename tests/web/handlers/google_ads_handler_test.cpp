@@ -155,6 +155,22 @@ const PageCase kPages[] = {
      3,
      0,
      0},
+    {"an empty display address is no address: the next ad's is read as its own",
+     {"", "www.amazon.com"},
+     {},
+     0,
+     0,
+     0,
+     1,
+     2},
+    {"a link on lines of its own leads where it reads",
+     {},
+     {"\n      http://www.amazon.com/dp/1\n    ", "http://a.example/"},
+     0,
+     0,
+     1,
+     0,
+     0},
 };
 
 TEST_F(GoogleAdsTest, PagesAreCountedAfresh) {

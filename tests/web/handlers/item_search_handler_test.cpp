@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -436,6 +438,109 @@ TEST_F(ItemSearchTest, OverlongTextsAreCutToTheirFields) {
     EXPECT_EQ(data::StringOf(rows[0].TITLE), std::string(256, 't'));
     EXPECT_EQ(data::CStringOf(rows[0].KEYWORDS), std::string(256, 't'));
 }
+
+// Replaces the first occurrence of from in text.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+// The reply as a service indents it: each element on a line of its own, each text on a line
+// of its own inside its element.
+std::string Indented(const std::string& xml) {
+    std::string out;
+    for (std::size_t i = 0; i < xml.size();) {
+        const std::size_t lt = xml.find('<', i);
+        const std::size_t end = lt == std::string::npos ? xml.size() : lt;
+        if (end > i) out += "\n        " + xml.substr(i, end - i) + "\n      ";
+        if (lt == std::string::npos) break;
+        const std::size_t gt = xml.find('>', lt);
+        out += "\n    " + xml.substr(lt, gt - lt + 1);
+        i = gt + 1;
+    }
+    return out;
+}
+
+struct ElementTextCase {
+    const char* name;
+    std::function<std::string(const std::string& item)> shape;  // of the item's XML
+    const char* asin;
+    const char* brand;  // empty: the item has no brand
+    const char* title;
+    double listPrice;
+    double amazonPrice;
+    friend void PrintTo(const ElementTextCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class ItemSearchElementTextTest : public ItemSearchTest,
+                                  public ::testing::WithParamInterface<ElementTextCase> {};
+
+// Each field holds its own element's text, nothing around it and never the next element's.
+TEST_P(ItemSearchElementTextTest, EachFieldGetsItsOwnElementsText) {
+    const ElementTextCase& c = GetParam();
+    const int brandsBefore = Count(TableId::Brands);
+    Parse(ReplyHead() + "<TotalResults>1</TotalResults><TotalPages>1</TotalPages>" +
+          c.shape(ItemXml(Item("B000000001"))) + "</Items></ItemSearchResponse>");
+
+    EXPECT_EQ(handler.M_ERRORCODE, 0);
+    const std::vector<data::GoodsRecord> rows = StoredGoods();
+    ASSERT_EQ(rows.size(), 1u);
+    const data::GoodsRecord& row = rows[0];
+    EXPECT_EQ(data::CStringOf(row.ASIN), c.asin);
+    EXPECT_EQ(data::CStringOf(row.DETAILPAGE),
+              "http://www.amazon.com/dp/B000000001%3FSubscriptionId%3D1");
+    EXPECT_EQ(data::StringOf(row.TITLE), c.title);
+    EXPECT_DOUBLE_EQ(+row.PRICEREAL, c.listPrice);
+    EXPECT_DOUBLE_EQ(+row.AMAZONREAL, c.amazonPrice);
+    EXPECT_DOUBLE_EQ(+row.RANK, 1234);
+    if (std::string_view(c.brand).empty()) {
+        EXPECT_EQ(+row.BRAND, 0);
+        EXPECT_EQ(Count(TableId::Brands), brandsBefore);
+    } else {
+        EXPECT_EQ(+row.BRAND, BrandId(c.brand));
+        EXPECT_EQ(Count(TableId::Brands), brandsBefore + 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, ItemSearchElementTextTest,
+    ::testing::Values(ElementTextCase{"AsWritten", [](const std::string& x) { return x; },
+                                      "B000000001", "Acme", "Acme Widget - Blue", 29.99, 19.99},
+                      ElementTextCase{"Indented", Indented, "B000000001", "Acme",
+                                      "Acme Widget - Blue", 29.99, 19.99},
+                      ElementTextCase{"EmptyBrand",
+                                      [](const std::string& x) {
+                                          return Replaced(x, "<Brand>Acme</Brand>",
+                                                          "<Brand></Brand>");
+                                      },
+                                      "B000000001", "", "Acme Widget - Blue", 29.99, 19.99},
+                      ElementTextCase{"BlankBrandIndented",
+                                      [](const std::string& x) {
+                                          return Indented(Replaced(x, "<Brand>Acme</Brand>",
+                                                                   "<Brand>  </Brand>"));
+                                      },
+                                      "B000000001", "", "Acme Widget - Blue", 29.99, 19.99},
+                      ElementTextCase{"EmptyTitle",
+                                      [](const std::string& x) {
+                                          return Replaced(x, "<Title>Acme Widget - Blue</Title>",
+                                                          "<Title></Title>");
+                                      },
+                                      "B000000001", "Acme", "", 29.99, 19.99},
+                      ElementTextCase{"EmptyListAmount",
+                                      [](const std::string& x) {
+                                          return Replaced(x, "<Amount>2999</Amount>",
+                                                          "<Amount></Amount>");
+                                      },
+                                      "B000000001", "Acme", "Acme Widget - Blue", 0, 19.99},
+                      ElementTextCase{"EmptyAsin",
+                                      [](const std::string& x) {
+                                          return Replaced(x, "<ASIN>B000000001</ASIN>",
+                                                          "<ASIN></ASIN>");
+                                      },
+                                      "", "Acme", "Acme Widget - Blue", 29.99, 19.99}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace zem::test

@@ -1,9 +1,13 @@
 // Hostile and oversized input: nothing is read past the caller's buffer or its first NUL,
-// nothing stored grows past its limit, and depth costs nothing.
+// nothing stored grows past its limit, and neither depth nor unclosed tags cost more than the
+// page's length.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "recording_handler.h"
@@ -159,6 +163,51 @@ TEST(HostileInputTest, HugeTextRunAndStrayAmpersands) {
 TEST(HostileInputTest, BytesAboveAsciiAreText) {
     const Parsed p = ParseCopy("<\xC4\x80>\xFF<a \xE9=1>", true);
     EXPECT_EQ(p.trace, "D+|T:<\xC4\x80>\xFF<a \xE9=1>|D-");
+}
+
+// shape repeated to at most size bytes.
+std::string Repeated(std::string_view shape, std::size_t size) {
+    std::string text;
+    while (text.size() + shape.size() <= size) text += shape;
+    return text;
+}
+
+// Tags that never close, the attributes of each running into the next: a page of them reads
+// as one text, and every attribute in it is read once, not again from every "<" inside it.
+TEST(HostileInputTest, UnclosedTagsAreReadOnceEach) {
+    struct Shape {
+        const char* tag;
+        const char* text;  // what the page of them reads as, per shape
+    };
+    const Shape shapes[] = {
+        {"<a b=", "<a b="},
+        {"<a b=<", "<a b=<"},
+        {"<a b='x' c=", "<a b='x' c="},
+        {"<a b= c=d", "<a b= c=d"},
+        {"<a   b   =   ", "<a   b   =   "},
+        {"<a b=&amp;", "<a b=&"},
+        {"<a b=\"<a b=\" c=<", "<a b=\"<a b=\" c=<"},
+    };
+    HTML::Parser parser;
+    RecordingHandler handler;
+    parser.SetHandler(&handler);
+    std::string page, read;
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.tag);
+        std::string text = Repeated(shape.tag, 16384);
+        handler.events.clear();
+        parser.Parse(text);
+        const std::size_t times = text.size() / std::strlen(shape.tag);
+        EXPECT_EQ(handler.Trace(),
+                  "D+|T:" + Repeated(shape.text, times * std::strlen(shape.text)) + "|D-");
+        EXPECT_LE(parser.AttributesRead(), text.size() / 2);
+    }
+    // The page buffer of the item-list loader full of them, shape after shape.
+    for (const Shape& shape : shapes) page += Repeated(shape.tag, 262'140 / std::size(shapes));
+    handler.events.clear();
+    parser.Parse(page);
+    EXPECT_EQ(handler.events.size(), 3u);
+    EXPECT_LE(parser.AttributesRead(), page.size() / 2);
 }
 
 }  // namespace
