@@ -144,11 +144,6 @@ ui::Level TableManager::Previous() {
     return Read(table_->Previous(), Report::Yes);
 }
 
-ui::Level TableManager::TryPrevious() {
-    if (const ui::Level level = OpenTable(Report::No); level != ui::Benign) return level;
-    return Read(table_->Previous(), Report::No);
-}
-
 ui::Level TableManager::PrimeRecord() {
     if (const ui::Level level = OpenTable(Report::Yes); level != ui::Benign) return level;
     // Priming again gives up the number of the record primed before, which was never added.
@@ -205,9 +200,6 @@ ui::Level TableManager::Write(bool add, Report report) {
 
 ui::Level TableManager::Insert() {
     return Write(true, Report::Yes);
-}
-ui::Level TableManager::TryInsert() {
-    return Write(true, Report::No);
 }
 ui::Level TableManager::Update() {
     return Write(false, Report::Yes);

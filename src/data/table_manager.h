@@ -60,7 +60,6 @@ class TableManager {
     [[nodiscard]] ui::Level Next();
     [[nodiscard]] ui::Level TryNext();
     [[nodiscard]] ui::Level Previous();
-    [[nodiscard]] ui::Level TryPrevious();
 
     // Clears the buffer, applies the table's defaults and, for an auto-numbered table, reserves
     // the next number into the buffer. The number stays reserved until Insert or CancelAutoInc.
@@ -68,7 +67,6 @@ class TableManager {
     ui::Level CancelAutoInc();  // always Benign: giving a number back can't fail
 
     [[nodiscard]] ui::Level Insert();
-    [[nodiscard]] ui::Level TryInsert();
     [[nodiscard]] ui::Level Update();  // the current record := the buffer
     [[nodiscard]] ui::Level TryUpdate();
 

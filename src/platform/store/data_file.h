@@ -58,7 +58,6 @@ class DataFile {
     [[nodiscard]] int Logout(double timeoutSeconds, std::span<Table* const> tables);
     [[nodiscard]] int Commit();
     [[nodiscard]] int Rollback();
-    bool InTransaction();
 
     // Ends this thread's connection (the per-thread end hook calls it). Tables of this thread
     // must be closed first.

@@ -93,7 +93,6 @@ class Table {
     // another's lock, to N seconds.
     [[nodiscard]] int Send(std::string_view option);
     void SetWriteWait(double seconds) { writeWait_ = seconds; }
-    double WriteWait() const { return writeWait_; }
 
   private:
     friend class View;
