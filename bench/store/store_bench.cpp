@@ -12,6 +12,7 @@
 
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
+#include "platform/store/errors.h"
 #include "platform/store/sqlite.h"
 #include "support/temp_dir.h"
 
@@ -84,16 +85,16 @@ Timing ThroughManagers(const std::filesystem::path& path) {
     goods.Open();
     goods.UseFile();
     t.insert = Seconds([&] {
-        goods.File().Lock(10);
-        goods.File().Stream();
+        if (goods.File().Lock(10) != zem::store::NoError) std::exit(1);
+        if (goods.File().Stream() != zem::store::NoError) std::exit(1);
         for (int i = 0; i < kRows; ++i) {
-            goods.PrimeRecord();
+            if (goods.PrimeRecord() != zem::ui::Benign) std::exit(1);
             const std::int32_t id = goo.ID;
             MakeItem(goo, i);
             goo.ID = id;
             if (goods.Insert() != zem::ui::Benign) std::exit(1);
         }
-        goods.File().Flush();
+        if (goods.File().Flush() != zem::store::NoError) std::exit(1);
         goods.File().Unlock();
     });
     t.walk = Seconds([&] {

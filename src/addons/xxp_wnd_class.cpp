@@ -121,7 +121,6 @@ win::FontChoice xXPWndClass::ItemFont(const win::FONTSETUP& setup) const {
     win::FontChoice font;
     font.own = true;
     font.setup = setup;
-    font.charset = CURRENTCHARSET == -1 ? 1 : CURRENTCHARSET;
     return font;
 }
 
@@ -311,6 +310,8 @@ win::LResult xXPWndClass::WindowProc(win::Hwnd hwnd, unsigned message, win::WPar
         OnActivateApp(wParam != 0);
         return result;
     }
+    // The frame is closed through its window model, so no WM_CLOSE reaches it today; the branch
+    // keeps a close sent by other means from leaving the desktop's menu settings switched.
     if (message == WM_CLOSE || message == win::WM_DESTROY) OnActivateApp(false);
     return CallPrevious(hwnd, message, wParam, lParam);
 }

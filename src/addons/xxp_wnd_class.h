@@ -92,10 +92,14 @@ class xXPWndClass : public xCallBackClass, public win::OwnerDrawMenus {
                             win::LParam lParam) override;
 
     win::Hwnd HFRAME = 0;
+    // True once Init has run. Nothing here reads it; it stays public for code that must know
+    // whether the painter was set up.
     bool ISINITIALIZE = false;
     long MENUANIMATION = -1;
     long MENUFADE = -1;
     long KEYBOARDCUES = -1;
+    // Always -1, the system's. Qt fonts carry no character set (a window's texts are decoded
+    // by its own), so nothing reads it; it stays beside the other menu-font settings.
     int CURRENTCHARSET = -1;
     bool OVERRIDEDEFAULTFONT = false;
     win::FONTSETUP FONTSETUP;

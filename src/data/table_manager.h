@@ -38,37 +38,37 @@ class TableManager {
     static constexpr int kLockRecover = 10;  // seconds given to the driver after AccessDenied
 
     // Counted: the table is opened by the first Open and closed by the matching last Close.
+    // Open reports its failure, after which every call on the table fails and the matching
+    // Close finds nothing counted, so its result need not be tested.
     ui::Level Open();
     // Open without reporting a failure: for callers that answer a default when the table can't
     // be used.
-    ui::Level TryOpen();
-    ui::Level Close();
+    [[nodiscard]] ui::Level TryOpen();
+    ui::Level Close();  // always Benign, so its result need not be tested
     int OpenCount() const { return opened_; }
 
     // Sets the keys up and makes sure the table is open (a table opened only through use stays
-    // open until the manager goes).
+    // open until the manager goes). Its result need not be tested, as Open's.
     ui::Level UseFile();
 
     // Reads the row whose key components equal the buffer's. Fetch reports a miss.
-    ui::Level Fetch(std::size_t key);
-    ui::Level TryFetch(std::size_t key);
+    [[nodiscard]] ui::Level Fetch(std::size_t key);
+    [[nodiscard]] ui::Level TryFetch(std::size_t key);
 
     // Sequential reads after File().Set...; Notify at the end of the walk, which is never
     // reported. The non-Try forms report read failures.
-    ui::Level Next();
-    ui::Level TryNext();
-    ui::Level Previous();
-    ui::Level TryPrevious();
+    [[nodiscard]] ui::Level Next();
+    [[nodiscard]] ui::Level TryNext();
+    [[nodiscard]] ui::Level Previous();
 
     // Clears the buffer, applies the table's defaults and, for an auto-numbered table, reserves
     // the next number into the buffer. The number stays reserved until Insert or CancelAutoInc.
-    ui::Level PrimeRecord();
-    ui::Level CancelAutoInc();
+    [[nodiscard]] ui::Level PrimeRecord();
+    ui::Level CancelAutoInc();  // always Benign: giving a number back can't fail
 
-    ui::Level Insert();
-    ui::Level TryInsert();
-    ui::Level Update();  // the current record := the buffer
-    ui::Level TryUpdate();
+    [[nodiscard]] ui::Level Insert();
+    [[nodiscard]] ui::Level Update();  // the current record := the buffer
+    [[nodiscard]] ui::Level TryUpdate();
 
     // Checks one field of the buffer (numbered from 1 in record order). Benign when valid;
     // Notify when not, with the message shown when report is set. The buffer is never changed.

@@ -306,11 +306,6 @@ std::optional<TableId> FindTable(std::string_view label) {
     return std::nullopt;
 }
 
-const store::TableDef* FindDef(std::string_view label) {
-    const std::optional<TableId> id = FindTable(label);
-    return id ? &Def(*id) : nullptr;
-}
-
 TableId RealTable(TableId id) {
     switch (id) {
         case TableId::aSites:

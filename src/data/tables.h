@@ -55,7 +55,6 @@ enum TagFilePosKey : std::size_t { TP_PosKey, TP_ValKey };
 const store::TableDef& Def(TableId id);
 // By label ("aCatalogs"), without regard to case; nullopt for a name that is no table.
 std::optional<TableId> FindTable(std::string_view label);
-const store::TableDef* FindDef(std::string_view label);
 
 // The real table behind an alias; a real table answers itself.
 TableId RealTable(TableId id);

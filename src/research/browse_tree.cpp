@@ -8,8 +8,9 @@
 #include "platform/runtime/requests.h"
 #include "platform/store/data_file.h"
 #include "platform/store/errors.h"
-#include "platform/ui/error_manager.h"
+#include "platform/store/transaction.h"
 #include "platform/ui/display.h"
+#include "platform/ui/error_manager.h"
 #include "platform/ui/message_sink.h"
 #include "research/tree_window.h"
 #include "research/update_node.h"
@@ -228,10 +229,10 @@ class BrowseTreeWindow final : public TreeWindow {
         };
         if (nodes.UseFile() != ui::Benign) return;
         store::Table& table = nodes.File();
-        store::DataFile& file = data::Dict().File();
         store::Table* enlisted = &table;
-        if (file.Logout(kSubtreeLockTimeout, std::span<store::Table* const>(&enlisted, 1)) !=
-            store::NoError) {
+        store::Transaction transaction;
+        if (transaction.Begin(data::Dict().File(), kSubtreeLockTimeout,
+                              std::span<store::Table* const>(&enlisted, 1)) != store::NoError) {
             report();
             return;
         }
@@ -245,13 +246,11 @@ class BrowseTreeWindow final : public TreeWindow {
             }
             if (!same || table.Delete() != store::NoError) {
                 report();
-                file.Rollback();
                 return;
             }
         }
-        if (file.Commit() != store::NoError) {
+        if (transaction.Commit() != store::NoError) {
             report();
-            file.Rollback();
             return;
         }
         for (const TreeEntry& entry : subtree) tree_.Forget(entry.id);

@@ -64,7 +64,6 @@ class CatalogTree {
     explicit CatalogTree(NodeFilter filter = {}) : filter_(std::move(filter)) {}
 
     void SetSiteMask(std::uint8_t mask) { siteMask_ = mask; }
-    std::uint8_t SiteMask() const { return siteMask_; }
 
     const std::vector<TreeEntry>& Entries() const { return entries_; }
     int Rows() const { return static_cast<int>(entries_.size()); }

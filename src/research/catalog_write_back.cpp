@@ -10,6 +10,7 @@
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/store/errors.h"
+#include "platform/store/transaction.h"
 #include "platform/ui/busy.h"
 #include "platform/ui/message_sink.h"
 
@@ -144,7 +145,9 @@ std::optional<Failure> Rewrite(store::Table& catalogs, store::Table& nodes, std:
     if (catalogs.Stream() != store::NoError) return StoreFailure(kCatalogsError);
     if (nodes.Stream() != store::NoError) {
         const auto failure = StoreFailure(kNodesError);
-        catalogs.Flush();
+        // Not tested: the rewrite has failed already and its transaction takes back what this
+        // wrote.
+        (void)catalogs.Flush();
         return failure;
     }
     auto failure = RewriteRows(catalogs, nodes, mask, catalogQueue, nodeQueue);
@@ -155,22 +158,20 @@ std::optional<Failure> Rewrite(store::Table& catalogs, store::Table& nodes, std:
 
 bool Replace(std::uint8_t siteMask, const web::SearchIndexQueue& catalogs,
              const web::BrowseNodeQueue& nodes) {
-    store::DataFile& file = data::Dict().File();
     store::Table& catalogTable = data::Access(TableId::Catalogs).File();
     store::Table& nodeTable = data::Access(TableId::Nodes).File();
     const std::array<store::Table*, 2> tables{&catalogTable, &nodeTable};
-    if (file.Logout(kCatalogLockTimeout, tables) != store::NoError) {
+    store::Transaction transaction;
+    if (transaction.Begin(data::Dict().File(), kCatalogLockTimeout, tables) != store::NoError) {
         Report("Logout error: ", StoreErrorText());
         return false;
     }
     if (const auto failure = Rewrite(catalogTable, nodeTable, siteMask, catalogs, nodes)) {
         Report(failure->what, failure->text);
-        file.Rollback();
         return false;
     }
-    if (file.Commit() != store::NoError) {
+    if (transaction.Commit() != store::NoError) {
         Report("Commit error: ", StoreErrorText());
-        file.Rollback();
         return false;
     }
     return true;

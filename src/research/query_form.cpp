@@ -294,27 +294,19 @@ bool QueryForm::BeginTransaction() {
         return false;
     }
     store::Table* table = &goods.File();
-    if (data::Dict().File().Logout(kGoodsLockTimeout, std::span<store::Table* const>(&table, 1)) !=
-        store::NoError) {
+    if (transaction_.Begin(data::Dict().File(), kGoodsLockTimeout,
+                           std::span<store::Table* const>(&table, 1)) != store::NoError) {
         ShowTransactionError();
         return false;
     }
-    inTransaction_ = true;
     return true;
 }
 
 void QueryForm::EndTransaction() {
-    if (!inTransaction_) return;
-    inTransaction_ = false;
-    store::DataFile& file = data::Dict().File();
-    if (Response != response::kCompleted) {
-        file.Rollback();
-        return;
-    }
-    if (file.Commit() != store::NoError) {
+    if (!transaction_.IsOpen()) return;
+    if (Response == response::kCompleted && transaction_.Commit() != store::NoError)
         ShowTransactionError();
-        file.Rollback();
-    }
+    transaction_.Rollback();
 }
 
 // The delete request deletes the query with its items (the Queries relations cascade) without
@@ -476,15 +468,15 @@ void QueryForm::Reset(bool force) {
 void QueryForm::FetchShownRows() {
     data::Dictionary& d = data::Dict();
     const data::QueriesRecord& q = d.QUE;
-    // A missing row leaves its buffer cleared, so its name shows blank.
+    // A missing row leaves its buffer cleared, so its name shows blank: no result is needed.
     d.SIT.ID = q.SITE;
-    data::Access(TableId::Sites).TryFetch(data::SIT_KeyId);
+    (void)data::Access(TableId::Sites).TryFetch(data::SIT_KeyId);
     d.CAT.ID = q.CATALOG;
-    data::Access(TableId::Catalogs).TryFetch(data::CAT_KeyId);
+    (void)data::Access(TableId::Catalogs).TryFetch(data::CAT_KeyId);
     d.NOD.ID = q.NODE;
-    data::Access(TableId::Nodes).TryFetch(data::NOD_KeyId);
+    (void)data::Access(TableId::Nodes).TryFetch(data::NOD_KeyId);
     d.BRA.ID = q.BRAND;
-    data::Access(TableId::Brands).TryFetch(data::BRA_KeyId);
+    (void)data::Access(TableId::Brands).TryFetch(data::BRA_KeyId);
 }
 
 void QueryForm::LoadDropLists() {

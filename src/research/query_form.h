@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "data/records.h"
+#include "platform/store/transaction.h"
 #include "platform/ui/help.h"
 #include "research/query_drop_lists.h"
 #include "research/query_item_list.h"
@@ -104,7 +105,7 @@ class QueryForm final : public shell::FormManager {
     };
     std::optional<ShownRows> callerRows_;
     bool tablesOpen_ = false;
-    bool inTransaction_ = false;
+    store::Transaction transaction_;
     // Set when the picker was left without a choice: the focus the form puts back on the Node
     // field must not open it again at once.
     bool nodeRefused_ = false;

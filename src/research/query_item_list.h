@@ -112,7 +112,6 @@ class QueryItemList {
     // A cell-edited event of the list; false for any other event.
     bool TakeCellEdit(const runtime::Event& event);
     void EndEdit();
-    bool Editing() const { return editId_ != 0; }
 
     int List() const { return list_.List(); }
     int Rows() const { return list_.Rows(); }

@@ -11,6 +11,7 @@
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
+#include "platform/store/transaction.h"
 #include "platform/ui/field_binding.h"
 #include "platform/ui/help.h"
 #include "platform/ui/ini_manager.h"
@@ -389,13 +390,12 @@ class SysInfoForm final : public FormManager {
     // The one transaction over Sites, with its 1-second lock time-out.
     bool BeginTransaction() {
         store::Table* sites = &data::Access(TableId::Sites).File();
-        if (data::Dict().File().Logout(1.0, std::span<store::Table* const>(&sites, 1)) !=
-            store::NoError) {
+        if (transaction_.Begin(data::Dict().File(), 1.0,
+                               std::span<store::Table* const>(&sites, 1)) != store::NoError) {
             ui::Message(std::string("Transaction error: ") + std::string(store::ErrorText()),
                         "Error", ui::Icon::Exclamation);
             return false;
         }
-        inTransaction_ = true;
         return true;
     }
 
@@ -412,19 +412,15 @@ class SysInfoForm final : public FormManager {
 
     // False when the commit failed: everything is rolled back then, and the user told.
     bool EndTransaction(bool commit) {
-        if (!inTransaction_) return true;
-        inTransaction_ = false;
+        if (!transaction_.IsOpen()) return true;
         bool committed = false;
         if (commit) {
-            committed = data::Dict().File().Commit() == store::NoError;
-            if (!committed) {
+            committed = transaction_.Commit() == store::NoError;
+            if (!committed)
                 ui::Message(std::string("Transaction error: ") + std::string(store::ErrorText()),
                             "Error", ui::Icon::Exclamation);
-                data::Dict().File().Rollback();
-            }
-        } else {
-            data::Dict().File().Rollback();
         }
+        transaction_.Rollback();
         // A cancelled activation must not leave the routers in Japanese mode.
         JPMode = GetJPMode();
         return !commit || committed;
@@ -434,7 +430,7 @@ class SysInfoForm final : public FormManager {
     std::vector<std::int32_t> browserIds_;
     SitesList sites_{window_, kProcedure};
     bool tablesOpen_ = false;
-    bool inTransaction_ = false;
+    store::Transaction transaction_;
     int userAgent_ = 0, browsers_ = 0, proxyPrompt_ = 0, proxy_ = 0, group_ = 0, user_ = 0,
         passwordPrompt_ = 0, password_ = 0, usePassword_ = 0, useAccount_ = 0, manual_ = 0,
         autoload_ = 0, level_ = 0, list_ = 0, option_ = 0, toggle_ = 0, change_ = 0, ok_ = 0,

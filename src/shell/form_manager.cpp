@@ -3,12 +3,12 @@
 #include "data/dictionary.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
+#include "platform/ui/browse_list.h"
 
 namespace zem::shell {
 namespace {
 
 namespace ev = runtime::event;
-constexpr int kHistoryButton = 3012;  // the frame's navigation button "Previous value"
 
 }  // namespace
 
@@ -26,7 +26,7 @@ ui::Level FormManager::TakeEvent() {
     const runtime::Event& e = Event();
     if (history_.contains(e.control)) lastField_ = e.control;
     const bool recall = (e.code == ev::kAlertKey && e.key == ui::key::CtrlH) ||
-                        (e.code == ev::kAccepted && e.control == kHistoryButton);
+                        (e.code == ev::kAccepted && e.control == ui::navigation::kHistory);
     if (recall && !ViewOnly()) {
         const int field = history_.contains(e.control) ? e.control : lastField_;
         if (const auto it = history_.find(field); it != history_.end()) {

@@ -23,12 +23,6 @@ void AddFrameAddOn(FrameAddOnMaker maker) {
     m.makers.push_back(std::move(maker));
 }
 
-void ClearFrameAddOns() {
-    Makers& m = TheMakers();
-    std::lock_guard lock(m.mutex);
-    m.makers.clear();
-}
-
 std::vector<std::unique_ptr<FrameAddOn>> MakeFrameAddOns() {
     std::vector<FrameAddOnMaker> makers;
     {

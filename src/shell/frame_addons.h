@@ -24,7 +24,6 @@ class FrameAddOn {
 
 using FrameAddOnMaker = std::function<std::unique_ptr<FrameAddOn>()>;
 void AddFrameAddOn(FrameAddOnMaker maker);
-void ClearFrameAddOns();
 std::vector<std::unique_ptr<FrameAddOn>> MakeFrameAddOns();
 
 }  // namespace zem::shell

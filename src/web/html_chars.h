@@ -35,9 +35,6 @@ inline bool IsSpace(char c) {
 inline bool IsLetter(char c) {
     return Is(c, kLetter);
 }
-inline bool IsNameChar(char c) {
-    return Is(c, kNameChar);
-}
 
 // The first index from i on whose character is not of the class. Names and values are short but
 // read for every tag, so the loop tests eight characters per bounds check.

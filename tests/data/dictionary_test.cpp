@@ -36,9 +36,9 @@ TEST_F(DataTest, ANewThreadHasADictionaryOfItsOwnOverTheSameFile) {
         data::InitDictionary(data::ZembrolaFile());
         theirs = &data::Dict();
         blankBuffer = data::StringOf(data::Dict().BRA.NAME).empty();
-        data::Access(TableId::Brands).PrimeRecord();
+        EXPECT_EQ(data::Access(TableId::Brands).PrimeRecord(), ui::Benign);
         data::SetString(data::Dict().BRA.NAME, "Written elsewhere");
-        data::Access(TableId::Brands).Insert();
+        EXPECT_EQ(data::Access(TableId::Brands).Insert(), ui::Benign);
         data::KillDictionary();
         hasOneAfter = data::HasDictionary();
     });
@@ -108,7 +108,7 @@ TEST_F(DataTest, KeysAreSetUpAtFirstUseOnlyOnThatThread) {
     std::thread other([&] {
         data::InitDictionary(data::ZembrolaFile());
         data::Dict().GOO.ID = 1;
-        data::Access(TableId::Goods).TryFetch(data::GOO_KeyId);
+        (void)data::Access(TableId::Goods).TryFetch(data::GOO_KeyId);  // found or not, it is a use
         otherGoods = data::Access(TableId::Goods).KeysSetUp();
         otherBrands = data::Access(TableId::Brands).KeysSetUp();
         data::KillDictionary();

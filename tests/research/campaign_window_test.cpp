@@ -130,7 +130,7 @@ class CampaignWindowTest : public FrameTest {
                 shell::SetTagValue(kQuery, item.id, item.tag);
             }
             dict.SIT.ID = campaign.site;
-            data::Access(TableId::Sites).TryFetch(data::SIT_KeyId);
+            ASSERT_EQ(data::Access(TableId::Sites).TryFetch(data::SIT_KeyId), ui::Benign);
             if (campaign.store) campaign.store(dict.SIT);
 
             dict.GOO = {};

@@ -383,7 +383,9 @@ TEST_F(CatalogUpdaterFailureTest, ATransactionHeldElsewhereOverTenSecondsStopsTh
         const int rc = opened == store::NoError ? data::Dict().File().Logout(1.0, tables) : opened;
         locked.set_value(rc);
         done.wait();
-        if (rc == store::NoError) data::Dict().File().Rollback();
+        if (rc == store::NoError) {
+            EXPECT_EQ(data::Dict().File().Rollback(), store::NoError);
+        }
     });
     ASSERT_EQ(locked.get_future().get(), store::NoError);
 

@@ -74,7 +74,6 @@ class Connection {
     // singleStatement: the unit is one statement, which needs no savepoint of its own.
     int BeginUnit(bool singleStatement = false);
     int EndUnit(bool ok);
-    int UnitDepth() const { return depth_; }
 
     // Atomically blocks.
     int BeginAtomic();

@@ -303,11 +303,6 @@ int DataFile::Rollback() {
     return rc;
 }
 
-bool DataFile::InTransaction() {
-    Connection* conn = ThreadConnection();
-    return conn && conn->InLogout();
-}
-
 std::int64_t DataFile::HighestReserved(const std::string& sqlName) {
     std::lock_guard lock(reservedMutex_);
     auto it = reserved_.find(sqlName);

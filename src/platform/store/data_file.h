@@ -46,18 +46,18 @@ class DataFile {
 
     // The schema version the file records (0 for a file nothing has been written to).
     int SchemaVersion();
-    int SetSchemaVersion(int version);
+    [[nodiscard]] int SetSchemaVersion(int version);
 
     // Runs work as one unit on this thread's connection: every write inside commits together
     // or not at all. work returns false to roll back. Result: store Error.
-    int Atomically(const std::function<bool()>& work);
+    [[nodiscard]] int Atomically(const std::function<bool()>& work);
 
     // Transactions over a set of tables (this thread's). Logout takes the write locks of the
-    // tables within timeoutSeconds; changes are journalled until Commit or Rollback.
-    int Logout(double timeoutSeconds, std::span<Table* const> tables);
-    int Commit();
-    int Rollback();
-    bool InTransaction();
+    // tables within timeoutSeconds; changes are journalled until Commit or Rollback. Callers
+    // hold one through Transaction (transaction.h), which rolls back unless committed.
+    [[nodiscard]] int Logout(double timeoutSeconds, std::span<Table* const> tables);
+    [[nodiscard]] int Commit();
+    [[nodiscard]] int Rollback();
 
     // Ends this thread's connection (the per-thread end hook calls it). Tables of this thread
     // must be closed first.
@@ -78,7 +78,7 @@ class DataFile {
 
     // Copies every change into the file itself and empties its write-ahead log, so the file
     // is whole on its own (for the end of the program: waits at most a moment for others).
-    int Checkpoint();
+    [[nodiscard]] int Checkpoint();
 
   private:
     DataFile(std::filesystem::path path, std::string password);

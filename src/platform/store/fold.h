@@ -7,7 +7,6 @@
 
 namespace zem::store {
 
-unsigned char UpperCp1252(unsigned char c);
 std::string FoldKeyText(std::string_view text);
 
 }  // namespace zem::store

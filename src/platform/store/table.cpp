@@ -97,7 +97,8 @@ int Table::Open() {
 
 void Table::Close() {
     if (!open_) return;
-    if (streaming_) Flush();
+    // Not tested: closing can't report, so a caller that must know flushes before it closes.
+    if (streaming_) (void)Flush();
     if (lockedByCaller_) Unlock();
     if (reserved_) CancelReservation();
     cursor_.reset();
@@ -168,6 +169,7 @@ int Table::Reget(store::Position position) {
 
 int Table::Set(std::size_t key) {
     if (!Ready()) return ErrorCode();
+    cursor_.reset();  // no walk goes on after a failed Set
     if (key >= def_.keys.size()) return SetError(InvalidRecordDeclaration, 0, "no such key");
     cursor_ = std::make_unique<Cursor>();
     cursor_->key = static_cast<int>(key);
@@ -177,6 +179,7 @@ int Table::Set(std::size_t key) {
 
 int Table::Anchor(std::size_t key, store::Position position, bool after) {
     if (!Ready()) return ErrorCode();
+    cursor_.reset();
     if (key >= def_.keys.size()) return SetError(InvalidRecordDeclaration, 0, "no such key");
     cursor_ = std::make_unique<Cursor>();
     cursor_->key = static_cast<int>(key);

@@ -34,7 +34,7 @@ class Table {
 
     // Opens the table, creating it (with its keys) when it is missing. Opening an open table
     // is harmless.
-    int Open();
+    [[nodiscard]] int Open();
     void Close();
     bool IsOpen() const { return open_; }
 
@@ -45,51 +45,54 @@ class Table {
 
     // Reads the first row whose key components equal those in the buffer. A miss leaves the
     // buffer cleared and reports RecordNotFound.
-    int Fetch(std::size_t key);
+    [[nodiscard]] int Fetch(std::size_t key);
     // Re-reads the row at a position.
-    int Reget(Position position);
+    [[nodiscard]] int Reget(Position position);
     // Position of the current record (the one last read or added), 0 when there is none.
     Position CurrentPosition() const { return current_; }
 
     // Sequential access. Set positions before the first row of the key (Next) or after its last
     // (Previous). SetAt positions at the buffer's key values: Next reads the first row at or
     // after them, Previous the last row at or before them. SetAfter positions strictly after
-    // the row (buffer key values, position), whether or not that row still exists.
+    // the row (buffer key values, position), whether or not that row still exists. Their
+    // results need not be tested: after a failed one, the next Next or Previous fails as well.
     int Set(std::size_t key);
     int SetAt(std::size_t key);
     int SetAfter(std::size_t key, Position position);
     // File order (by position).
     int SetFile();
     int SetFileAt(Position position);
-    int Next();
-    int Previous();
+    [[nodiscard]] int Next();
+    [[nodiscard]] int Previous();
 
-    int Add();     // a new row from the buffer; an auto-numbered key of 0 gets the next number
-    int Put();     // the current record := the buffer
-    int Delete();  // the current record
-    int Empty();   // every row
+    // Add: a new row from the buffer; an auto-numbered key of 0 gets the next number.
+    [[nodiscard]] int Add();
+    [[nodiscard]] int Put();     // the current record := the buffer
+    [[nodiscard]] int Delete();  // the current record
+    [[nodiscard]] int Empty();   // every row
     std::int64_t Records();
 
     // Auto-numbering: reserve the next number of the table's auto-numbered key and put it in
     // the buffer; the reservation holds until Add uses it or CancelReservation releases it.
-    int ReserveAutoNumber();
+    // Releasing always succeeds, so its result need not be tested.
+    [[nodiscard]] int ReserveAutoNumber();
     int CancelReservation();
     std::int64_t ReservedNumber() const { return reserved_; }
 
     // Table write lock, shared with other threads and processes. Writes of others wait for it.
-    int Lock(double timeoutSeconds);
+    // Unlock fails only on a closed table, which holds no lock, so its result need not be tested.
+    [[nodiscard]] int Lock(double timeoutSeconds);
     int Unlock();
     bool Locked() const { return lockedByCaller_; }
 
     // Batch mode: writes are grouped into few commits until Flush.
-    int Stream();
-    int Flush();
+    [[nodiscard]] int Stream();
+    [[nodiscard]] int Flush();
 
     // Driver options: "Recover=N" bounds the retry on a busy file, and the wait of a write for
     // another's lock, to N seconds.
-    int Send(std::string_view option);
+    [[nodiscard]] int Send(std::string_view option);
     void SetWriteWait(double seconds) { writeWait_ = seconds; }
-    double WriteWait() const { return writeWait_; }
 
   private:
     friend class View;

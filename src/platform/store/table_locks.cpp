@@ -59,10 +59,6 @@ bool TableLocks::HoldCreation() {
     return fd_ >= 0 && Set(kCreationByte, F_WRLCK, true);
 }
 
-void TableLocks::ReleaseCreation() {
-    if (fd_ >= 0) Set(kCreationByte, F_UNLCK, false);
-}
-
 bool TableLocks::Acquire(int slot, double timeoutSeconds) {
     if (fd_ < 0) return false;
     int& count = holds_[slot];

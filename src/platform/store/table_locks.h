@@ -28,8 +28,8 @@ class TableLocks {
     void HoldPresent();
 
     // Creating the data file is one process's work at a time (waits for the others).
+    // Held until this object goes.
     bool HoldCreation();
-    void ReleaseCreation();
 
     // Takes (or counts again) the write lock of a table slot, waiting up to timeoutSeconds.
     bool Acquire(int slot, double timeoutSeconds);

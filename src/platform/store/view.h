@@ -21,9 +21,9 @@ class View {
     View(const View&) = delete;
     View& operator=(const View&) = delete;
 
-    int Open();  // InvalidFilter when the filter text can't be read
-    int Next();  // fills the table's buffer; RecordNotAvailable at the end
-    int Delete();
+    [[nodiscard]] int Open();  // InvalidFilter when the filter text can't be read
+    [[nodiscard]] int Next();  // fills the table's buffer; RecordNotAvailable at the end
+    [[nodiscard]] int Delete();
     void Close();
 
   private:

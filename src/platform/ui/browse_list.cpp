@@ -4,24 +4,20 @@
 #include <optional>
 
 #include "platform/runtime/date_pictures.h"
+#include "platform/runtime/letter_case.h"
 #include "platform/runtime/picture_kind.h"
 #include "platform/runtime/pictures.h"
 
 namespace zem::ui {
 namespace {
 
-// Cells compare as the folded keys do: code page 1252 letters without regard to case.
-unsigned char Fold(unsigned char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
-    return c;
-}
-
-// A cell's text as it compares: folded once per row, so that a comparison is a plain byte
-// comparison (the same order, since std::string compares bytes as unsigned).
+// A cell's text as it compares, as the folded keys do (code page 1252 letters without regard to
+// case): folded once per row, so that a comparison is a plain byte comparison (the same order,
+// since std::string compares bytes as unsigned).
 std::string Folded(const std::string& text) {
     std::string folded(text.size(), '\0');
     for (std::size_t i = 0; i < text.size(); ++i)
-        folded[i] = static_cast<char>(Fold(static_cast<unsigned char>(text[i])));
+        folded[i] = static_cast<char>(runtime::UpperCp1252(static_cast<unsigned char>(text[i])));
     return folded;
 }
 

@@ -55,9 +55,6 @@ bool ValueIn(const Table& table, std::string_view name, Value& value) {
 
 }  // namespace
 
-std::string_view KindName(ControlKind kind) {
-    return NameIn(kKinds, kind);
-}
 bool KindFromName(std::string_view name, ControlKind& kind) {
     return ValueIn(kKinds, name, kind);
 }

@@ -35,7 +35,6 @@ enum class ControlKind {
     Toolbar,
 };
 
-std::string_view KindName(ControlKind kind);
 // False when name is no kind's name.
 bool KindFromName(std::string_view name, ControlKind& kind);
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/runtime/event_codes.h"
+#include "platform/runtime/letter_case.h"
 #include "platform/ui/input.h"
 
 namespace zem::ui {
@@ -11,18 +12,9 @@ namespace {
 
 namespace ev = runtime::event;
 
-bool SameUse(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-        if (up(a[i]) != up(b[i])) return false;
-    }
-    return true;
-}
-
 Control* ControlIn(std::vector<Control>& controls, std::string_view use) {
     for (Control& c : controls)
-        if (SameUse(c.use, use)) return &c;
+        if (runtime::EqualIgnoringCase(c.use, use)) return &c;
     return nullptr;
 }
 
@@ -175,7 +167,7 @@ std::optional<Control> HeadlessDisplay::ControlOf(WindowId window, std::string_v
     const WindowView* v = Find(window);
     if (!v) return std::nullopt;
     for (const Control& c : v->window.controls)
-        if (SameUse(c.use, use)) return c;
+        if (runtime::EqualIgnoringCase(c.use, use)) return c;
     return std::nullopt;
 }
 

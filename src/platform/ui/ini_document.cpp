@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/store/fold.h"
+#include "platform/runtime/letter_case.h"
 
 namespace zem::ui {
 namespace {
@@ -13,13 +13,6 @@ std::string_view Trim(std::string_view text) {
     if (first == std::string_view::npos) return {};
     const std::size_t last = text.find_last_not_of(kBlanks);
     return text.substr(first, last - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return store::UpperCp1252(static_cast<unsigned char>(x)) ==
-               store::UpperCp1252(static_cast<unsigned char>(y));
-    });
 }
 
 template <class Line>
@@ -88,7 +81,7 @@ std::string IniDocument::Format() const {
 template <class Sections>
 auto IniDocument::FindSection(Sections& sections, std::string_view name) -> decltype(&sections[0]) {
     for (auto& section : sections) {
-        if (SameName(section.name, name)) return &section;
+        if (runtime::EqualIgnoringCase(section.name, name)) return &section;
     }
     return nullptr;
 }
@@ -99,7 +92,7 @@ std::optional<std::string> IniDocument::Fetch(std::string_view section,
     if (found == nullptr) return std::nullopt;
     key = Trim(key);
     for (const Line& line : found->lines) {
-        if (line.setting && SameName(line.key, key)) return line.value;
+        if (line.setting && runtime::EqualIgnoringCase(line.key, key)) return line.value;
     }
     return std::nullopt;
 }
@@ -130,7 +123,7 @@ bool IniDocument::Update(std::string_view section, std::string_view key, std::st
             Section{"[" + std::string(section) + "]", std::string(section), {}});
     }
     for (Line& line : target->lines) {
-        if (line.setting && SameName(line.key, key)) {
+        if (line.setting && runtime::EqualIgnoringCase(line.key, key)) {
             line = std::move(setting);
             return true;
         }

@@ -133,9 +133,7 @@ std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem:
 std::optional<std::filesystem::path> IconResourcePath(std::string_view resource) {
     std::string file(resource);
     if (file.size() > 4) {
-        std::string tail = file.substr(file.size() - 4);
-        for (char& c : tail) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (tail == "_ICO") file[file.size() - 4] = '.';
+        if (EqualIgnoringCase(file.substr(file.size() - 4), "_ICO")) file[file.size() - 4] = '.';
     }
     return IconPath(file);
 }

@@ -22,10 +22,6 @@ bool Translator::Active() const {
     return active_;
 }
 
-std::string Translator::Translate(std::string_view text) const {
-    return std::string(text);
-}
-
 FuzzyMatcher& FuzzyMatcher::Global() {
     static FuzzyMatcher* matcher = new FuzzyMatcher;
     return *matcher;

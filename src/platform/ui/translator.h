@@ -1,12 +1,10 @@
 #pragma once
 // The framework's translator and fuzzy matcher: process-wide objects the program initialises at
-// start-up and releases at shut-down. The translator turns the framework's own texts into the
-// user's language (the program ships in English, so it hands texts back unchanged); the fuzzy
-// matcher keeps the numbered options the locators read.
+// start-up and releases at shut-down. The program ships in English and nothing in it matches
+// fuzzily, so each is only its switched-on state (the matcher with its options): what start-up
+// and shut-down set, kept so that their order stays visible and testable.
 #include <map>
 #include <mutex>
-#include <string>
-#include <string_view>
 
 namespace zem::ui {
 
@@ -16,7 +14,6 @@ class Translator {
     void Init();
     void Kill();
     bool Active() const;
-    std::string Translate(std::string_view text) const;
 
   private:
     mutable std::mutex mutex_;
@@ -31,7 +28,8 @@ class FuzzyMatcher {
     bool Active() const;
     // Option 1: ignore case (1) or not (0); option 2: match in word order only (1) or anywhere.
     void SetOption(int option, int value);
-    int Option(int option) const;  // 0 when never set
+    // 0 when never set. No locator reads the options; start-up's settings are checked here.
+    int Option(int option) const;
 
   private:
     mutable std::mutex mutex_;

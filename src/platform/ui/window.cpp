@@ -4,6 +4,7 @@
 #include <chrono>
 #include <vector>
 
+#include "platform/runtime/letter_case.h"
 #include "platform/runtime/timers.h"
 #include "platform/ui/app_settings.h"
 #include "platform/ui/busy.h"
@@ -135,14 +136,7 @@ void Window::Close() {
 
 int Window::Feq(std::string_view use) const {
     for (const Control& c : controls_)
-        if (!c.use.empty() && c.use.size() == use.size() &&
-            std::equal(c.use.begin(), c.use.end(), use.begin(), [](char a, char b) {
-                auto up = [](char ch) {
-                    return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
-                };
-                return up(a) == up(b);
-            }))
-            return c.feq;
+        if (!c.use.empty() && runtime::EqualIgnoringCase(c.use, use)) return c.feq;
     return 0;
 }
 

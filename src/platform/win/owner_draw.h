@@ -64,7 +64,6 @@ struct FONTSETUP {
 struct FontChoice {
     bool own = false;
     FONTSETUP setup;
-    int charset = -1;
 };
 
 class DrawContext {

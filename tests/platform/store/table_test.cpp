@@ -143,6 +143,21 @@ TEST_F(StoreTest, SetAfterResumesStrictlyAfterARowThatIsGone) {
     EXPECT_EQ(Walk(*people, buf), (std::vector<std::string>{"c", "d"}));
 }
 
+// A positioning that fails ends the walk before it, so a caller that goes on to Next without
+// testing it reads nothing rather than the rest of the old walk.
+TEST_F(StoreTest, AFailedPositioningLeavesNoWalk) {
+    for (auto name : {"a", "b", "c"}) ASSERT_EQ(AddPerson(name, "X"), NoError);
+    const std::size_t noSuchKey = kPeople.keys.size();
+    for (bool anchored : {false, true}) {
+        SCOPED_TRACE(anchored ? "SetAt" : "Set");
+        ASSERT_EQ(people->Set(PER_KeyName), NoError);
+        ASSERT_EQ(people->Next(), NoError);
+        EXPECT_EQ(anchored ? people->SetAt(noSuchKey) : people->Set(noSuchKey),
+                  store::InvalidRecordDeclaration);
+        EXPECT_NE(people->Next(), NoError);
+    }
+}
+
 TEST_F(StoreTest, FetchFindsOrClearsTheBuffer) {
     ASSERT_EQ(AddPerson("Ann", "Bergen", 41), NoError);
     const std::int32_t id = buf.ID;

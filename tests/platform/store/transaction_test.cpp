@@ -6,6 +6,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/store/transaction.h"
 #include "store_fixture.h"
 
 namespace zem::test {
@@ -84,6 +85,36 @@ TEST_F(StoreTest, RollbackUndoesEmptyingATable) {
     Fill(buf, 0, "e7", "X");
     ASSERT_EQ(people->Fetch(PER_KeyName), NoError);
     EXPECT_EQ(buf.ID, 8);
+}
+
+// A scoped transaction: what it did is gone when it ends uncommitted, kept when committed, and
+// one that could not begin leaves the transaction this thread already has alone.
+TEST_F(StoreTest, AScopedTransactionRollsBackUnlessCommitted) {
+    ASSERT_EQ(AddPerson("keep", "X"), NoError);
+    store::Table* tables[] = {people.get()};
+    {
+        store::Transaction left;
+        ASSERT_EQ(left.Begin(*file, 1, tables), NoError);
+        ASSERT_EQ(AddPerson("left", "X"), NoError);
+    }
+    EXPECT_EQ(Names(*people, buf), (std::vector<std::string>{"keep"}));
+    {
+        store::Transaction outer;
+        ASSERT_EQ(outer.Begin(*file, 1, tables), NoError);
+        ASSERT_EQ(AddPerson("committed", "X"), NoError);
+        {
+            store::Transaction refused;
+            EXPECT_EQ(refused.Begin(*file, 1, tables), store::LogoutActive);
+            EXPECT_FALSE(refused.IsOpen());
+        }
+        ASSERT_TRUE(outer.IsOpen());
+        ASSERT_EQ(outer.Commit(), NoError);
+        EXPECT_FALSE(outer.IsOpen());
+        EXPECT_EQ(outer.Commit(), store::NoLogoutActive);
+    }
+    EXPECT_EQ(Names(*people, buf), (std::vector<std::string>{"committed", "keep"}));
+    store::Transaction again;  // the locks went with the transactions before
+    EXPECT_EQ(again.Begin(*file, 0, tables), NoError);
 }
 
 TEST_F(StoreTest, WritersWaitForATransactionThenFailWithoutHarm) {

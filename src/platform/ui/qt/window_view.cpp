@@ -10,19 +10,13 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 
+#include "platform/runtime/letter_case.h"
+
 namespace zem::ui::qt {
 namespace {
 
 // Layouts nest a few levels; the bound keeps a layout whose parents loop from hanging a walk.
 constexpr int kMaxDepth = 64;
-
-bool SameUse(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (up(a[i]) != up(b[i])) return false;
-    return true;
-}
 
 // Whether test holds for the control or one it sits in.
 template <typename Test>
@@ -45,7 +39,7 @@ ControlView* FindControl(WindowView& view, int feq) {
 ControlView* FindControl(WindowView& view, std::string_view use) {
     for (const int feq : view.order) {
         ControlView& c = view.controls.at(feq);
-        if (!c.model.use.empty() && SameUse(c.model.use, use)) return &c;
+        if (!c.model.use.empty() && runtime::EqualIgnoringCase(c.model.use, use)) return &c;
     }
     return nullptr;
 }
