@@ -357,7 +357,7 @@ class QueryFormNodeTest : public QueryFormTest {
         int row = 0;
         ASSERT_TRUE(display->WaitForControl(picker, "?FILETREE", [&](const ui::Control& c) {
             for (std::size_t i = 0; i < c.rows.size(); ++i)
-                if (c.rows[i].cells.at(1) == label) row = static_cast<int>(i) + 1;
+                if (c.rows[i].cells.at(0) == label) row = static_cast<int>(i) + 1;
             return row != 0;
         })) << label;
         ASSERT_TRUE(display->ChooseRow(picker, "?FILETREE", row));

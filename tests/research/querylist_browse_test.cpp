@@ -188,7 +188,7 @@ TEST_F(BrowseQueriesTest, NodesButtonPutsTheNodeChosenInTheTreeBeforeTheNodeTab)
     int cooking = 0;
     ASSERT_TRUE(display->WaitForControl(*tree, "?FILETREE", [&](const ui::Control& c) {
         for (std::size_t i = 0; i < c.rows.size(); ++i)
-            if (c.rows[i].cells.at(1) == "Cooking") cooking = static_cast<int>(i) + 1;
+            if (c.rows[i].cells.at(0) == "Cooking") cooking = static_cast<int>(i) + 1;
         return cooking != 0;
     }));
     ASSERT_TRUE(display->ChooseRow(*tree, "?FILETREE", cooking));
