@@ -27,7 +27,7 @@
 #include "platform/ui/display.h"
 #include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
-#include "research/research_procedures.h"
+#include "research/procedures/research_procedures.h"
 #include "shell/dictionary_hooks.h"
 #include "shell/shell_procedures.h"
 #include "shell/start_application.h"

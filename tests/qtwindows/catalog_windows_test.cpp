@@ -14,7 +14,7 @@
 #include "platform/ui/message_sink.h"
 #include "platform/ui/qt/window_view.h"
 #include "program_windows.h"
-#include "research/querylist_fixture.h"
+#include "research/querylist/querylist_fixture.h"
 
 namespace zem::test {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "platform/ui/error_manager.h"
 #include "platform/ui/qt/display_server.h"
-#include "research/research_procedures.h"
+#include "research/procedures/research_procedures.h"
 #include "shell/dictionary_hooks.h"
 #include "shell/shell_procedures.h"
 #include "shell/tagging.h"

@@ -19,9 +19,9 @@
 #include "list_windows.h"
 #include "message_boxes.h"
 #include "platform/ui/qt/resource_images.h"
-#include "research/query_items.h"
-#include "research/queryform_fixture.h"
-#include "research/service_request.h"
+#include "research/queryform/query_items.h"
+#include "research/queryform/queryform_fixture.h"
+#include "research/jobs/service_request.h"
 #include "web/stores.h"
 
 namespace zem::test {
