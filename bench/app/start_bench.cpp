@@ -34,7 +34,7 @@
 #include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
 #include "platform/ui/qt/window_view.h"
-#include "research/research_procedures.h"
+#include "research/procedures/research_procedures.h"
 #include "scale.h"
 #include "shell/data_directory.h"
 #include "shell/dictionary_hooks.h"

@@ -7,7 +7,7 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
-#include "research/catalog_write_back.h"
+#include "research/updater/catalog_write_back.h"
 
 namespace zem::bench {
 namespace {

@@ -19,7 +19,7 @@
 #include "data/dictionary.h"
 #include "platform/store/sqlite.h"
 #include "platform/ui/qt/list_widgets.h"
-#include "research/catalog_tree.h"
+#include "research/tree/catalog_tree.h"
 #include "scale.h"
 #include "support/temp_dir.h"
 

@@ -17,7 +17,7 @@
 #include "data/text_fields.h"
 #include "platform/store/fold.h"
 #include "platform/store/sqlite.h"
-#include "research/catalog_write_back.h"
+#include "research/updater/catalog_write_back.h"
 #include "scale.h"
 #include "support/temp_dir.h"
 #include "web/browse_node_loader.h"

@@ -8,7 +8,7 @@
 #include "platform/runtime/threads.h"
 #include "platform/ui/error_manager.h"
 #include "platform/ui/qt/display_server.h"
-#include "research/research_procedures.h"
+#include "research/procedures/research_procedures.h"
 #include "shell/data_directory.h"
 #include "shell/dictionary_hooks.h"
 #include "shell/shell_procedures.h"

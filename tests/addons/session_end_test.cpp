@@ -35,7 +35,7 @@
 #include "platform/ui/error_manager.h"
 #include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
-#include "research/research_procedures.h"
+#include "research/procedures/research_procedures.h"
 #include "service_simulator.h"
 #include "shell/dictionary_hooks.h"
 #include "shell/shell_procedures.h"

@@ -17,8 +17,8 @@
 #include "data/text_fields.h"
 #include "platform/ui/qt/window_view.h"
 #include "program_windows.h"
-#include "research/query_item_list.h"
-#include "research/queryform_fixture.h"
+#include "research/queryform/query_item_list.h"
+#include "research/queryform/queryform_fixture.h"
 
 namespace zem::test {
 namespace {

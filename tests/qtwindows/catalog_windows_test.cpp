@@ -17,7 +17,7 @@
 #include "platform/ui/qt/window_view.h"
 #include "platform/win/owner_draw.h"
 #include "program_windows.h"
-#include "research/querylist_fixture.h"
+#include "research/querylist/querylist_fixture.h"
 #include "tree_look.h"
 
 namespace zem::test {

@@ -15,7 +15,7 @@
 #include "menu_pixels.h"
 #include "platform/win/owner_draw.h"
 #include "program_windows.h"
-#include "research/queryform_fixture.h"
+#include "research/queryform/queryform_fixture.h"
 
 namespace zem::test {
 namespace {

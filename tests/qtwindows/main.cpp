@@ -12,7 +12,7 @@
 #include "addons/frame_addons.h"
 #include "platform/ui/error_manager.h"
 #include "platform/ui/qt/display_server.h"
-#include "research/research_procedures.h"
+#include "research/procedures/research_procedures.h"
 #include "shell/dictionary_hooks.h"
 #include "shell/shell_procedures.h"
 #include "shell/tagging.h"

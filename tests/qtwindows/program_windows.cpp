@@ -21,7 +21,7 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "platform/ui/qt/window_view.h"
-#include "research/job_test_support.h"
+#include "research/support/job_test_support.h"
 #include "shell/start_application.h"
 
 namespace zem::test {

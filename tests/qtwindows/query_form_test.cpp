@@ -26,9 +26,9 @@
 #include "platform/ui/qt/list_header.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/win/owner_draw.h"
-#include "research/query_items.h"
-#include "research/queryform_fixture.h"
-#include "research/service_request.h"
+#include "research/queryform/query_items.h"
+#include "research/queryform/queryform_fixture.h"
+#include "research/jobs/service_request.h"
 #include "tree_look.h"
 #include "web/stores.h"
 

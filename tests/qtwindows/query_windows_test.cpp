@@ -9,7 +9,7 @@
 
 #include "list_windows.h"
 #include "message_boxes.h"
-#include "research/queryform_fixture.h"
+#include "research/queryform/queryform_fixture.h"
 
 namespace zem::test {
 namespace {

@@ -18,7 +18,7 @@
 #include "layout_faults.h"
 #include "platform/ui/qt/window_view.h"
 #include "program_windows.h"
-#include "research/queryform_fixture.h"
+#include "research/queryform/queryform_fixture.h"
 
 namespace zem::test {
 namespace {

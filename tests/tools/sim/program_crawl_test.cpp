@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/runtime/code_pages.h"
-#include "research/catalog_tree.h"
-#include "research/updater_fixture.h"
+#include "research/tree/catalog_tree.h"
+#include "research/updater/updater_fixture.h"
 
 namespace zem::test {
 namespace {

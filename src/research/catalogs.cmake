@@ -1,1 +1,0 @@
-list(APPEND ZEM_RESEARCH_SOURCES browse_catalogs.cpp)
