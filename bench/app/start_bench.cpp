@@ -24,13 +24,13 @@
 #include <thread>
 #include <vector>
 
-#include "addons/frame_addons.h"
+#include "addons/main_frame_addons.h"
 #include "addons/layout_guard.h"
 #include "catalog/crawl.h"
 #include "platform/runtime/threads.h"
 #include "platform/store/sqlite.h"
-#include "platform/ui/display.h"
-#include "platform/ui/error_manager.h"
+#include "platform/ui/window/display.h"
+#include "platform/ui/errors/error_manager.h"
 #include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
 #include "platform/ui/qt/window_view.h"

@@ -14,7 +14,7 @@
 #include "data/text_fields.h"
 #include "platform/runtime/pictures.h"
 #include "platform/store/sqlite.h"
-#include "platform/ui/window.h"
+#include "platform/ui/window/window.h"
 #include "research/queryform/query_item_list.h"
 #include "research/queryform/query_items.h"
 #include "scale.h"

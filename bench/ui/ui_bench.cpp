@@ -14,12 +14,12 @@
 #include <thread>
 
 #include "platform/runtime/threads.h"
-#include "platform/ui/display.h"
-#include "platform/ui/headless_display.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/window/display.h"
+#include "platform/ui/window/headless_display.h"
+#include "platform/ui/window/layout.h"
 #include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/window/window_manager.h"
 #include "round_trip.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // turns bold while the pointer is over it.
 #include "addons/layout_guard.h"
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/window/window_manager.h"
 #include "platform/win/shell_open.h"
 
 namespace zem::addons {

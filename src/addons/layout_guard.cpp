@@ -2,8 +2,8 @@
 
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/events.h"
-#include "platform/ui/window.h"
-#include "platform/ui/window_hooks.h"
+#include "platform/ui/window/window.h"
+#include "platform/ui/window/window_hooks.h"
 
 namespace zem::addons {
 namespace {

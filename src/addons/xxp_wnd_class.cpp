@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/ui/window.h"
+#include "platform/ui/window/window.h"
 #include "platform/win/system_parameters.h"
 
 namespace zem::addons {

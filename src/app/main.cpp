@@ -3,10 +3,10 @@
 #include <iostream>
 #include <string>
 
-#include "addons/frame_addons.h"
+#include "addons/main_frame_addons.h"
 #include "addons/layout_guard.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/error_manager.h"
+#include "platform/ui/errors/error_manager.h"
 #include "platform/ui/qt/display_server.h"
 #include "research/procedures/research_procedures.h"
 #include "shell/data_directory.h"

@@ -12,7 +12,7 @@
 #include "platform/store/data_file.h"
 #include "platform/store/schema.h"
 #include "platform/store/table.h"
-#include "platform/ui/error_manager.h"
+#include "platform/ui/errors/error_manager.h"
 
 namespace zem::data {
 

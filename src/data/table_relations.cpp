@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/store/errors.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 
 namespace zem::data {
 namespace {

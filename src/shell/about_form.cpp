@@ -1,7 +1,7 @@
 #include "shell/about_form.h"
 
-#include "platform/ui/help.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/help/help.h"
+#include "platform/ui/window/window_manager.h"
 
 namespace zem::shell {
 namespace {

@@ -3,7 +3,7 @@
 #include "data/dictionary.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/browse_list.h"
+#include "platform/ui/window/browse_list.h"
 
 namespace zem::shell {
 namespace {

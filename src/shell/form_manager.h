@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "data/tables.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/window/window_manager.h"
 
 namespace zem::shell {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "data/dictionary.h"
-#include "platform/ui/ini_manager.h"
+#include "platform/ui/settings/ini_manager.h"
 
 namespace zem::shell {
 namespace {

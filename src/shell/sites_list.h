@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ui/column_table.h"
-#include "platform/ui/typed_list.h"
-#include "platform/ui/window.h"
+#include "platform/ui/window/column_table.h"
+#include "platform/ui/window/typed_list.h"
+#include "platform/ui/window/window.h"
 
 namespace zem::shell {
 

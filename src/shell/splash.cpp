@@ -1,8 +1,8 @@
 #include "shell/splash.h"
 
 #include "platform/runtime/events.h"
-#include "platform/ui/help.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/help/help.h"
+#include "platform/ui/window/window_manager.h"
 #include "shell/main_frame.h"
 #include "shell/procedures.h"
 

@@ -7,8 +7,8 @@
 #include "data/dictionary.h"
 #include "platform/store/errors.h"
 #include "platform/store/view.h"
-#include "platform/ui/busy.h"
-#include "platform/ui/error_manager.h"
+#include "platform/ui/window/busy.h"
+#include "platform/ui/errors/error_manager.h"
 
 namespace zem::shell {
 namespace {

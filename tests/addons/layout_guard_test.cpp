@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/window.h"
-#include "platform/ui/window_hooks.h"
-#include "platform/ui/window_test_support.h"
+#include "platform/ui/window/window.h"
+#include "platform/ui/window/window_hooks.h"
+#include "platform/ui/window/window_test_support.h"
 #include "platform/win/shell_open.h"
 
 namespace zem::addons {

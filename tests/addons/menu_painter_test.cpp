@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "addons/frame_addons.h"
+#include "addons/main_frame_addons.h"
 #include "addons/xxp_wnd_class.h"
-#include "platform/ui/window.h"
-#include "platform/ui/window_test_support.h"
+#include "platform/ui/window/window.h"
+#include "platform/ui/window/window_test_support.h"
 #include "platform/win/system_parameters.h"
 
 namespace zem::addons {

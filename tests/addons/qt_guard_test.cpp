@@ -21,11 +21,11 @@
 #include "addons/layout_guard.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/window/layout.h"
 #include "platform/ui/qt/qt_display.h"
 #include "platform/ui/qt/window_view.h"
-#include "platform/ui/window.h"
-#include "platform/ui/window_hooks.h"
+#include "platform/ui/window/window.h"
+#include "platform/ui/window/window_hooks.h"
 #include "platform/win/shell_open.h"
 
 namespace zem::addons {

@@ -12,12 +12,12 @@
 #include <chrono>
 #include <thread>
 
-#include "addons/frame_addons.h"
+#include "addons/main_frame_addons.h"
 #include "addons/xxp_wnd_class.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/window/layout.h"
 #include "platform/ui/qt/qt_display.h"
-#include "platform/ui/window.h"
+#include "platform/ui/window/window.h"
 
 namespace zem::addons {
 namespace {

@@ -14,14 +14,14 @@
 #include <thread>
 #include <vector>
 
-#include "addons/frame_addons.h"
+#include "addons/main_frame_addons.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/window/layout.h"
 #include "platform/ui/qt/qt_display.h"
 #include "platform/ui/qt/tray_backend.h"
 #include "platform/ui/qt/window_view.h"
-#include "platform/ui/window.h"
+#include "platform/ui/window/window.h"
 #include "platform/win/tray_icon.h"
 #include "platform/win/window_handles.h"
 

@@ -25,14 +25,14 @@
 #include <string>
 #include <thread>
 
-#include "addons/frame_addons.h"
+#include "addons/main_frame_addons.h"
 #include "addons/layout_guard.h"
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/display.h"
-#include "platform/ui/error_manager.h"
+#include "platform/ui/window/display.h"
+#include "platform/ui/errors/error_manager.h"
 #include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
 #include "research/procedures/research_procedures.h"

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "addons/frame_addons.h"
+#include "addons/main_frame_addons.h"
 #include "addons/tray_icon_class.h"
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/window.h"
-#include "platform/ui/window_test_support.h"
+#include "platform/ui/window/window.h"
+#include "platform/ui/window/window_test_support.h"
 
 namespace zem::addons {
 namespace {

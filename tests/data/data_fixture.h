@@ -13,8 +13,8 @@
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/store/errors.h"
-#include "platform/ui/error_manager.h"
-#include "platform/ui/recording_sink.h"
+#include "platform/ui/errors/error_manager.h"
+#include "platform/ui/errors/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace zem::test {

@@ -8,8 +8,8 @@
 
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
-#include "platform/ui/error_manager.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/error_manager.h"
+#include "platform/ui/errors/message_sink.h"
 #include "support/temp_dir.h"
 #include "web/html_parser.h"
 #include "web/item_search_handler.h"

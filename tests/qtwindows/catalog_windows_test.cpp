@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "menu_pixels.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 #include "platform/ui/qt/window_view.h"
 #include "platform/win/owner_draw.h"
 #include "program_windows.h"

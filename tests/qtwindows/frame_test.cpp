@@ -11,7 +11,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "platform/ui/ini_manager.h"
+#include "platform/ui/settings/ini_manager.h"
 #include "platform/ui/qt/window_view.h"
 #include "program_windows.h"
 

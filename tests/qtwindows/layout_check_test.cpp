@@ -17,7 +17,7 @@
 #include "layout_faults.h"
 #include "platform/ui/qt/qt_test_support.h"
 #include "platform/ui/qt/window_view.h"
-#include "platform/ui/resources.h"
+#include "platform/ui/resources/resources.h"
 #include "program_windows.h"
 
 namespace zem::test {

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "addons/frame_addons.h"
-#include "platform/ui/error_manager.h"
+#include "addons/main_frame_addons.h"
+#include "platform/ui/errors/error_manager.h"
 #include "platform/ui/qt/display_server.h"
 #include "research/procedures/research_procedures.h"
 #include "shell/dictionary_hooks.h"

@@ -18,7 +18,7 @@
 #include <string_view>
 
 #include "platform/runtime/threads.h"
-#include "platform/ui/display.h"
+#include "platform/ui/window/display.h"
 #include "platform/ui/qt/qt_display.h"
 #include "service_simulator.h"
 #include "support/temp_dir.h"

@@ -22,7 +22,7 @@
 #include "list_windows.h"
 #include "menu_pixels.h"
 #include "message_boxes.h"
-#include "platform/ui/ini_manager.h"
+#include "platform/ui/settings/ini_manager.h"
 #include "platform/ui/qt/list_header.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/win/owner_draw.h"

@@ -7,7 +7,7 @@
 #include "configure_fixture.h"
 #include "data/dictionary.h"
 #include "platform/store/errors.h"
-#include "platform/ui/ini_manager.h"
+#include "platform/ui/settings/ini_manager.h"
 #include "shell/configure_application.h"
 #include "shell/main_frame.h"
 #include "shell/window_counters.h"

@@ -14,9 +14,9 @@
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/events.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/control.h"
-#include "platform/ui/ini_manager.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/window/control.h"
+#include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/layout.h"
 
 namespace zem::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/runtime/threads.h"
-#include "platform/ui/layout.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/window/layout.h"
+#include "platform/ui/window/window_manager.h"
 
 namespace zem::test {
 

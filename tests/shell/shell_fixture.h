@@ -8,9 +8,9 @@
 #include "data/data_file_setup.h"
 #include "data/data_fixture.h"
 #include "data/dictionary.h"
-#include "platform/ui/busy.h"
-#include "platform/ui/error_manager.h"
-#include "platform/ui/recording_sink.h"
+#include "platform/ui/window/busy.h"
+#include "platform/ui/errors/error_manager.h"
+#include "platform/ui/errors/recording_sink.h"
 #include "shell/tagging.h"
 #include "support/temp_dir.h"
 

@@ -17,9 +17,9 @@
 #include "data/text_fields.h"
 #include "frame_fixture.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/ini_manager.h"
-#include "platform/ui/input.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/input.h"
+#include "platform/ui/window/layout.h"
 
 namespace zem::test {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ui/column_table.h"
-#include "platform/ui/control.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/window/column_table.h"
+#include "platform/ui/window/control.h"
+#include "platform/ui/window/layout.h"
 
 namespace zem::test {
 

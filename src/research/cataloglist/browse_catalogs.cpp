@@ -7,11 +7,11 @@
 #include "data/dictionary.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/help.h"
-#include "platform/ui/ini_manager.h"
-#include "platform/ui/list_format.h"
-#include "platform/ui/typed_list.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/help/help.h"
+#include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/list_format.h"
+#include "platform/ui/window/typed_list.h"
+#include "platform/ui/window/window_manager.h"
 
 namespace zem::research {
 namespace {

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "platform/ui/column_table.h"
+#include "platform/ui/window/column_table.h"
 
 namespace zem::research {
 

@@ -1,7 +1,7 @@
 #include "research/google/tagged_goods.h"
 
 #include "data/dictionary.h"
-#include "platform/ui/busy.h"
+#include "platform/ui/window/busy.h"
 #include "shell/tagging.h"
 
 namespace zem::research {

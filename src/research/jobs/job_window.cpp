@@ -8,7 +8,7 @@
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/pictures.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/error_manager.h"
+#include "platform/ui/errors/error_manager.h"
 #include "research/jobs/pager_settings.h"
 
 namespace zem::research {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "data/tables.h"
-#include "platform/ui/help.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/help/help.h"
+#include "platform/ui/window/window_manager.h"
 #include "web/http_pager.h"
 #include "web/info.h"
 

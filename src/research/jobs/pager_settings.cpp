@@ -7,7 +7,7 @@
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/store/errors.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 
 namespace zem::research {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/runtime/code_pages.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 #include "platform/win/shell_open.h"
 #include "shell/japanese_mode.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/window.h"
+#include "platform/ui/window/window.h"
 
 namespace zem::research {
 

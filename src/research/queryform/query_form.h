@@ -11,7 +11,7 @@
 
 #include "data/records.h"
 #include "platform/store/transaction.h"
-#include "platform/ui/help.h"
+#include "platform/ui/help/help.h"
 #include "research/queryform/query_drop_lists.h"
 #include "research/queryform/query_item_list.h"
 #include "shell/form_manager.h"

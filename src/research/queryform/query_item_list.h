@@ -15,10 +15,10 @@
 
 #include "data/records.h"
 #include "platform/runtime/events.h"
-#include "platform/ui/column_table.h"
-#include "platform/ui/popup_actions.h"
-#include "platform/ui/typed_list.h"
-#include "platform/ui/window.h"
+#include "platform/ui/window/column_table.h"
+#include "platform/ui/window/popup_actions.h"
+#include "platform/ui/window/typed_list.h"
+#include "platform/ui/window/window.h"
 
 namespace zem::research {
 

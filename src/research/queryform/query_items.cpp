@@ -2,7 +2,7 @@
 
 #include "data/dictionary.h"
 #include "platform/store/errors.h"
-#include "platform/ui/error_manager.h"
+#include "platform/ui/errors/error_manager.h"
 
 namespace zem::research {
 

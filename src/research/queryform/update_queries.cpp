@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "platform/runtime/requests.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 #include "research/queryform/query_form.h"
 #include "shell/japanese_mode.h"
 #include "shell/routers.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/column_table.h"
+#include "platform/ui/window/column_table.h"
 
 namespace zem::research {
 

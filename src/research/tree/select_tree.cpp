@@ -5,7 +5,7 @@
 
 #include "data/dictionary.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/busy.h"
+#include "platform/ui/window/busy.h"
 #include "research/tree/tree_window.h"
 #include "shell/japanese_mode.h"
 #include "shell/routers.h"

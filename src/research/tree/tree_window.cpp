@@ -8,8 +8,8 @@
 #include "data/dictionary.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/busy.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/window/busy.h"
+#include "platform/ui/errors/message_sink.h"
 #include "shell/window_counters.h"
 
 namespace zem::research {

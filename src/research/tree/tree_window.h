@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/help.h"
-#include "platform/ui/popup_actions.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/help/help.h"
+#include "platform/ui/window/popup_actions.h"
+#include "platform/ui/window/window_manager.h"
 #include "research/tree/catalog_tree.h"
 
 namespace zem::research {

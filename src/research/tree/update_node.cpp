@@ -7,9 +7,9 @@
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/display.h"
-#include "platform/ui/field_binding.h"
-#include "platform/ui/help.h"
+#include "platform/ui/window/display.h"
+#include "platform/ui/window/field_binding.h"
+#include "platform/ui/help/help.h"
 #include "shell/form_manager.h"
 #include "shell/japanese_mode.h"
 

@@ -11,8 +11,8 @@
 #include "data/text_fields.h"
 #include "platform/store/errors.h"
 #include "platform/store/transaction.h"
-#include "platform/ui/busy.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/window/busy.h"
+#include "platform/ui/errors/message_sink.h"
 
 namespace zem::research {
 namespace {

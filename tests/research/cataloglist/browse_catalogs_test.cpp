@@ -12,9 +12,9 @@
 #include "platform/runtime/requests.h"
 #include "platform/store/connection.h"
 #include "platform/store/errors.h"
-#include "platform/ui/browse_list.h"
-#include "platform/ui/ini_manager.h"
-#include "platform/ui/input.h"
+#include "platform/ui/window/browse_list.h"
+#include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/input.h"
 #include "shell/frame_fixture.h"
 #include "support/column_table_check.h"
 

@@ -26,7 +26,7 @@
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/store/table.h"
-#include "platform/ui/display.h"
+#include "platform/ui/window/display.h"
 #include "proxy_request.h"
 #include "research/google/build_google.h"
 #include "result_page.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "data/data_fixture.h"
-#include "platform/ui/busy.h"
+#include "platform/ui/window/busy.h"
 #include "shell/tagging.h"
 
 namespace zem::test {

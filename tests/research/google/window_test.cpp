@@ -14,11 +14,11 @@
 #include "research/google/google_fixture.h"
 #include "platform/store/errors.h"
 #include "platform/store/table.h"
-#include "platform/ui/busy.h"
-#include "platform/ui/error_manager.h"
-#include "platform/ui/ini_manager.h"
-#include "platform/ui/input.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/window/busy.h"
+#include "platform/ui/errors/error_manager.h"
+#include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/input.h"
+#include "platform/ui/window/layout.h"
 #include "support/table_lock_holder.h"
 
 namespace zem::test {

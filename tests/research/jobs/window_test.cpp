@@ -11,9 +11,9 @@
 #include "research/jobs/jobs_fixture.h"
 #include "platform/store/errors.h"
 #include "platform/store/table.h"
-#include "platform/ui/ini_manager.h"
-#include "platform/ui/input.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/input.h"
+#include "platform/ui/window/layout.h"
 #include "support/table_lock_holder.h"
 
 namespace zem::test {

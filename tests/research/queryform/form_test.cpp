@@ -14,7 +14,7 @@
 
 #include "platform/runtime/date_pictures.h"
 #include "platform/runtime/pictures.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 #include "platform/win/shell_open.h"
 #include "research/queryform/queryform_fixture.h"
 

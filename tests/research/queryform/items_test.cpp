@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/runtime/pictures.h"
-#include "platform/ui/busy.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/window/busy.h"
+#include "platform/ui/errors/message_sink.h"
 #include "research/queryform/queryform_fixture.h"
 #include "research/queryform/query_items.h"
 

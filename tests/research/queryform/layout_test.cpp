@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/layout.h"
-#include "platform/ui/resources.h"
+#include "platform/ui/window/layout.h"
+#include "platform/ui/resources/resources.h"
 #include "research/queryform/query_item_list.h"
 #include "support/column_table_check.h"
 

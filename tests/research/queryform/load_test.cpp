@@ -11,7 +11,7 @@
 
 #include "item_catalog.h"
 #include "platform/runtime/pictures.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 #include "research/queryform/queryform_fixture.h"
 #include "research/queryform/query_items.h"
 #include "research/jobs/service_request.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/browse_list.h"
-#include "platform/ui/input.h"
-#include "platform/ui/resources.h"
+#include "platform/ui/window/browse_list.h"
+#include "platform/ui/window/input.h"
+#include "platform/ui/resources/resources.h"
 #include "research/querylist/querylist_fixture.h"
 
 namespace zem::test {

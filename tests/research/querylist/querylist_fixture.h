@@ -18,7 +18,7 @@
 #include "platform/runtime/dates.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
-#include "platform/ui/ini_manager.h"
+#include "platform/ui/settings/ini_manager.h"
 #include "shell/frame_fixture.h"
 #include "shell/window_counters.h"
 #include "research/tree/tree_seed.h"

@@ -19,9 +19,9 @@
 
 #include "platform/runtime/requests.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/control.h"
-#include "platform/ui/display.h"
-#include "platform/ui/headless_display.h"
+#include "platform/ui/window/control.h"
+#include "platform/ui/window/display.h"
+#include "platform/ui/window/headless_display.h"
 #include "service_simulator.h"
 #include "shell/frame_fixture.h"
 #include "web/http_loader.h"

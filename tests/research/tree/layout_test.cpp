@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/window/layout.h"
 
 namespace zem::test {
 namespace {

@@ -27,7 +27,7 @@
 #include "research/support/job_test_support.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
-#include "platform/ui/ini_manager.h"
+#include "platform/ui/settings/ini_manager.h"
 #include "research/updater/build_catalog.h"
 #include "service_simulator.h"
 #include "shell/frame_fixture.h"

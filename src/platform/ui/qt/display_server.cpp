@@ -3,15 +3,15 @@
 #include <QApplication>
 #include <memory>
 
-#include "platform/ui/display.h"
-#include "platform/ui/help.h"
+#include "platform/ui/window/display.h"
+#include "platform/ui/help/help.h"
 #include "platform/ui/qt/clipboard_backend.h"
 #include "platform/ui/qt/help_viewer.h"
 #include "platform/ui/qt/owner_draw_style.h"
 #include "platform/ui/qt/qt_display.h"
 #include "platform/ui/qt/session_end.h"
 #include "platform/ui/qt/tray_backend.h"
-#include "platform/ui/window.h"
+#include "platform/ui/window/window.h"
 
 namespace zem::ui::qt {
 

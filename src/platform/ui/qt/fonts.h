@@ -2,7 +2,7 @@
 // Layout fonts as Qt fonts. A family the desktop does not have keeps the base font's family.
 #include <QFont>
 
-#include "platform/ui/control.h"
+#include "platform/ui/window/control.h"
 
 namespace zem::ui::qt {
 

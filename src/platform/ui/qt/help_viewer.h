@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/help.h"
+#include "platform/ui/help/help.h"
 
 namespace zem::ui::qt {
 

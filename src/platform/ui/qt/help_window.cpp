@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "platform/ui/help_content.h"
+#include "platform/ui/help/help_content.h"
 #include "platform/ui/qt/owned.h"
 #include "platform/ui/qt/text_codec.h"
-#include "platform/ui/resources.h"
+#include "platform/ui/resources/resources.h"
 
 namespace zem::ui::qt {
 namespace {

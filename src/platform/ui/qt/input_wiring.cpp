@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/input.h"
+#include "platform/ui/window/input.h"
 #include "platform/ui/qt/list_widgets.h"
 #include "platform/ui/qt/owned.h"
 #include "platform/ui/qt/text_codec.h"

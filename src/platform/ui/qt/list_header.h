@@ -5,7 +5,7 @@
 #include <QHeaderView>
 #include <QStringList>
 
-#include "platform/ui/control.h"
+#include "platform/ui/window/control.h"
 
 namespace zem::ui::qt {
 

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <memory>
 
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 #include "platform/ui/qt/gui_call.h"
 
 namespace zem::ui::qt {

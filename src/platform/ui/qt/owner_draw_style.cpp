@@ -10,7 +10,7 @@
 
 #include "platform/ui/qt/resource_images.h"
 #include "platform/ui/qt/text_codec.h"
-#include "platform/ui/resources.h"
+#include "platform/ui/resources/resources.h"
 #include "platform/win/owner_draw.h"
 #include "platform/win/system_parameters.h"
 

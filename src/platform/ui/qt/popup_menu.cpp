@@ -3,7 +3,7 @@
 #include <QCursor>
 
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/input.h"
+#include "platform/ui/window/input.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/ui/qt/text_codec.h"
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/display.h"
+#include "platform/ui/window/display.h"
 
 namespace zem::ui::qt {
 

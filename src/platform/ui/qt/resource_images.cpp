@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/image/jpeg.h"
-#include "platform/ui/resources.h"
+#include "platform/ui/resources/resources.h"
 
 namespace zem::ui::qt {
 namespace {

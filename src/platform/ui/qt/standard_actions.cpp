@@ -8,8 +8,8 @@
 #include <QTextEdit>
 
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/help.h"
-#include "platform/ui/input.h"
+#include "platform/ui/help/help.h"
+#include "platform/ui/window/input.h"
 #include "platform/ui/qt/owned.h"
 
 namespace zem::ui::qt {

@@ -6,7 +6,7 @@
 #include <QPrinter>
 #include <memory>
 
-#include "platform/ui/control.h"
+#include "platform/ui/window/control.h"
 #include "platform/ui/qt/window_view.h"
 
 namespace zem::ui::qt {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ui/display.h"
+#include "platform/ui/window/display.h"
 
 namespace zem::ui::qt {
 

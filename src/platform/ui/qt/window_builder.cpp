@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/ui/app_settings.h"
+#include "platform/ui/window/app_settings.h"
 #include "platform/ui/qt/control_factory.h"
 #include "platform/ui/qt/fonts.h"
 #include "platform/ui/qt/input_wiring.h"

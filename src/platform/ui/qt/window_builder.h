@@ -3,7 +3,7 @@
 // with menu bar, toolbar and status bar), an MDI child inside the frame, or a window of its own.
 #include <memory>
 
-#include "platform/ui/display.h"
+#include "platform/ui/window/display.h"
 #include "platform/ui/qt/window_events.h"
 #include "platform/ui/qt/window_view.h"
 

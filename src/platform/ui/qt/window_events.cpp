@@ -9,7 +9,7 @@
 #include <QWindowStateChangeEvent>
 
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/input.h"
+#include "platform/ui/window/input.h"
 #include "platform/ui/qt/control_factory.h"
 #include "platform/ui/qt/text_codec.h"
 

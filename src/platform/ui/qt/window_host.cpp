@@ -21,8 +21,8 @@
 
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/events.h"
-#include "platform/ui/app_settings.h"
-#include "platform/ui/input.h"
+#include "platform/ui/window/app_settings.h"
+#include "platform/ui/window/input.h"
 #include "platform/ui/qt/control_factory.h"
 #include "platform/ui/qt/input_wiring.h"
 #include "platform/ui/qt/message_box.h"

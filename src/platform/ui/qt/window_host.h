@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/display.h"
+#include "platform/ui/window/display.h"
 #include "platform/ui/qt/gui_call.h"
 #include "platform/ui/qt/standard_actions.h"
 #include "platform/ui/qt/window_events.h"

@@ -20,9 +20,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/anchors.h"
-#include "platform/ui/control.h"
-#include "platform/ui/display.h"
+#include "platform/ui/window/anchors.h"
+#include "platform/ui/window/control.h"
+#include "platform/ui/window/display.h"
 #include "platform/ui/qt/client_area.h"
 #include "platform/ui/qt/owned.h"
 

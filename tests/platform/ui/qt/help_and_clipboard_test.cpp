@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/ui/help.h"
+#include "platform/ui/help/help.h"
 #include "platform/ui/qt/help_viewer.h"
 #include "platform/win/clipboard.h"
 #include "qt_test_support.h"

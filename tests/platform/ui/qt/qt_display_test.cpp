@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/message_sink.h"
+#include "platform/ui/errors/message_sink.h"
 #include "platform/ui/qt/client_area.h"
 #include "qt_test_support.h"
 

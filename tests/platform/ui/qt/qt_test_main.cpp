@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/ui/qt/display_server.h"
-#include "platform/ui/temp_resources.h"
+#include "platform/ui/resources/temp_resources.h"
 #include "qt_test_support.h"
 
 namespace {

@@ -27,11 +27,11 @@
 
 #include "platform/runtime/events.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/display.h"
-#include "platform/ui/field_binding.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/window/display.h"
+#include "platform/ui/window/field_binding.h"
+#include "platform/ui/window/layout.h"
 #include "platform/ui/qt/qt_display.h"
-#include "platform/ui/window_manager.h"
+#include "platform/ui/window/window_manager.h"
 
 namespace zem::ui::qt::testing {
 

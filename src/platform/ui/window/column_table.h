@@ -1,0 +1,59 @@
+#pragma once
+// A list's columns declared once: for each column its header, picture, alignment, how a typed
+// row shows in it and what the column sorts the rows by. The window's layout draws the list;
+// the table is what the procedure fills and sorts it with, and tests hold the two together.
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui/window/control.h"
+
+namespace zem::ui {
+
+// What a column sorts a row by: a number, or a text compared without regard to case.
+struct SortValue {
+    double number = 0;
+    std::string text;  // folded (SortText) when the column sorts as text
+    bool isText = false;
+
+    static SortValue Number(double value) { return {value, {}, false}; }
+    static SortValue Text(std::string_view text);
+};
+
+inline bool operator<(const SortValue& a, const SortValue& b) {
+    if (a.isText != b.isText) return !a.isText;  // numbers before texts
+    return a.isText ? a.text < b.text : a.number < b.number;
+}
+
+// A text as it compares in a sort: code page 1252 letters upper-cased, so that a comparison is
+// a plain byte comparison that ignores case.
+std::string SortText(std::string_view text);
+
+template <class Row>
+struct ColumnSpec {
+    std::string_view header;
+    std::string_view picture;
+    ColumnAlign align = ColumnAlign::Left;
+    std::string (*cell)(const Row&) = nullptr;
+    // nullptr: a header click does not sort by the column.
+    SortValue (*key)(const Row&) = nullptr;
+};
+
+// The shown cells of a typed row, column by column.
+template <class Row>
+ListRow CellsOf(std::span<const ColumnSpec<Row>> columns, const Row& row) {
+    ListRow cells;
+    cells.cells.reserve(columns.size());
+    for (const ColumnSpec<Row>& column : columns) cells.cells.push_back(column.cell(row));
+    return cells;
+}
+
+template <class Row>
+std::vector<std::string_view> HeadersOf(std::span<const ColumnSpec<Row>> columns) {
+    std::vector<std::string_view> headers;
+    for (const ColumnSpec<Row>& column : columns) headers.push_back(column.header);
+    return headers;
+}
+
+}  // namespace zem::ui
