@@ -1,8 +1,10 @@
 #include "shell/tagging.h"
 
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 
 #include "data/dictionary.h"
 #include "platform/store/errors.h"
@@ -269,6 +271,59 @@ std::uint8_t SetTagValue(std::int32_t setNumber, std::int32_t pointer, std::stri
     }
     manager.Close();
     return added;
+}
+
+std::vector<std::int32_t> TaggedPointers(std::int32_t setNumber) {
+    std::vector<std::int32_t> pointers;
+    const std::int16_t set = StoredSet(setNumber);
+    if (setNumber == 0 || set == 0) return pointers;
+    data::TableManager& manager = data::Access(TableId::TagFile_);
+    if (manager.Open() != ui::Benign) return pointers;
+    manager.UseFile();
+    store::Table& file = manager.File();
+    // One positioning and a run of reads along the pointer key, where a walk in value order
+    // positions itself anew at every step.
+    const std::int32_t user = CurrentTagUser();
+    FillTagKey(set, std::numeric_limits<std::int32_t>::min());
+    if (file.SetAt(data::TF_PtrKey) == store::NoError)
+        while (file.Next() == store::NoError && BelongsTo(TF().USR, TF().TBL, user, set))
+            pointers.push_back(TF().PTR);
+    file.ClearBuffer();
+    manager.Close();
+    return pointers;
+}
+
+void SetTagValues(std::int32_t setNumber, std::span<const std::int32_t> pointers,
+                  std::string_view value, const std::function<void()>& each) {
+    const std::int16_t set = StoredSet(setNumber);
+    if (setNumber == 0 || set == 0) {
+        for (std::size_t i = 0; i < pointers.size(); ++i) each();
+        return;
+    }
+    data::TableManager& manager = data::Access(TableId::TagFile_);
+    if (manager.Open() != ui::Benign) {
+        for (std::size_t i = 0; i < pointers.size(); ++i) each();
+        return;
+    }
+    const std::vector<std::int32_t> held = TaggedPointers(setNumber);
+    std::unordered_set<std::int32_t> present(held.begin(), held.end());
+    for (const std::int32_t pointer : pointers) {
+        each();
+        if (pointer == 0) continue;
+        // A pointer the set did not hold is added without looking it up first. When the add
+        // fails (the tag came meanwhile, or the write failed), SetTagValue looks again and
+        // updates, or adds and reports the failure, as it would have done on its own.
+        bool added = false;
+        if (!present.contains(pointer) && manager.PrimeRecord() == ui::Benign) {
+            FillTagKey(set, pointer);
+            TagValue(value, TF().VAL);
+            added = manager.File().Add() == store::NoError;
+        }
+        if (!added) (void)SetTagValue(setNumber, pointer, value);
+        present.insert(pointer);
+    }
+    manager.File().ClearBuffer();
+    manager.Close();
 }
 
 namespace {

@@ -122,6 +122,44 @@ TEST_F(TaggingTest, RemoveTagDeletesOnlyThatTag) {
     EXPECT_EQ(sink->Count(), 0u);
 }
 
+// Tag All's path: one read of the set, then adds without a look-up. A tag that was there keeps
+// its one row and takes the new value; one added by other code between two pointers (a click
+// handled while the caller lets its window catch up) is updated, not added twice; pointer 0,
+// another user's row and another set stay as they were.
+TEST_F(TaggingTest, SetTagValuesActsAsSetTagValueForEachPointer) {
+    AddTagFileRow(1, 5, 12);
+    ToggleTag(6, 12, "a");
+    EXPECT_EQ(SetTagValue(5, 11, "old"), 1);
+    const std::int32_t pointers[] = {12, 11, 0, 13, 14};
+    int calls = 0;
+    SetTagValues(5, pointers, "", [&] {
+        if (++calls == 4) ToggleTag(5, 13, "x");
+    });
+    EXPECT_EQ(calls, 5);
+    const std::string blank(10, ' ');
+    EXPECT_EQ(TagFileRows(), (std::vector<TagRow>{{1, 5, 12, "", "x         "},
+                                                  {0, 6, 12, "", "a         "},
+                                                  {0, 5, 11, "", blank},
+                                                  {0, 5, 12, "", blank},
+                                                  {0, 5, 13, "", blank},
+                                                  {0, 5, 14, "", blank}}));
+    EXPECT_EQ(sink->Count(), 0u);
+    EXPECT_EQ(data::Access(TableId::TagFile_).OpenCount(), 0);
+}
+
+TEST_F(TaggingTest, TaggedPointersAreTheSetsOwnInPointerOrder) {
+    ToggleTag(5, 30, "a");
+    ToggleTag(4, 11, "a");
+    ToggleTag(5, 10, "z");
+    ToggleTag(6, 12, "a");
+    AddTagFileRow(1, 5, 20);  // another user's tag
+    ToggleTag(5, 25, "m");
+    EXPECT_EQ(TaggedPointers(5), (std::vector<std::int32_t>{10, 25, 30}));
+    EXPECT_TRUE(TaggedPointers(7).empty());
+    EXPECT_TRUE(TaggedPointers(0).empty());
+    EXPECT_EQ(data::Access(TableId::TagFile_).OpenCount(), 0);
+}
+
 // --- walks ---------------------------------------------------------------------------------
 
 // The pointers a walk of the set yields, calling between after each step; stops at 0 or after

@@ -27,15 +27,10 @@ constexpr std::string_view kTaggedIcon = "2";
 constexpr std::string_view kUntaggedIcon = "1";
 constexpr std::uint32_t kYieldEvery = 10;
 
-// The items the query has tagged, from one walk of its tags instead of a look-up per row.
+// The items the query has tagged, from one pass over its tags instead of a look-up per row.
 std::unordered_set<std::int32_t> TaggedItems(std::int32_t query) {
-    std::unordered_set<std::int32_t> tagged;
-    shell::OpenTagFile();
-    for (std::int32_t id = shell::FirstTagged(query); id != 0; id = shell::NextTagged(query))
-        tagged.insert(id);
-    data::Access(TableId::TagFile_).File().ClearBuffer();
-    shell::CloseTagFile();
-    return tagged;
+    const std::vector<std::int32_t> pointers = shell::TaggedPointers(query);
+    return {pointers.begin(), pointers.end()};
 }
 
 std::string Number(double value, std::string_view picture) {
@@ -230,14 +225,16 @@ void QueryItemList::TagAll(TagCommand command) {
         std::vector<std::int32_t> ids;
         ids.reserve(static_cast<std::size_t>(Rows()));
         for (int row = 1; row <= Rows(); ++row) ids.push_back(list_.IdAt(row));
-        for (const std::int32_t id : ids) {
-            CountRow();
-            if (command == TagCommand::TagAll)
-                shell::SetTagValue(query_, id, "");
-            else if (command == TagCommand::UntagAll)
-                shell::RemoveTag(query_, id);
-            else
-                shell::ToggleTag(query_, id, "");
+        if (command == TagCommand::TagAll) {
+            shell::SetTagValues(query_, ids, "", [this] { CountRow(); });
+        } else {
+            for (const std::int32_t id : ids) {
+                CountRow();
+                if (command == TagCommand::UntagAll)
+                    shell::RemoveTag(query_, id);
+                else
+                    shell::ToggleTag(query_, id, "");
+            }
         }
         shell::CloseTagFile();
     }

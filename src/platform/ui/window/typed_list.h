@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <numeric>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -113,13 +114,33 @@ class TypedList {
         return !c || at >= c->columns.size() || c->columns[at].sortable;
     }
 
-    // Sorts row numbers by the sort column's key; rows with equal keys keep their order.
+    // Sorts row numbers by the sort column's key; rows with equal keys keep their order. A
+    // column's keys are all numbers or all texts, so each sort compares plain doubles or plain
+    // folded strings, one key per row made before the sort.
     void SortOrder(std::vector<std::size_t>& order) const {
-        if (sortColumn_ == 0) return;
+        if (sortColumn_ == 0 || rows_.empty()) return;
         const auto key = columns_[static_cast<std::size_t>(sortColumn_) - 1].key;
         std::vector<SortValue> keys;
         keys.reserve(rows_.size());
-        for (const Row& row : rows_) keys.push_back(key(row));
+        bool texts = false, numbers = false;
+        for (const Row& row : rows_) {
+            keys.push_back(key(row));
+            (keys.back().isText ? texts : numbers) = true;
+        }
+        if (texts && numbers) {
+            SortIndices(order, keys);
+        } else if (texts) {
+            std::vector<std::string> text(keys.size());
+            for (std::size_t i = 0; i < keys.size(); ++i) text[i] = std::move(keys[i].text);
+            SortIndices(order, text);
+        } else {
+            std::vector<double> number(keys.size());
+            for (std::size_t i = 0; i < keys.size(); ++i) number[i] = keys[i].number;
+            SortIndices(order, number);
+        }
+    }
+    template <class Key>
+    void SortIndices(std::vector<std::size_t>& order, const std::vector<Key>& keys) const {
         if (descending_)
             std::stable_sort(order.begin(), order.end(),
                              [&](std::size_t a, std::size_t b) { return keys[b] < keys[a]; });
