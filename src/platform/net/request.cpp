@@ -250,6 +250,11 @@ bool Request::Open(Internet& internet, std::string_view url, const std::atomic<b
             curl_easy_setopt(e, CURLOPT_NOPROXY, internet.noProxy_.c_str());
             break;
     }
+    // Basic, libcurl's default, made explicit: the proxy's credentials go with the first
+    // request. A round trip to learn the proxy's method first would send every request twice
+    // (each copy costs the service's rate limit a request), and OnHeader would take the
+    // proxy's 407 for the final reply.
+    curl_easy_setopt(e, CURLOPT_PROXYAUTH, CURLAUTH_BASIC);
     if (internet.hasUser_) curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, internet.user_.c_str());
     if (internet.hasPassword_)
         curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, internet.password_.c_str());

@@ -4,14 +4,17 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
+// First: the system headers under httplib define QUERY, which the record headers must see.
 #include "research/support/fixed_reply_proxy.h"
-#include "research/jobs/jobs_fixture.h"
+
 #include "platform/runtime/pictures.h"
+#include "research/jobs/jobs_fixture.h"
 #include "web/handlers/item_search_reply.h"
 
 namespace zem::test {
@@ -220,16 +223,20 @@ TEST_P(BuildListFailureTest, TheJobEndsFailedWithAProcessCanceledMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BuildListFailureTest,
-    ::testing::Values(
-        FailureCase{"DroppedConnection", Failing(sim::Failure::Drop), 1, "", " (", false},
-        FailureCase{"CutPage", Cut(300), 1, "", " (", false},
-        FailureCase{"CutSecondPage", Cut(300), 2, "", " (", false},
-        FailureCase{"ServerErrorPage", Failing(sim::Failure::Status500), 1, "",
-                    " (the service answered HTTP 500).", true},
-        FailureCase{"ServerErrorOnSecondPage", Failing(sim::Failure::Status500), 2, "",
-                    " (the service answered HTTP 500).", true},
-        FailureCase{"ServiceErrorReply", {}, 1, "NoSuchIndex",
-                    " (the service refused the request: AWS.InvalidParameterValue).", true}),
+    ::testing::Values(FailureCase{"DroppedConnection", Failing(sim::Failure::Drop), 1, "", " (",
+                                  false},
+                      FailureCase{"CutPage", Cut(300), 1, "", " (", false},
+                      FailureCase{"CutSecondPage", Cut(300), 2, "", " (", false},
+                      FailureCase{"ServerErrorPage", Failing(sim::Failure::Status500), 1, "",
+                                  " (the service answered HTTP 500).", true},
+                      FailureCase{"ServerErrorOnSecondPage", Failing(sim::Failure::Status500), 2,
+                                  "", " (the service answered HTTP 500).", true},
+                      FailureCase{"ServiceErrorReply",
+                                  {},
+                                  1,
+                                  "NoSuchIndex",
+                                  " (the service refused the request: AWS.InvalidParameterValue).",
+                                  true}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 // An item-search reply of ten items with product descriptions as long as many of the service's
@@ -358,6 +365,81 @@ INSTANTIATE_TEST_SUITE_P(
                       ProxyAccountCase{"WrongPassword", "zem", "guess", 1, 1, false,
                                        " (the proxy refused the credentials: HTTP 407)."}),
     [](const auto& tc) { return std::string(tc.param.name); });
+
+// The ItemPage each item search asked for, in the order asked: 1 for a request without one.
+std::vector<int> PagesAsked(const std::vector<std::string>& searches) {
+    std::vector<int> pages;
+    for (const std::string& line : searches) {
+        const std::size_t at = line.find("&ItemPage=");
+        pages.push_back(at == std::string::npos ? 1 : std::stoi(line.substr(at + 10)));
+    }
+    return pages;
+}
+
+// Each item stored for the query, with the number of rows that hold it.
+std::map<std::string, int> RowsPerItem(const std::vector<data::GoodsRecord>& rows) {
+    std::map<std::string, int> count;
+    for (const data::GoodsRecord& row : rows) ++count[std::string(data::CStringOf(row.ASIN))];
+    return count;
+}
+
+// A load through a proxy that wants an account, configured with it, over a slow connection;
+// the service may throttle one of the requests.
+struct PageOnceCase {
+    const char* name;
+    int pages;
+    int throttledPage;  // 0: none
+    friend void PrintTo(const PageOnceCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class BuildListPageOnceTest : public BuildListTest,
+                              public ::testing::WithParamInterface<PageOnceCase> {};
+
+TEST_P(BuildListPageOnceTest, EachPageIsAskedOnceAndEachItemStoredOnce) {
+    const PageOnceCase& c = GetParam();
+    const QuerySetup query = QueryWithPages(c.pages);
+    sim::Modes modes = ProxyAccount();
+    modes.delayMs = 100;
+    simulator.SetModes(modes);
+    ConfigSetup config;
+    config.user = "zem";
+    config.password = "secret";
+    config.useAccount = 1;
+    config.usePassword = 1;
+    const ui::WindowId w = StartWindow(query, config);
+    if (c.throttledPage != 0) {
+        // The next page goes out only on a tick after the one before was collected.
+        ASSERT_TRUE(TickUntil(w, [&] {
+            return ItemSearches().size() == static_cast<std::size_t>(c.throttledPage - 1);
+        }));
+        modes.fail = sim::Failure::Throttle;
+        modes.failTimes = 1;
+        simulator.SetModes(modes);
+    }
+    ASSERT_TRUE(TickToEnd(w));
+    const JobOutcome out = Outcome();
+
+    // Every request carried the account: none was refused and sent again.
+    for (const std::string& line : simulator.Requests())
+        EXPECT_NE(line.find("Operation=ItemSearch"), std::string::npos) << line;
+    const int lastPage = c.throttledPage != 0 ? c.throttledPage : c.pages;
+    std::vector<int> expected;
+    for (int page = 1; page <= lastPage; ++page) expected.push_back(page);
+    EXPECT_EQ(PagesAsked(ItemSearches()), expected);
+    for (const auto& [asin, rows] : RowsPerItem(out.goods)) EXPECT_EQ(rows, 1) << asin;
+    if (c.throttledPage == 0) {
+        EXPECT_EQ(out.status, 0);
+        EXPECT_TRUE(display->Messages().empty());
+        ExpectRowsFor(ItemsOf(query), out);
+    } else {
+        ExpectFailed(out, *display, " (the service throttled the requests: HTTP 503).", true);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BuildListPageOnceTest,
+                         ::testing::Values(PageOnceCase{"Complete", 3, 0},
+                                           PageOnceCase{"ThrottledOnTheWay", 3, 2}),
+                         [](const auto& tc) { return std::string(tc.param.name); });
 
 TEST_F(BuildListTest, AJapaneseQueryAsksInUtf8) {
     QuerySetup query;
