@@ -25,22 +25,16 @@
 #include <string>
 #include <thread>
 
-#include "addons/frame_addons.h"
-#include "addons/layout_guard.h"
+#include "app/wiring.h"
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/runtime/threads.h"
 #include "platform/ui/display.h"
-#include "platform/ui/error_manager.h"
 #include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
-#include "research/procedures/research_procedures.h"
 #include "service_simulator.h"
-#include "shell/dictionary_hooks.h"
-#include "shell/shell_procedures.h"
 #include "shell/start_application.h"
-#include "shell/tagging.h"
 #include "support/temp_dir.h"
 
 namespace zem::test {
@@ -285,13 +279,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     // Wired as the program's own main wires it.
-    zem::ui::ErrorManager::Global().Init();
-    zem::shell::TagModuleInit();
-    zem::shell::InstallDictionaryHooks();
-    zem::shell::RegisterShellProcedures();
-    zem::research::RegisterResearchProcedures();
-    const zem::addons::LayoutGuard guard;
-    zem::addons::InstallFrameAddOns();
+    const auto guard = zem::app::WireProgram();
     int result = 1;
     std::thread driver;
     const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {

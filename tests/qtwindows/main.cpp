@@ -1,7 +1,6 @@
 // The program's windows on the Qt display, offscreen: the display server runs on the main
 // thread and the tests on a thread of their own, driving the real windows as a user would.
-// The program's procedures and the frame's add-ons are registered once, as the program's own main
-// does.
+// The program is wired once, as its own main wires it.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -9,13 +8,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "addons/frame_addons.h"
-#include "platform/ui/error_manager.h"
+#include "app/wiring.h"
 #include "platform/ui/qt/display_server.h"
-#include "research/procedures/research_procedures.h"
-#include "shell/dictionary_hooks.h"
-#include "shell/shell_procedures.h"
-#include "shell/tagging.h"
 
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -23,13 +17,7 @@ int main(int argc, char** argv) {
     // Listing the tests (the build's test discovery) starts no display server: nothing runs that
     // a sanitizer could report on, so the listing is the same every time.
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    zem::ui::ErrorManager::Global().Init();
-    zem::shell::TagModuleInit();
-    zem::shell::InstallDictionaryHooks();
-    zem::shell::RegisterShellProcedures();
-    zem::research::RegisterResearchProcedures();
-    // The frame finds its menu painter and tray icon, as in the program.
-    zem::addons::InstallFrameAddOns();
+    const auto guard = zem::app::WireProgram();
     int result = 1;
     std::thread driver;
     const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {
