@@ -31,10 +31,10 @@
 #include "data/text_fields.h"
 #include "platform/runtime/threads.h"
 #include "platform/ui/display.h"
-#include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
 #include "service_simulator.h"
 #include "shell/start_application.h"
+#include "support/qt_test_main.h"
 #include "support/temp_dir.h"
 
 namespace zem::test {
@@ -272,23 +272,13 @@ TEST_F(SessionEnd, EndsTheProgramDuringALoadAndKeepsNoneOfIt) {
 }  // namespace
 }  // namespace zem::test
 
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // The service simulator on loopback is the configured proxy: nothing may bypass it.
+namespace {
+
+// The service simulator on loopback is the configured proxy: nothing may bypass it. The program
+// is wired as its own main wires it.
+const zem::test::QtTestSetUpHook kSetUp([] {
     for (const char* name : {"no_proxy", "NO_PROXY"}) ::unsetenv(name);
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    // Wired as the program's own main wires it.
-    const auto guard = zem::app::WireProgram();
-    int result = 1;
-    std::thread driver;
-    const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {
-        driver = std::thread([&] {
-            result = RUN_ALL_TESTS();
-            QMetaObject::invokeMethod(
-                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-        });
-    });
-    driver.join();
-    return loop != 0 ? loop : result;
-}
+    return std::shared_ptr<void>(zem::app::WireProgram());
+});
+
+}  // namespace

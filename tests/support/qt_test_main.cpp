@@ -1,23 +1,38 @@
-// The program's windows on the Qt display, offscreen: the display server runs on the main
-// thread and the tests on a thread of their own, driving the real windows as a user would.
-// The program is wired once, as its own main wires it.
+#include "support/qt_test_main.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
-#include "app/wiring.h"
 #include "platform/ui/qt/display_server.h"
+
+namespace zem::test {
+namespace {
+
+QtTestSetUp& SetUp() {
+    static QtTestSetUp setUp;
+    return setUp;
+}
+
+}  // namespace
+
+QtTestSetUpHook::QtTestSetUpHook(QtTestSetUp setUp) {
+    SetUp() = std::move(setUp);
+}
+
+}  // namespace zem::test
 
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
-    // Listing the tests (the build's test discovery) starts no display server: nothing runs that
-    // a sanitizer could report on, so the listing is the same every time.
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    const auto guard = zem::app::WireProgram();
+    std::shared_ptr<void> kept;
+    if (const zem::test::QtTestSetUp& setUp = zem::test::SetUp()) kept = setUp();
+
     int result = 1;
     std::thread driver;
     const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {
@@ -31,5 +46,6 @@ int main(int argc, char** argv) {
         });
     });
     driver.join();
+    kept.reset();
     return loop != 0 ? loop : result;
 }
