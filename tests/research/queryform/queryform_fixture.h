@@ -32,7 +32,7 @@
 #include "research/queryform/query_item_list.h"
 #include "research/queryform/update_queries.h"
 #include "service_simulator.h"
-#include "shell/frame_fixture.h"
+#include "shell/data_file_fixture.h"
 #include "shell/tag_rows.h"
 #include "shell/window_counters.h"
 #include "web/http_loader.h"
@@ -115,20 +115,15 @@ struct FormOutcome {
     data::QueriesRecord query{};
 };
 
-class QueryFormTest : public FrameTest {
+class QueryFormTest : public DataFileTest {
   protected:
     void SetUp() override {
-        FrameTest::SetUp();
+        DataFileTest::SetUp();
+        if (HasFatalFailure()) return;
         for (const char* name : {"no_proxy", "NO_PROXY"}) {
             if (const char* value = std::getenv(name)) savedEnv_.emplace_back(name, value);
             ::unsetenv(name);
         }
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        ui::IniManager::Global().Init(dir / "quorel.ini");
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
         win::SetUrlOpener([this](const std::string& url) {
             std::lock_guard lock(urlsMutex_);
             urls_.push_back(url);
@@ -138,16 +133,10 @@ class QueryFormTest : public FrameTest {
     }
 
     void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
-        if (data::HasDictionary()) data::KillDictionary();
+        DataFileTest::TearDown();
         simulator.Stop();
         EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
         win::SetUrlOpener(nullptr);
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-        shell::JPMode = 0;
-        ui::IniManager::Global().Kill();
         for (const auto& [name, value] : savedEnv_) ::setenv(name.c_str(), value.c_str(), 1);
     }
 
@@ -510,7 +499,6 @@ class QueryFormTest : public FrameTest {
     static void SetActive(std::int32_t id, bool active) { SetSiteActive(id, active); }
 
   private:
-    runtime::ThreadNo thread_ = 0;
     std::mutex outcomeMutex_;
     FormOutcome outcome_;
     std::atomic<bool> done_{false};

@@ -23,7 +23,7 @@
 #include "platform/ui/display.h"
 #include "platform/ui/headless_display.h"
 #include "service_simulator.h"
-#include "shell/frame_fixture.h"
+#include "shell/data_file_fixture.h"
 #include "web/http_loader.h"
 
 namespace zem::test {
@@ -150,13 +150,13 @@ struct TickPace {
 
 // A job's window run against the service simulator. A fixture for one job adds how the job is
 // started and what it left behind.
-class SimulatedJobTest : public FrameTest {
+class SimulatedJobTest : public DataFileTest {
   protected:
     SimulatedJobTest(sim::ContentSettings settings, TickPace pace)
         : simulator(settings), pace_(pace) {}
 
     void SetUp() override {
-        FrameTest::SetUp();
+        DataFileTest::SetUp();
         if (HasFatalFailure()) return;
         noProxy_.emplace();
         port_ = simulator.Start(0);
@@ -165,8 +165,7 @@ class SimulatedJobTest : public FrameTest {
     }
 
     void TearDown() override {
-        FrameTest::TearDown();
-        JoinJob();
+        DataFileTest::TearDown();
         simulator.Stop();
         // The pager's worker ends once its pager is gone; none outlives its test.
         EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
@@ -177,13 +176,13 @@ class SimulatedJobTest : public FrameTest {
 
     // Runs the job on a framework thread of its own.
     void RunJob(runtime::Procedure job) {
-        job_ = runtime::Start(std::move(job));
-        ASSERT_NE(job_, 0);
+        thread_ = runtime::Start(std::move(job));
+        ASSERT_NE(thread_, 0);
     }
     // Waits for the job's thread to end; nothing once it has.
     void JoinJob() {
-        runtime::Join(job_);
-        job_ = 0;
+        runtime::Join(thread_);
+        thread_ = 0;
     }
 
     // Waits until the window has handled everything that was due before: a help key pressed
@@ -236,7 +235,6 @@ class SimulatedJobTest : public FrameTest {
     TickPace pace_;
     std::optional<NoProxyCleared> noProxy_;
     int port_ = 0;
-    runtime::ThreadNo job_ = 0;
 };
 
 }  // namespace zem::test
