@@ -32,8 +32,8 @@
 #include "platform/ui/qt/resource_images.h"
 #include "platform/ui/qt/window_view.h"
 #include "program_windows.h"
-#include "research/queryform/queryform_fixture.h"
 #include "research/jobs/service_request.h"
+#include "research/queryform/queryform_fixture.h"
 #include "result_page.h"
 #include "web/browse_node_loader.h"
 #include "web/stores.h"
@@ -93,28 +93,6 @@ struct BoxLook {
     std::vector<std::string> buttons;
 };
 
-// What the simulator reads from the query form's item search, with these keywords.
-sim::ItemQuery FormQuery(const std::string& keywords) {
-    sim::ItemQuery query;
-    query.store = web::StoreBySite(kUs);
-    query.searchIndex = "Electronics";
-    query.keywords = keywords;
-    query.browseNode = "281052";  // the query's node, Cameras
-    query.minimumPrice = research::PriceBound(10);
-    query.maximumPrice = research::PriceBound(500);
-    return query;
-}
-// Keywords for the form's query that find exactly `pages` result pages.
-std::string KeywordsWithPages(int pages) {
-    for (int i = 1; i < 5000; ++i) {
-        const std::string keywords = "zembrola camera " + std::to_string(i);
-        if (sim::TotalPagesOf(sim::TotalResultsOf(kSeed, FormQuery(keywords))) == pages)
-            return keywords;
-    }
-    ADD_FAILURE() << "no keywords give " << pages << " pages";
-    return {};
-}
-
 // How many items of each page the loader stores (those with a new price) and how many of them
 // the form keeps with its minimum saving of 0 (no list price, or a price not above it).
 struct PageYield {
@@ -122,7 +100,7 @@ struct PageYield {
     int kept = 0;
 };
 PageYield YieldOf(const std::string& keywords) {
-    const sim::ItemQuery query = FormQuery(keywords);
+    const sim::ItemQuery query = SimQuery(keywords);
     PageYield yield;
     const int pages = sim::TotalPagesOf(sim::TotalResultsOf(kSeed, query));
     for (int page = 1; page <= pages; ++page) {
@@ -543,7 +521,7 @@ TEST_F(JobWindows, LoadListCountsEachPageAndClosesByItselfWithTheKeptItemsListed
     const std::string keywords = KeywordsWithPages(2);
     Begin({.seed = kSeed, .tree = kShape}, [&] { SetKeywords(keywords); });
     const PageYield yield = YieldOf(keywords);
-    const int total = sim::TotalResultsOf(kSeed, FormQuery(keywords));
+    const int total = sim::TotalResultsOf(kSeed, SimQuery(keywords));
     ASSERT_EQ(yield.stored.size(), 2u);
 
     const ui::WindowId form = OpenQueryForm();

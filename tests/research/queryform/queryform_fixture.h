@@ -23,19 +23,23 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
+#include "item_catalog.h"
 #include "platform/runtime/pictures.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/ui/ini_manager.h"
 #include "platform/ui/input.h"
 #include "platform/win/shell_open.h"
+#include "research/jobs/service_request.h"
 #include "research/queryform/query_item_list.h"
+#include "research/queryform/query_items.h"
 #include "research/queryform/update_queries.h"
 #include "service_simulator.h"
 #include "shell/data_file_fixture.h"
 #include "shell/tag_rows.h"
 #include "shell/window_counters.h"
 #include "web/http_loader.h"
+#include "web/stores.h"
 
 namespace zem::test {
 
@@ -63,6 +67,51 @@ inline constexpr std::int32_t kUkRoot = 10;
 }  // namespace node
 inline constexpr std::int32_t kCanon = 1;
 inline constexpr std::int32_t kNikon = 2;
+
+// The seed of the simulator the query form's items come from.
+inline constexpr std::uint64_t kFormSeed = 1;
+
+// The item search the query form sends for the seeded query with these keywords, as the
+// simulator reads it.
+inline sim::ItemQuery SimQuery(const std::string& keywords) {
+    sim::ItemQuery query;
+    query.store = web::StoreBySite(kUs);
+    query.searchIndex = "Electronics";
+    query.keywords = keywords;
+    query.browseNode = "281052";  // the query's node, Cameras
+    query.minimumPrice = research::PriceBound(10);
+    query.maximumPrice = research::PriceBound(500);
+    return query;
+}
+
+// Keywords for the seeded query whose search finds exactly `pages` result pages.
+inline std::string KeywordsWithPages(int pages) {
+    for (int i = 1; i < 5000; ++i) {
+        const std::string keywords = "zembrola camera " + std::to_string(i);
+        if (sim::TotalPagesOf(sim::TotalResultsOf(kFormSeed, SimQuery(keywords))) == pages)
+            return keywords;
+    }
+    ADD_FAILURE() << "no keywords give " << pages << " pages";
+    return {};
+}
+
+// The titles, sorted, a completed load of the seeded query keeps with this minimum saving: items
+// with a new price whose saving reaches the minimum, an item without a list price counting as
+// saving 100 %.
+inline std::vector<std::string> KeptTitles(const std::string& keywords, double minimum) {
+    std::vector<std::string> titles;
+    const sim::ItemQuery query = SimQuery(keywords);
+    const int pages = sim::TotalPagesOf(sim::TotalResultsOf(kFormSeed, query));
+    for (int page = 1; page <= pages; ++page)
+        for (const sim::Item& item : sim::ItemsOfPage(kFormSeed, query, page)) {
+            if (!item.lowestNewPrice) continue;
+            const double list = item.listPrice ? static_cast<double>(*item.listPrice) / 100 : 0;
+            const double amazon = static_cast<double>(*item.lowestNewPrice) / 100;
+            if (research::KeptSaving(list, amazon) >= minimum) titles.push_back(item.title);
+        }
+    std::sort(titles.begin(), titles.end());
+    return titles;
+}
 
 // One Goods row of the seed.
 struct ItemSeed {
@@ -390,7 +439,7 @@ class QueryFormTest : public DataFileTest {
     // What the caller's response holds before the form runs.
     static constexpr int kCallerResponse = 9;
 
-    sim::ServiceSimulator simulator{sim::ContentSettings{.seed = 1}};
+    sim::ServiceSimulator simulator{sim::ContentSettings{.seed = kFormSeed}};
 
   public:
     // The rows the form works on, written through this thread's dictionary.
