@@ -38,6 +38,7 @@
 #include "shell/data_file_fixture.h"
 #include "shell/tag_rows.h"
 #include "shell/window_counters.h"
+#include "support/no_proxy_cleared.h"
 #include "web/http_loader.h"
 #include "web/stores.h"
 
@@ -169,10 +170,7 @@ class QueryFormTest : public DataFileTest {
     void SetUp() override {
         DataFileTest::SetUp();
         if (HasFatalFailure()) return;
-        for (const char* name : {"no_proxy", "NO_PROXY"}) {
-            if (const char* value = std::getenv(name)) savedEnv_.emplace_back(name, value);
-            ::unsetenv(name);
-        }
+        noProxy_.emplace();
         win::SetUrlOpener([this](const std::string& url) {
             std::lock_guard lock(urlsMutex_);
             urls_.push_back(url);
@@ -186,7 +184,7 @@ class QueryFormTest : public DataFileTest {
         simulator.Stop();
         EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
         win::SetUrlOpener(nullptr);
-        for (const auto& [name, value] : savedEnv_) ::setenv(name.c_str(), value.c_str(), 1);
+        noProxy_.reset();
     }
 
     // Runs the router on a framework thread of its own with the request. For every request but
@@ -553,7 +551,7 @@ class QueryFormTest : public DataFileTest {
     std::atomic<bool> done_{false};
     mutable std::mutex urlsMutex_;
     std::vector<std::string> urls_;
-    std::vector<std::pair<std::string, std::string>> savedEnv_;
+    std::optional<NoProxyCleared> noProxy_;
 };
 
 }  // namespace zem::test

@@ -24,6 +24,7 @@
 #include "platform/ui/headless_display.h"
 #include "service_simulator.h"
 #include "shell/data_file_fixture.h"
+#include "support/no_proxy_cleared.h"
 #include "web/http_loader.h"
 
 namespace zem::test {
@@ -119,26 +120,6 @@ inline void ExpectCanceledWithErrors(const std::string& text, const std::string&
         EXPECT_EQ(text.substr(text.size() - 2), ").") << text;
     }
 }
-
-// Clears no_proxy for its lifetime and puts back what was there: the job must reach the
-// simulator through the configured proxy even when the environment bypasses it for loopback.
-class NoProxyCleared {
-  public:
-    NoProxyCleared() {
-        for (const char* name : {"no_proxy", "NO_PROXY"}) {
-            if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
-            ::unsetenv(name);
-        }
-    }
-    ~NoProxyCleared() {
-        for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
-    }
-    NoProxyCleared(const NoProxyCleared&) = delete;
-    NoProxyCleared& operator=(const NoProxyCleared&) = delete;
-
-  private:
-    std::vector<std::pair<std::string, std::string>> saved_;
-};
 
 // How a job's window is driven: the period of its timer, the pause between ticks that lets
 // the pager's worker load in real time, and how long a test waits for a state at most.
