@@ -24,23 +24,17 @@
 #include <thread>
 #include <vector>
 
-#include "addons/main_frame_addons.h"
-#include "addons/layout_guard.h"
+#include "app/wiring.h"
 #include "catalog/crawl.h"
 #include "platform/runtime/threads.h"
 #include "platform/store/sqlite.h"
-#include "platform/ui/window/display.h"
-#include "platform/ui/errors/error_manager.h"
 #include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
 #include "platform/ui/qt/window_view.h"
-#include "research/procedures/research_procedures.h"
+#include "platform/ui/window/display.h"
 #include "scale.h"
 #include "shell/data_directory.h"
-#include "shell/dictionary_hooks.h"
-#include "shell/shell_procedures.h"
 #include "shell/start_application.h"
-#include "shell/tagging.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -83,13 +77,7 @@ int RunProgram(int argc, char** argv) {
     }
     std::string error;
     if (!zem::shell::EnterDataDirectory(error)) return 2;
-    zem::ui::ErrorManager::Global().Init();
-    zem::shell::TagModuleInit();
-    zem::shell::InstallDictionaryHooks();
-    zem::shell::RegisterShellProcedures();
-    zem::research::RegisterResearchProcedures();
-    const zem::addons::LayoutGuard guard;
-    zem::addons::InstallFrameAddOns();
+    const auto guard = zem::app::WireProgram();
     std::thread watcher;
     return zem::ui::qt::RunDisplayServer(argc, argv, [&] {
         zem::runtime::Start([] { zem::shell::StartApplication(); });

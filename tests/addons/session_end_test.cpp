@@ -25,22 +25,16 @@
 #include <string>
 #include <thread>
 
-#include "addons/main_frame_addons.h"
-#include "addons/layout_guard.h"
+#include "app/wiring.h"
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/window/display.h"
-#include "platform/ui/errors/error_manager.h"
-#include "platform/ui/qt/display_server.h"
 #include "platform/ui/qt/qt_display.h"
-#include "research/procedures/research_procedures.h"
+#include "platform/ui/window/display.h"
 #include "service_simulator.h"
-#include "shell/dictionary_hooks.h"
-#include "shell/shell_procedures.h"
 #include "shell/start_application.h"
-#include "shell/tagging.h"
+#include "support/qt_test_main.h"
 #include "support/temp_dir.h"
 
 namespace zem::test {
@@ -278,29 +272,13 @@ TEST_F(SessionEnd, EndsTheProgramDuringALoadAndKeepsNoneOfIt) {
 }  // namespace
 }  // namespace zem::test
 
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // The service simulator on loopback is the configured proxy: nothing may bypass it.
+namespace {
+
+// The service simulator on loopback is the configured proxy: nothing may bypass it. The program
+// is wired as its own main wires it.
+const zem::test::QtTestSetUpHook kSetUp([] {
     for (const char* name : {"no_proxy", "NO_PROXY"}) ::unsetenv(name);
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    // Wired as the program's own main wires it.
-    zem::ui::ErrorManager::Global().Init();
-    zem::shell::TagModuleInit();
-    zem::shell::InstallDictionaryHooks();
-    zem::shell::RegisterShellProcedures();
-    zem::research::RegisterResearchProcedures();
-    const zem::addons::LayoutGuard guard;
-    zem::addons::InstallFrameAddOns();
-    int result = 1;
-    std::thread driver;
-    const int loop = zem::ui::qt::RunDisplayServer(argc, argv, [&] {
-        driver = std::thread([&] {
-            result = RUN_ALL_TESTS();
-            QMetaObject::invokeMethod(
-                qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
-        });
-    });
-    driver.join();
-    return loop != 0 ? loop : result;
-}
+    return std::shared_ptr<void>(zem::app::WireProgram());
+});
+
+}  // namespace

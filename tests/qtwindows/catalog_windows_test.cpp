@@ -123,43 +123,6 @@ class CatalogWindows : public ProgramWindowsTest {
         return done;
     }
 
-    // The pop-up menu the window shows now: its items as the user reads them, "-" for
-    // separators, and whether each is enabled.
-    std::vector<std::pair<QString, bool>> PopupItems(ui::WindowId w) {
-        std::vector<std::pair<QString, bool>> items;
-        Eventually([&] {
-            bool shown = false;
-            WithView(w, [&](ui::qt::WindowView&) {
-                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                items.clear();
-                if (!menu) return;
-                shown = true;
-                for (QAction* a : menu->actions())
-                    items.emplace_back(a->isSeparator() ? QStringLiteral("-") : a->text(),
-                                       !a->isSeparator() && a->isEnabled());
-            });
-            return shown;
-        });
-        return items;
-    }
-
-    // Clicks the item with this text in the pop-up menu showing now.
-    bool ChoosePopup(ui::WindowId w, const QString& text) {
-        bool done = false;
-        WithView(w, [&](ui::qt::WindowView&) {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu) return;
-            for (QAction* a : menu->actions())
-                if (a->text() == text) {
-                    QTest::mouseClick(menu, ::Qt::LeftButton, {}, menu->actionGeometry(a).center());
-                    done = true;
-                    return;
-                }
-        });
-        Settle();
-        return done;
-    }
-
     // The middle of the view across the row showing the text, beyond every expander; the tree
     // is not scrolled to find it.
     QPoint MiddleOfRow(ui::WindowId w, const QString& text) {
@@ -253,7 +216,7 @@ TEST_F(CatalogWindows, TheTreesMenuDoubleClickAndNodeFormRenameANode) {
         return font;
     };
     EXPECT_EQ(fontOf("?EXPANDALL"), fontOf("?CONTRACTALL"));
-        ASSERT_TRUE(ShowsTexts(tree, "?FILETREE", kFirstLevel));
+    ASSERT_TRUE(ShowsTexts(tree, "?FILETREE", kFirstLevel));
     // The right button on an entry offers the window's buttons.
     ASSERT_TRUE(ClickAt(tree, "?FILETREE", RowRect(tree, "?FILETREE", 2).center()));
     ASSERT_TRUE(

@@ -32,8 +32,8 @@
 #include "platform/ui/qt/resource_images.h"
 #include "platform/ui/qt/window_view.h"
 #include "program_windows.h"
-#include "research/queryform/queryform_fixture.h"
 #include "research/jobs/service_request.h"
+#include "research/queryform/queryform_fixture.h"
 #include "result_page.h"
 #include "web/browse_node_loader.h"
 #include "web/stores.h"
@@ -93,28 +93,6 @@ struct BoxLook {
     std::vector<std::string> buttons;
 };
 
-// What the simulator reads from the query form's item search, with these keywords.
-sim::ItemQuery FormQuery(const std::string& keywords) {
-    sim::ItemQuery query;
-    query.store = web::StoreBySite(kUs);
-    query.searchIndex = "Electronics";
-    query.keywords = keywords;
-    query.browseNode = "281052";  // the query's node, Cameras
-    query.minimumPrice = research::PriceBound(10);
-    query.maximumPrice = research::PriceBound(500);
-    return query;
-}
-// Keywords for the form's query that find exactly `pages` result pages.
-std::string KeywordsWithPages(int pages) {
-    for (int i = 1; i < 5000; ++i) {
-        const std::string keywords = "zembrola camera " + std::to_string(i);
-        if (sim::TotalPagesOf(sim::TotalResultsOf(kSeed, FormQuery(keywords))) == pages)
-            return keywords;
-    }
-    ADD_FAILURE() << "no keywords give " << pages << " pages";
-    return {};
-}
-
 // How many items of each page the loader stores (those with a new price) and how many of them
 // the form keeps with its minimum saving of 0 (no list price, or a price not above it).
 struct PageYield {
@@ -122,7 +100,7 @@ struct PageYield {
     int kept = 0;
 };
 PageYield YieldOf(const std::string& keywords) {
-    const sim::ItemQuery query = FormQuery(keywords);
+    const sim::ItemQuery query = SimQuery(keywords);
     PageYield yield;
     const int pages = sim::TotalPagesOf(sim::TotalResultsOf(kSeed, query));
     for (int page = 1; page <= pages; ++page) {
@@ -250,6 +228,9 @@ class JobWindows : public ProgramWindowsTest {
         EXPECT_TRUE(form) << "the query form did not open";
         return form.value_or(0);
     }
+
+    // Closes the catalog tree and the program; the data file holds the seeded catalogs still.
+    void CloseTreeKeepingTheSeed(ui::WindowId tree);
 
     ui::WindowId OpenTree() {
         EXPECT_TRUE(Click(frame, "?MENU5ITEM16"));  // "&Catalogs tree"
@@ -537,13 +518,23 @@ std::size_t RowCountOf(data::TableId id, int key) {
 constexpr std::size_t kSeededNodes = 4;
 constexpr std::size_t kSeededCatalogs = 6;
 
+void JobWindows::CloseTreeKeepingTheSeed(ui::WindowId tree) {
+    ASSERT_TRUE(Click(tree, "?CANCELBUTTON"));
+    ASSERT_TRUE(WaitForClose(tree));
+    EXPECT_EQ(Quit(), 0);
+    Read([&] {
+        EXPECT_EQ(RowCountOf(data::TableId::Nodes, data::NOD_KeyId), kSeededNodes);
+        EXPECT_EQ(RowCountOf(data::TableId::Catalogs, data::CAT_KeyId), kSeededCatalogs);
+    });
+}
+
 // --- The item-list loader. ---
 
 TEST_F(JobWindows, LoadListCountsEachPageAndClosesByItselfWithTheKeptItemsListed) {
     const std::string keywords = KeywordsWithPages(2);
     Begin({.seed = kSeed, .tree = kShape}, [&] { SetKeywords(keywords); });
     const PageYield yield = YieldOf(keywords);
-    const int total = sim::TotalResultsOf(kSeed, FormQuery(keywords));
+    const int total = sim::TotalResultsOf(kSeed, SimQuery(keywords));
     ASSERT_EQ(yield.stored.size(), 2u);
 
     const ui::WindowId form = OpenQueryForm();
@@ -657,59 +648,6 @@ TEST_F(JobWindows, CancelStopsTheLoadAndTheFormsCancelBringsBackTheItemsItHad) {
                   (std::vector<std::int32_t>(std::begin(kQueryItemIds), std::end(kQueryItemIds))));
     });
 }
-
-// A service that refuses the search: the job says why in words, then the form says it gave up.
-struct RefusalCase {
-    const char* name;
-    sim::ContentSettings settings;
-    sim::Modes modes;
-    const char* reason;  // what the job's message names, within "Process canceled with errors"
-    friend void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class JobRefusals : public JobWindows, public ::testing::WithParamInterface<RefusalCase> {};
-
-TEST_P(JobRefusals, LoadListSaysWhyTheServiceRefusedAndTheFormListsNothing) {
-    const RefusalCase& c = GetParam();
-    Begin(c.settings);
-    Simulator()->SetModes(c.modes);
-    const ui::WindowId form = OpenQueryForm();
-    ASSERT_NE(form, 0);
-    ASSERT_TRUE(Eventually([&] { return RowCount(form, "?LIST") == 5; }));
-    ASSERT_TRUE(Click(form, "?BUILDLIST"));
-    const auto job = WaitForJob("BuildList");
-    ASSERT_TRUE(job);
-
-    const std::optional<BoxLook> box = WaitForBox(kJobWait);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->caption, "Attention");
-    EXPECT_EQ(box->text, "Process canceled with errors (" + std::string(c.reason) + ").");
-    EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
-    EXPECT_TRUE(ShotBox(std::string("build_list_refused_") + c.name));
-    ASSERT_TRUE(ClickBox(box->buttons.front()));
-    ASSERT_TRUE(WaitForClose(*job));
-    const std::optional<BoxLook> after = WaitForBox();
-    ASSERT_TRUE(after);
-    EXPECT_EQ(after->text, "Operation has been canceled");
-    ASSERT_TRUE(ClickBox(after->buttons.front()));
-    EXPECT_TRUE(Eventually([&] { return RowCount(form, "?LIST") == 0; }));
-    EXPECT_TRUE(Eventually([&] { return Enabled(form, "?OK") == true; }));
-    ASSERT_TRUE(Click(form, "?CANCEL"));
-    ASSERT_TRUE(WaitForClose(form));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, JobRefusals,
-    ::testing::Values(RefusalCase{"Throttled",
-                                  {.seed = kSeed, .tree = kShape},
-                                  {.fail = sim::Failure::Throttle},
-                                  "the service throttled the requests: HTTP 503"},
-                      RefusalCase{
-                          "UnknownAccessKey",
-                          {.seed = kSeed, .tree = kShape, .accessKeys = {"AAAAAAAAAAAAAAAAAAAA"}},
-                          {},
-                          "the service refused the request: AWS.InvalidParameterValue"}),
-    [](const auto& tc) { return std::string(tc.param.name); });
 
 // --- The competition check. ---
 
@@ -934,54 +872,113 @@ TEST_F(JobWindows, CancelStopsTheUpdateAndLeavesTheTreeAsItWas) {
     EXPECT_TRUE(Eventually([&] { return Enabled(tree, "?CANCELBUTTON") == true; }));
     EXPECT_EQ(ChildrenOf(tree, "Amazon US"), usBefore);
     EXPECT_TRUE(Shot(tree, "catalog_update_canceled"));
-    ASSERT_TRUE(Click(tree, "?CANCELBUTTON"));
-    ASSERT_TRUE(WaitForClose(tree));
-    EXPECT_EQ(Quit(), 0);
-    Read([&] {
-        EXPECT_EQ(RowCountOf(data::TableId::Nodes, data::NOD_KeyId), kSeededNodes);
-        EXPECT_EQ(RowCountOf(data::TableId::Catalogs, data::CAT_KeyId), kSeededCatalogs);
-    });
+    CloseTreeKeepingTheSeed(tree);
 }
 
-class UpdateRefusals : public JobWindows, public ::testing::WithParamInterface<RefusalCase> {};
+// A service that refuses the job's requests: the job says why in words, and nothing of the
+// refused job is kept.
+enum class RefusedJob {
+    Load,    // the query form's item list: the form says it gave up and lists nothing
+    Update,  // the catalog tree's update: the tree keeps the catalogs it had
+};
 
-TEST_P(UpdateRefusals, UpdateSaysWhyTheServiceRefusedAndWritesNothing) {
+struct RefusalCase {
+    const char* name;
+    RefusedJob job;
+    sim::ContentSettings settings;
+    sim::Modes modes;
+    const char* reason;  // what the job's message names, within "Process canceled with errors"
+    const char* shot;    // the message's picture
+    friend void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
+};
+
+const sim::ContentSettings kServes{.seed = kSeed, .tree = kShape};
+const sim::ContentSettings kUnknownKey{
+    .seed = kSeed, .tree = kShape, .accessKeys = {"AAAAAAAAAAAAAAAAAAAA"}};
+const sim::Modes kThrottles{.fail = sim::Failure::Throttle};
+
+class JobRefusals : public JobWindows, public ::testing::WithParamInterface<RefusalCase> {
+  protected:
+    // Starts the job from its window; that window, or 0.
+    ui::WindowId StartRefused(RefusedJob job) {
+        if (job == RefusedJob::Load) {
+            const ui::WindowId form = OpenQueryForm();
+            if (form == 0 || !Eventually([&] { return RowCount(form, "?LIST") == 5; }) ||
+                !Click(form, "?BUILDLIST"))
+                return 0;
+            return form;
+        }
+        const ui::WindowId tree = OpenTree();
+        if (tree == 0 || !Click(tree, "?DOWNLOAD")) return 0;
+        return tree;
+    }
+
+    // After the job's message: the form says it gave up, lists nothing and takes input again.
+    void ExpectLoadGivenUp(ui::WindowId form) {
+        const std::optional<BoxLook> after = WaitForBox();
+        ASSERT_TRUE(after);
+        EXPECT_EQ(after->text, "Operation has been canceled");
+        ASSERT_TRUE(ClickBox(after->buttons.front()));
+        EXPECT_TRUE(Eventually([&] { return RowCount(form, "?LIST") == 0; }));
+        EXPECT_TRUE(Eventually([&] { return Enabled(form, "?OK") == true; }));
+        ASSERT_TRUE(Click(form, "?CANCEL"));
+        ASSERT_TRUE(WaitForClose(form));
+    }
+
+    // After the job's message: the tree takes input again and no catalog was written.
+    void ExpectTreeKept(ui::WindowId tree) {
+        EXPECT_TRUE(Eventually([&] { return Enabled(tree, "?CANCELBUTTON") == true; }));
+        CloseTreeKeepingTheSeed(tree);
+    }
+};
+
+TEST_P(JobRefusals, TheJobSaysWhyTheServiceRefusedAndNothingOfItIsKept) {
     const RefusalCase& c = GetParam();
+    const bool load = c.job == RefusedJob::Load;
     Begin(c.settings);
     Simulator()->SetModes(c.modes);
-    const ui::WindowId tree = OpenTree();
-    ASSERT_NE(tree, 0);
-    ASSERT_TRUE(Click(tree, "?DOWNLOAD"));
-    const auto job = WaitForJob("BuildCatalog");
+    const ui::WindowId owner = StartRefused(c.job);
+    ASSERT_NE(owner, 0);
+    const auto job = WaitForJob(load ? "BuildList" : "BuildCatalog");
     ASSERT_TRUE(job);
+
     const std::optional<BoxLook> box = WaitForBox(kJobWait);
     ASSERT_TRUE(box);
     EXPECT_EQ(box->caption, "Attention");
     EXPECT_EQ(box->text, "Process canceled with errors (" + std::string(c.reason) + ").");
-    EXPECT_TRUE(ShotBox(std::string("catalog_update_refused_") + c.name));
+    if (load) {
+        EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
+    }
+    EXPECT_TRUE(ShotBox(c.shot));
     ASSERT_TRUE(ClickBox(box->buttons.front()));
     ASSERT_TRUE(WaitForClose(*job));
-    EXPECT_TRUE(Eventually([&] { return Enabled(tree, "?CANCELBUTTON") == true; }));
-    ASSERT_TRUE(Click(tree, "?CANCELBUTTON"));
-    ASSERT_TRUE(WaitForClose(tree));
-    EXPECT_EQ(Quit(), 0);
-    Read([&] {
-        EXPECT_EQ(RowCountOf(data::TableId::Nodes, data::NOD_KeyId), kSeededNodes);
-        EXPECT_EQ(RowCountOf(data::TableId::Catalogs, data::CAT_KeyId), kSeededCatalogs);
-    });
+    if (load)
+        ExpectLoadGivenUp(owner);
+    else
+        ExpectTreeKept(owner);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, UpdateRefusals,
-    ::testing::Values(RefusalCase{"Throttled",
-                                  {.seed = kSeed, .tree = kShape},
-                                  {.fail = sim::Failure::Throttle},
-                                  "the service throttled the requests: HTTP 503, after 3 retries"},
-                      RefusalCase{
-                          "UnknownAccessKey",
-                          {.seed = kSeed, .tree = kShape, .accessKeys = {"AAAAAAAAAAAAAAAAAAAA"}},
-                          {},
-                          "the service refused the request: AWS.InvalidParameterValue"}),
+    Cases, JobRefusals,
+    ::testing::Values(RefusalCase{"LoadThrottled", RefusedJob::Load, kServes, kThrottles,
+                                  "the service throttled the requests: HTTP 503",
+                                  "build_list_refused_Throttled"},
+                      RefusalCase{"LoadUnknownAccessKey",
+                                  RefusedJob::Load,
+                                  kUnknownKey,
+                                  {},
+                                  "the service refused the request: AWS.InvalidParameterValue",
+                                  "build_list_refused_UnknownAccessKey"},
+                      // The update retries a throttled request before it gives up.
+                      RefusalCase{"UpdateThrottled", RefusedJob::Update, kServes, kThrottles,
+                                  "the service throttled the requests: HTTP 503, after 3 retries",
+                                  "catalog_update_refused_Throttled"},
+                      RefusalCase{"UpdateUnknownAccessKey",
+                                  RefusedJob::Update,
+                                  kUnknownKey,
+                                  {},
+                                  "the service refused the request: AWS.InvalidParameterValue",
+                                  "catalog_update_refused_UnknownAccessKey"}),
     [](const auto& tc) { return std::string(tc.param.name); });
 
 }  // namespace

@@ -181,45 +181,10 @@ class ListWindowsTest : public ProgramWindowsTest {
         return whole;
     }
 
-    // The pop-up menu the window shows now: its items as the user reads them, "-" for
-    // separators, with whether each is enabled.
-    std::vector<std::pair<QString, bool>> PopupItems(ui::WindowId w) {
-        std::vector<std::pair<QString, bool>> items;
-        Eventually([&] {
-            bool shown = false;
-            WithView(w, [&](ui::qt::WindowView&) {
-                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                items.clear();
-                if (!menu) return;
-                shown = true;
-                for (QAction* a : menu->actions())
-                    items.emplace_back(a->isSeparator() ? QStringLiteral("-") : a->text(),
-                                       !a->isSeparator() && a->isEnabled());
-            });
-            return shown;
-        });
-        return items;
-    }
     std::vector<QString> PopupTexts(ui::WindowId w) {
         std::vector<QString> texts;
         for (const auto& [text, enabled] : PopupItems(w)) texts.push_back(text);
         return texts;
-    }
-    // Clicks the enabled item with this text in the pop-up menu showing now.
-    bool ChoosePopup(ui::WindowId w, const QString& text) {
-        bool done = false;
-        WithView(w, [&](ui::qt::WindowView&) {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu) return;
-            for (QAction* a : menu->actions())
-                if (a->text() == text && a->isEnabled()) {
-                    QTest::mouseClick(menu, ::Qt::LeftButton, {}, menu->actionGeometry(a).center());
-                    done = true;
-                    return;
-                }
-        });
-        Settle();
-        return done;
     }
 
     // The window's caption as the desktop shows it.

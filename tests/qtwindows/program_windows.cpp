@@ -279,6 +279,40 @@ bool ProgramWindowsTest::WaitForClose(ui::WindowId window) {
     return Qt().WaitForClose(window, kWindowWait);
 }
 
+std::vector<std::pair<QString, bool>> ProgramWindowsTest::PopupItems(ui::WindowId window) {
+    std::vector<std::pair<QString, bool>> items;
+    Eventually([&] {
+        bool shown = false;
+        WithView(window, [&](ui::qt::WindowView&) {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            items.clear();
+            if (!menu) return;
+            shown = true;
+            for (QAction* a : menu->actions())
+                items.emplace_back(a->isSeparator() ? QStringLiteral("-") : a->text(),
+                                   !a->isSeparator() && a->isEnabled());
+        });
+        return shown;
+    });
+    return items;
+}
+
+bool ProgramWindowsTest::ChoosePopup(ui::WindowId window, const QString& text) {
+    bool done = false;
+    WithView(window, [&](ui::qt::WindowView&) {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions())
+            if (a->text() == text && a->isEnabled()) {
+                QTest::mouseClick(menu, ::Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                done = true;
+                return;
+            }
+    });
+    Settle();
+    return done;
+}
+
 bool ProgramWindowsTest::Eventually(const std::function<bool()>& test) {
     const auto end = std::chrono::steady_clock::now() + kWindowWait;
     while (!test()) {

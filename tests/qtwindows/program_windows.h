@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/runtime/threads.h"
 #include "platform/ui/window/display.h"
@@ -112,6 +114,12 @@ class ProgramWindowsTest : public ::testing::Test {
                     const std::function<void(QWidget*)>& look);
     // Runs look on the GUI thread with the window's widgets.
     bool WithView(ui::WindowId window, const std::function<void(ui::qt::WindowView&)>& look);
+
+    // The pop-up menu the window shows now: its items as the user reads them, "-" for
+    // separators, with whether each is enabled.
+    std::vector<std::pair<QString, bool>> PopupItems(ui::WindowId window);
+    // Clicks the enabled item with this text in the pop-up menu showing now.
+    bool ChoosePopup(ui::WindowId window, const QString& text);
 
     // Saves a picture of the window as <name>.png in the screenshot folder.
     bool Shot(ui::WindowId window, std::string_view name);

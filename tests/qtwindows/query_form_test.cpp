@@ -26,9 +26,9 @@
 #include "platform/ui/qt/list_header.h"
 #include "platform/ui/qt/resource_images.h"
 #include "platform/win/owner_draw.h"
+#include "research/jobs/service_request.h"
 #include "research/queryform/query_items.h"
 #include "research/queryform/queryform_fixture.h"
-#include "research/jobs/service_request.h"
 #include "tree_look.h"
 #include "web/stores.h"
 
@@ -48,42 +48,11 @@ constexpr int kSaving = 8;
 constexpr int kShipping = 9;
 }  // namespace column
 
-// The search the program sends for the seeded query with these keywords.
-sim::ItemQuery SimQuery(const std::string& keywords) {
-    sim::ItemQuery query;
-    query.store = web::StoreBySite(kUs);
-    query.searchIndex = "Electronics";
-    query.keywords = keywords;
-    query.browseNode = "281052";  // the Cameras node
-    query.minimumPrice = research::PriceBound(10);
-    query.maximumPrice = research::PriceBound(500);
-    return query;
-}
-
-// Keywords whose search finds two result pages.
-std::string TwoPageKeywords() {
-    for (int i = 1; i < 5000; ++i) {
-        const std::string keywords = "zembrola camera " + std::to_string(i);
-        if (sim::TotalPagesOf(sim::TotalResultsOf(1, SimQuery(keywords))) == 2) return keywords;
-    }
-    ADD_FAILURE() << "no keywords give two pages";
-    return {};
-}
-
-// The titles a completed load with the form's minimum saving 0 keeps: the items with a new price
-// whose saving is not below 0, an item without a list price counting as saving 100 %.
-std::vector<QString> KeptTitles(const std::string& keywords) {
+// The titles a completed load with the form's minimum saving 0 keeps, as the list shows them.
+std::vector<QString> KeptListTitles(const std::string& keywords) {
     std::vector<QString> titles;
-    const sim::ItemQuery query = SimQuery(keywords);
-    const int pages = sim::TotalPagesOf(sim::TotalResultsOf(1, query));
-    for (int page = 1; page <= pages; ++page)
-        for (const sim::Item& item : sim::ItemsOfPage(1, query, page)) {
-            if (!item.lowestNewPrice) continue;
-            const double list = item.listPrice ? static_cast<double>(*item.listPrice) / 100 : 0;
-            const double amazon = static_cast<double>(*item.lowestNewPrice) / 100;
-            if (research::KeptSaving(list, amazon) >= 0)
-                titles.push_back(QString::fromStdString(item.title));
-        }
+    for (const std::string& title : KeptTitles(keywords, 0))
+        titles.push_back(QString::fromStdString(title));
     std::sort(titles.begin(), titles.end());
     return titles;
 }
@@ -92,7 +61,7 @@ class QueryFormWindows : public ListWindowsTest {
   protected:
     void SetUp() override {
         ProgramWindowsTest::SetUp();
-        keywords_ = TwoPageKeywords();
+        keywords_ = KeywordsWithPages(2);
         const std::string proxy = StartSimulator(sim::ContentSettings{.seed = 1});
         Seed([&] {
             QueryFormTest::Seed();
@@ -263,7 +232,7 @@ TEST_F(QueryFormWindows, LoadedItemsShowInReadableColumns) {
     const auto job = WaitForWindow("BuildList");
     ASSERT_TRUE(job);
     ASSERT_TRUE(Qt().WaitForClose(*job, 60s)) << "the load did not end";
-    const std::vector<QString> kept = KeptTitles(keywords_);
+    const std::vector<QString> kept = KeptListTitles(keywords_);
     ASSERT_FALSE(kept.empty());
     ASSERT_TRUE(Eventually([&] {
         std::vector<QString> titles = Titles(form);

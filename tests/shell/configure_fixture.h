@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "data/dictionary.h"
-#include "frame_fixture.h"
+#include "data_file_fixture.h"
 #include "platform/runtime/threads.h"
 #include "platform/ui/window/headless_display.h"
 #include "platform/ui/settings/ini_manager.h"
@@ -16,25 +16,8 @@
 
 namespace zem::test {
 
-class ConfigureWindowTest : public FrameTest {
+class ConfigureWindowTest : public DataFileTest {
   protected:
-    void SetUp() override {
-        FrameTest::SetUp();
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        // Sort orders and positions of earlier tests stay out of this one.
-        ui::IniManager::Global().Init(shell::kIniFileName);
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-    }
-    void TearDown() override {
-        FrameTest::TearDown();
-        if (data::HasDictionary()) data::KillDictionary();
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-    }
-
     // Starts the configuration and waits for its window.
     ui::WindowId Open() {
         thread_ = runtime::Start(&shell::ConfigureApplication, shell::kStack25000);
@@ -63,9 +46,6 @@ class ConfigureWindowTest : public FrameTest {
     }
     // By value: the packed record's field cannot be bound to a reference.
     static std::uint8_t SiteActive(std::int32_t id) { return Site(id).ISACTIVE; }
-
-  private:
-    runtime::ThreadNo thread_ = 0;
 };
 
 }  // namespace zem::test

@@ -15,7 +15,7 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
-#include "frame_fixture.h"
+#include "data_file_fixture.h"
 #include "platform/runtime/requests.h"
 #include "platform/ui/settings/ini_manager.h"
 #include "platform/ui/window/input.h"
@@ -38,19 +38,8 @@ struct FormStart {
     const char* window = "UpdateSiteA";
 };
 
-class UpdateSiteTest : public FrameTest {
+class UpdateSiteTest : public DataFileTest {
   protected:
-    void SetUp() override {
-        FrameTest::SetUp();
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-    }
-
-    void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
-    }
-
     // Runs the form on a framework thread of its own, as the configuration window's thread
     // would, and waits for its window.
     ui::WindowId Open(FormStart start) {
@@ -130,7 +119,6 @@ class UpdateSiteTest : public FrameTest {
     data::SitesRecord bufferAfter_{};  // the form thread's Sites buffer once the form returned
 
   private:
-    runtime::ThreadNo thread_ = 0;
 };
 
 TEST(UpdateSiteLayoutTest, ControlsComeInTabOrderInsideTheSheetAndTheWindow) {

@@ -21,7 +21,7 @@
 #include "platform/ui/window/layout.h"
 #include "platform/win/clipboard.h"
 #include "research/campaign/campaign_lines.h"
-#include "shell/frame_fixture.h"
+#include "shell/data_file_fixture.h"
 #include "shell/tag_rows.h"
 #include "shell/tagging.h"
 
@@ -80,21 +80,17 @@ std::function<void(data::SitesRecord&)> Templates(std::string_view actions,
     };
 }
 
-class CampaignWindowTest : public FrameTest {
+class CampaignWindowTest : public DataFileTest {
   protected:
     void SetUp() override {
-        FrameTest::SetUp();
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-        ui::IniManager::Global().Init(dir / "quorel.ini");
+        DataFileTest::SetUp();
+        if (HasFatalFailure()) return;
         win::SetClipboardText("", 0);
     }
 
     void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
+        DataFileTest::TearDown();
         ui::InstallWindowBusyHooks();
-        ui::IniManager::Global().Kill();
     }
 
     // Runs the window on a framework thread of its own, as the query form's thread would:
@@ -197,7 +193,6 @@ class CampaignWindowTest : public FrameTest {
     CallerAfter after_;  // read once the window's thread has ended
 
   private:
-    runtime::ThreadNo thread_ = 0;
 };
 
 std::string Join(const std::vector<std::string>& lines) {

@@ -12,10 +12,10 @@
 #include "platform/runtime/requests.h"
 #include "platform/store/connection.h"
 #include "platform/store/errors.h"
-#include "platform/ui/window/browse_list.h"
 #include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/browse_list.h"
 #include "platform/ui/window/input.h"
-#include "shell/frame_fixture.h"
+#include "shell/data_file_fixture.h"
 #include "support/column_table_check.h"
 
 namespace zem::test {
@@ -29,22 +29,15 @@ struct Outcome {
     std::atomic<std::int32_t> chosen{0};
 };
 
-class BrowseCatalogsTest : public FrameTest {
+class BrowseCatalogsTest : public DataFileTest {
   protected:
     void SetUp() override {
-        FrameTest::SetUp();
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        ui::IniManager::Global().Init(shell::kIniFileName);
+        DataFileTest::SetUp();
+        if (HasFatalFailure()) return;
         AddCatalog(1, 0, "Books");
         AddCatalog(2, 1, "Arts & Photography");
         AddCatalog(3, 0, "electronics");  // folded keys ignore case
         AddCatalog(4, 3, "Cameras");
-    }
-    void TearDown() override {
-        FrameTest::TearDown();
-        if (data::HasDictionary()) data::KillDictionary();
     }
 
     static void AddCatalog(std::int32_t id, std::int32_t parent, const char* name) {
@@ -84,7 +77,6 @@ class BrowseCatalogsTest : public FrameTest {
     }
 
     Outcome outcome;
-    runtime::ThreadNo thread_ = 0;
 };
 
 TEST_F(BrowseCatalogsTest, ListsCatalogsByNameWithTheirParents) {

@@ -22,13 +22,13 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
-#include "research/support/job_test_support.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/store/table.h"
 #include "platform/ui/window/display.h"
 #include "proxy_request.h"
 #include "research/google/build_google.h"
+#include "research/support/job_test_support.h"
 #include "result_page.h"
 #include "service_simulator.h"
 #include "shell/frame_fixture.h"
@@ -106,13 +106,6 @@ class CompetitionCheckTest : public SimulatedJobTest {
                            TickPace{.timerPeriod = kTimerPeriod,
                                     .pause = std::chrono::milliseconds(10),
                                     .limit = std::chrono::seconds(60)}) {}
-
-    void SetUp() override {
-        SimulatedJobTest::SetUp();
-        if (HasFatalFailure()) return;
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-    }
 
     // Runs BuildGoogle on a framework thread of its own, after setting up the configuration,
     // the items and their tags there, and the query in the buffer as the query form leaves it;

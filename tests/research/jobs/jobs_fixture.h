@@ -24,12 +24,12 @@
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "item_catalog.h"
-#include "research/support/job_test_support.h"
 #include "platform/runtime/requests.h"
 #include "platform/ui/window/display.h"
 #include "platform/ui/window/headless_display.h"
 #include "research/itemloader/build_list.h"
 #include "research/jobs/service_request.h"
+#include "research/support/job_test_support.h"
 #include "service_simulator.h"
 #include "shell/frame_fixture.h"
 #include "web/http_loader.h"
@@ -78,13 +78,6 @@ class BuildListTest : public SimulatedJobTest {
     BuildListTest()
         : SimulatedJobTest(sim::ContentSettings{.seed = kSeed},
                            TickPace{.timerPeriod = kTimerPeriod, .pause = 10ms, .limit = 60s}) {}
-
-    void SetUp() override {
-        SimulatedJobTest::SetUp();
-        if (HasFatalFailure()) return;
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-    }
 
     // Runs BuildList on a framework thread of its own with the buffers set up as the query
     // form sets them; before runs there first, after the buffers are set.

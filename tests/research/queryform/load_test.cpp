@@ -12,9 +12,9 @@
 #include "item_catalog.h"
 #include "platform/runtime/pictures.h"
 #include "platform/ui/errors/message_sink.h"
-#include "research/queryform/queryform_fixture.h"
-#include "research/queryform/query_items.h"
 #include "research/jobs/service_request.h"
+#include "research/queryform/query_items.h"
+#include "research/queryform/queryform_fixture.h"
 #include "support/failing_write.h"
 #include "web/stores.h"
 
@@ -33,46 +33,6 @@ class QueryFormLoadTest : public QueryFormTest {
     void SetUp() override {
         QueryFormTest::SetUp();
         UseSimulator();
-    }
-
-    // The search the form sends for the seeded query with these keywords.
-    static sim::ItemQuery SimQuery(const std::string& keywords) {
-        sim::ItemQuery query;
-        query.store = web::StoreBySite(kUs);
-        query.searchIndex = "Electronics";
-        query.keywords = keywords;
-        query.browseNode = "281052";  // the Cameras node
-        query.minimumPrice = research::PriceBound(10);
-        query.maximumPrice = research::PriceBound(500);
-        return query;
-    }
-
-    // Keywords whose search finds exactly `pages` result pages.
-    static std::string KeywordsWithPages(int pages) {
-        for (int i = 1; i < 5000; ++i) {
-            const std::string keywords = "zembrola camera " + std::to_string(i);
-            const int total = sim::TotalResultsOf(1, SimQuery(keywords));
-            if (sim::TotalPagesOf(total) == pages) return keywords;
-        }
-        ADD_FAILURE() << "no keywords give " << pages << " pages";
-        return {};
-    }
-
-    // The titles a completed load keeps: items with a new price whose saving reaches the
-    // minimum, an item without a list price counting as saving 100 %.
-    static std::vector<std::string> KeptTitles(const std::string& keywords, double minimum) {
-        std::vector<std::string> titles;
-        const sim::ItemQuery query = SimQuery(keywords);
-        const int pages = sim::TotalPagesOf(sim::TotalResultsOf(1, query));
-        for (int page = 1; page <= pages; ++page)
-            for (const sim::Item& item : sim::ItemsOfPage(1, query, page)) {
-                if (!item.lowestNewPrice) continue;
-                const double list = item.listPrice ? static_cast<double>(*item.listPrice) / 100 : 0;
-                const double amazon = static_cast<double>(*item.lowestNewPrice) / 100;
-                if (research::KeptSaving(list, amazon) >= minimum) titles.push_back(item.title);
-            }
-        std::sort(titles.begin(), titles.end());
-        return titles;
     }
 
     std::vector<std::string> ListedTitles(ui::WindowId w) const {

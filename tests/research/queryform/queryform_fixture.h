@@ -23,19 +23,24 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
+#include "item_catalog.h"
 #include "platform/runtime/pictures.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/ui/settings/ini_manager.h"
 #include "platform/ui/window/input.h"
 #include "platform/win/shell_open.h"
+#include "research/jobs/service_request.h"
 #include "research/queryform/query_item_list.h"
+#include "research/queryform/query_items.h"
 #include "research/queryform/update_queries.h"
 #include "service_simulator.h"
-#include "shell/frame_fixture.h"
+#include "shell/data_file_fixture.h"
 #include "shell/tag_rows.h"
 #include "shell/window_counters.h"
+#include "support/no_proxy_cleared.h"
 #include "web/http_loader.h"
+#include "web/stores.h"
 
 namespace zem::test {
 
@@ -63,6 +68,51 @@ inline constexpr std::int32_t kUkRoot = 10;
 }  // namespace node
 inline constexpr std::int32_t kCanon = 1;
 inline constexpr std::int32_t kNikon = 2;
+
+// The seed of the simulator the query form's items come from.
+inline constexpr std::uint64_t kFormSeed = 1;
+
+// The item search the query form sends for the seeded query with these keywords, as the
+// simulator reads it.
+inline sim::ItemQuery SimQuery(const std::string& keywords) {
+    sim::ItemQuery query;
+    query.store = web::StoreBySite(kUs);
+    query.searchIndex = "Electronics";
+    query.keywords = keywords;
+    query.browseNode = "281052";  // the query's node, Cameras
+    query.minimumPrice = research::PriceBound(10);
+    query.maximumPrice = research::PriceBound(500);
+    return query;
+}
+
+// Keywords for the seeded query whose search finds exactly `pages` result pages.
+inline std::string KeywordsWithPages(int pages) {
+    for (int i = 1; i < 5000; ++i) {
+        const std::string keywords = "zembrola camera " + std::to_string(i);
+        if (sim::TotalPagesOf(sim::TotalResultsOf(kFormSeed, SimQuery(keywords))) == pages)
+            return keywords;
+    }
+    ADD_FAILURE() << "no keywords give " << pages << " pages";
+    return {};
+}
+
+// The titles, sorted, a completed load of the seeded query keeps with this minimum saving: items
+// with a new price whose saving reaches the minimum, an item without a list price counting as
+// saving 100 %.
+inline std::vector<std::string> KeptTitles(const std::string& keywords, double minimum) {
+    std::vector<std::string> titles;
+    const sim::ItemQuery query = SimQuery(keywords);
+    const int pages = sim::TotalPagesOf(sim::TotalResultsOf(kFormSeed, query));
+    for (int page = 1; page <= pages; ++page)
+        for (const sim::Item& item : sim::ItemsOfPage(kFormSeed, query, page)) {
+            if (!item.lowestNewPrice) continue;
+            const double list = item.listPrice ? static_cast<double>(*item.listPrice) / 100 : 0;
+            const double amazon = static_cast<double>(*item.lowestNewPrice) / 100;
+            if (research::KeptSaving(list, amazon) >= minimum) titles.push_back(item.title);
+        }
+    std::sort(titles.begin(), titles.end());
+    return titles;
+}
 
 // One Goods row of the seed.
 struct ItemSeed {
@@ -115,20 +165,12 @@ struct FormOutcome {
     data::QueriesRecord query{};
 };
 
-class QueryFormTest : public FrameTest {
+class QueryFormTest : public DataFileTest {
   protected:
     void SetUp() override {
-        FrameTest::SetUp();
-        for (const char* name : {"no_proxy", "NO_PROXY"}) {
-            if (const char* value = std::getenv(name)) savedEnv_.emplace_back(name, value);
-            ::unsetenv(name);
-        }
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(dir / "zembrola.cfg", status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        ui::IniManager::Global().Init(dir / "quorel.ini");
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
+        DataFileTest::SetUp();
+        if (HasFatalFailure()) return;
+        noProxy_.emplace();
         win::SetUrlOpener([this](const std::string& url) {
             std::lock_guard lock(urlsMutex_);
             urls_.push_back(url);
@@ -138,17 +180,11 @@ class QueryFormTest : public FrameTest {
     }
 
     void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
-        if (data::HasDictionary()) data::KillDictionary();
+        DataFileTest::TearDown();
         simulator.Stop();
         EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
         win::SetUrlOpener(nullptr);
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-        shell::JPMode = 0;
-        ui::IniManager::Global().Kill();
-        for (const auto& [name, value] : savedEnv_) ::setenv(name.c_str(), value.c_str(), 1);
+        noProxy_.reset();
     }
 
     // Runs the router on a framework thread of its own with the request. For every request but
@@ -401,7 +437,7 @@ class QueryFormTest : public FrameTest {
     // What the caller's response holds before the form runs.
     static constexpr int kCallerResponse = 9;
 
-    sim::ServiceSimulator simulator{sim::ContentSettings{.seed = 1}};
+    sim::ServiceSimulator simulator{sim::ContentSettings{.seed = kFormSeed}};
 
   public:
     // The rows the form works on, written through this thread's dictionary.
@@ -510,13 +546,12 @@ class QueryFormTest : public FrameTest {
     static void SetActive(std::int32_t id, bool active) { SetSiteActive(id, active); }
 
   private:
-    runtime::ThreadNo thread_ = 0;
     std::mutex outcomeMutex_;
     FormOutcome outcome_;
     std::atomic<bool> done_{false};
     mutable std::mutex urlsMutex_;
     std::vector<std::string> urls_;
-    std::vector<std::pair<std::string, std::string>> savedEnv_;
+    std::optional<NoProxyCleared> noProxy_;
 };
 
 }  // namespace zem::test

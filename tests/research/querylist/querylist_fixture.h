@@ -19,9 +19,9 @@
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/ui/settings/ini_manager.h"
-#include "shell/frame_fixture.h"
-#include "shell/window_counters.h"
 #include "research/tree/tree_seed.h"
+#include "shell/data_file_fixture.h"
+#include "shell/window_counters.h"
 
 namespace zem::test {
 
@@ -109,31 +109,15 @@ inline std::size_t StoredItemsOf(std::int32_t query) {
     return items;
 }
 
-class QueryListTest : public FrameTest {
+class QueryListTest : public DataFileTest {
   protected:
     void SetUp() override {
-        FrameTest::SetUp();
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        // Positions and sort orders of earlier tests stay out of this one.
-        ui::IniManager::Global().Init(shell::kIniFileName);
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
+        DataFileTest::SetUp();
+        if (HasFatalFailure()) return;
         SeedCatalogTree();
         for (const QueryRow& row : kQueryRows) AddQuery(row);
         for (std::int32_t item = 1; item <= 3; ++item) AddItem(item, queries::kMystery);
         AddItem(4, queries::kCameras);
-    }
-
-    void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
-        if (data::HasDictionary()) data::KillDictionary();
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-        shell::JPMode = 0;
-        ui::IniManager::Global().Kill();
     }
 
     // Runs procedure on a framework thread of its own with the request, after prepare has set
@@ -232,7 +216,6 @@ class QueryListTest : public FrameTest {
 
     std::atomic<int> response_{-1};
     data::QueriesRecord queryAfter_{};
-    runtime::ThreadNo thread_ = 0;
 };
 
 }  // namespace zem::test

@@ -23,7 +23,8 @@
 #include "platform/ui/window/display.h"
 #include "platform/ui/window/headless_display.h"
 #include "service_simulator.h"
-#include "shell/frame_fixture.h"
+#include "shell/data_file_fixture.h"
+#include "support/no_proxy_cleared.h"
 #include "web/http_loader.h"
 
 namespace zem::test {
@@ -120,26 +121,6 @@ inline void ExpectCanceledWithErrors(const std::string& text, const std::string&
     }
 }
 
-// Clears no_proxy for its lifetime and puts back what was there: the job must reach the
-// simulator through the configured proxy even when the environment bypasses it for loopback.
-class NoProxyCleared {
-  public:
-    NoProxyCleared() {
-        for (const char* name : {"no_proxy", "NO_PROXY"}) {
-            if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
-            ::unsetenv(name);
-        }
-    }
-    ~NoProxyCleared() {
-        for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
-    }
-    NoProxyCleared(const NoProxyCleared&) = delete;
-    NoProxyCleared& operator=(const NoProxyCleared&) = delete;
-
-  private:
-    std::vector<std::pair<std::string, std::string>> saved_;
-};
-
 // How a job's window is driven: the period of its timer, the pause between ticks that lets
 // the pager's worker load in real time, and how long a test waits for a state at most.
 struct TickPace {
@@ -150,13 +131,13 @@ struct TickPace {
 
 // A job's window run against the service simulator. A fixture for one job adds how the job is
 // started and what it left behind.
-class SimulatedJobTest : public FrameTest {
+class SimulatedJobTest : public DataFileTest {
   protected:
     SimulatedJobTest(sim::ContentSettings settings, TickPace pace)
         : simulator(settings), pace_(pace) {}
 
     void SetUp() override {
-        FrameTest::SetUp();
+        DataFileTest::SetUp();
         if (HasFatalFailure()) return;
         noProxy_.emplace();
         port_ = simulator.Start(0);
@@ -165,8 +146,7 @@ class SimulatedJobTest : public FrameTest {
     }
 
     void TearDown() override {
-        FrameTest::TearDown();
-        JoinJob();
+        DataFileTest::TearDown();
         simulator.Stop();
         // The pager's worker ends once its pager is gone; none outlives its test.
         EXPECT_TRUE(Eventually([] { return HTTP::Loader::LiveCount() == 0; }));
@@ -177,13 +157,13 @@ class SimulatedJobTest : public FrameTest {
 
     // Runs the job on a framework thread of its own.
     void RunJob(runtime::Procedure job) {
-        job_ = runtime::Start(std::move(job));
-        ASSERT_NE(job_, 0);
+        thread_ = runtime::Start(std::move(job));
+        ASSERT_NE(thread_, 0);
     }
     // Waits for the job's thread to end; nothing once it has.
     void JoinJob() {
-        runtime::Join(job_);
-        job_ = 0;
+        runtime::Join(thread_);
+        thread_ = 0;
     }
 
     // Waits until the window has handled everything that was due before: a help key pressed
@@ -236,7 +216,6 @@ class SimulatedJobTest : public FrameTest {
     TickPace pace_;
     std::optional<NoProxyCleared> noProxy_;
     int port_ = 0;
-    runtime::ThreadNo job_ = 0;
 };
 
 }  // namespace zem::test

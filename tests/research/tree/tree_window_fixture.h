@@ -15,35 +15,23 @@
 #include "platform/runtime/requests.h"
 #include "platform/ui/settings/ini_manager.h"
 #include "platform/ui/window/input.h"
-#include "shell/frame_fixture.h"
-#include "shell/window_counters.h"
 #include "research/tree/tree_seed.h"
+#include "shell/data_file_fixture.h"
+#include "shell/window_counters.h"
 
 namespace zem::test {
 
-class TreeWindowTest : public FrameTest {
+class TreeWindowTest : public DataFileTest {
   protected:
     void SetUp() override {
-        FrameTest::SetUp();
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        // Positions of earlier tests stay out of this one.
-        ui::IniManager::Global().Init(shell::kIniFileName);
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
+        DataFileTest::SetUp();
+        if (HasFatalFailure()) return;
         SeedCatalogTree();
     }
 
     void TearDown() override {
-        FrameTest::TearDown();
-        runtime::Join(thread_);
-        if (data::HasDictionary()) data::KillDictionary();
+        DataFileTest::TearDown();
         shell::UnregisterProcedure("BuildCatalog");
-        shell::BusyWindows = 0;
-        shell::TreeReloadCount = 0;
-        shell::JPMode = 0;
-        ui::IniManager::Global().Kill();
     }
 
     // Runs procedure on a framework thread of its own with the request, after prepare has set
@@ -182,7 +170,6 @@ class TreeWindowTest : public FrameTest {
     data::NodesRecord nodesAfter_{};
     data::NodesRecord aNodesAfter_{};
     data::QueriesRecord queryAfter_{};
-    runtime::ThreadNo thread_ = 0;
 };
 
 }  // namespace zem::test

@@ -24,10 +24,10 @@
 #include "data/data_file_setup.h"
 #include "data/dictionary.h"
 #include "data/text_fields.h"
-#include "research/support/job_test_support.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/ui/settings/ini_manager.h"
+#include "research/support/job_test_support.h"
 #include "research/updater/build_catalog.h"
 #include "service_simulator.h"
 #include "shell/frame_fixture.h"
@@ -169,22 +169,6 @@ class CatalogUpdaterTest : public SimulatedJobTest {
     CatalogUpdaterTest()
         : SimulatedJobTest(sim::ContentSettings{.seed = kSeed, .tree = kShape},
                            TickPace{.timerPeriod = kTimerPeriod, .pause = 5ms, .limit = 120s}) {}
-
-    void SetUp() override {
-        SimulatedJobTest::SetUp();
-        if (HasFatalFailure()) return;
-        store::OpenStatus status;
-        ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
-        ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        // Positions of earlier tests stay out of this one.
-        ui::IniManager::Global().Init(shell::kIniFileName);
-    }
-
-    void TearDown() override {
-        SimulatedJobTest::TearDown();
-        if (data::HasDictionary()) data::KillDictionary();
-        ui::IniManager::Global().Kill();
-    }
 
     // --- The data file, through this thread's dictionary. ---
 
