@@ -72,6 +72,16 @@ std::ostream& operator<<(std::ostream& out, const ProgressLook& p) {
                << p.loaded << (p.cancel ? " | Cancel" : " | no Cancel") << "}";
 }
 
+// A job window as it opens: its caption, one tab, what its two counters count, Cancel offered.
+void ExpectOpeningLook(const ProgressLook& look, const std::string& caption,
+                       const std::string& counted) {
+    EXPECT_EQ(look.caption, caption);
+    EXPECT_EQ(look.tab, "1) Progress");
+    EXPECT_EQ(look.totalLabel, "Total " + counted + ":");
+    EXPECT_EQ(look.loadedLabel, "Loaded " + counted + ":");
+    EXPECT_TRUE(look.cancel);
+}
+
 // The percent text for the counters, as the window's picture writes it.
 std::string PercentOf(double loaded, double total) {
     const double percent = total != 0 ? loaded * 100 / total : 0;
@@ -547,11 +557,7 @@ TEST_F(JobWindows, LoadListCountsEachPageAndClosesByItselfWithTheKeptItemsListed
     // Before the first page is in: nothing counted, Cancel offered, the form behind waits.
     const std::optional<ProgressLook> start = Progress(*job);
     ASSERT_TRUE(start);
-    EXPECT_EQ(start->caption, "Build item list");
-    EXPECT_EQ(start->tab, "1) Progress");
-    EXPECT_EQ(start->totalLabel, "Total items:");
-    EXPECT_EQ(start->loadedLabel, "Loaded items:");
-    EXPECT_TRUE(start->cancel);
+    ExpectOpeningLook(*start, "Build item list", "items");
     EXPECT_EQ(start->loaded, "0");
     EXPECT_EQ(start->percent, "0.00 %");
     EXPECT_EQ(start->bar, 0);
@@ -676,11 +682,7 @@ TEST_F(JobWindows, CheckCountsTheTaggedItemsAndTheListShowsTheirNewAds) {
 
     const std::optional<ProgressLook> start = Progress(*job);
     ASSERT_TRUE(start);
-    EXPECT_EQ(start->caption, "Check Competition");
-    EXPECT_EQ(start->tab, "1) Progress");
-    EXPECT_EQ(start->totalLabel, "Total items:");
-    EXPECT_EQ(start->loadedLabel, "Loaded items:");
-    EXPECT_TRUE(start->cancel);
+    ExpectOpeningLook(*start, "Check Competition", "items");
     EXPECT_EQ(Enabled(form, "?OK"), false);
     ASSERT_TRUE(Within(kJobWait, [&] {
         const auto p = Progress(*job);
@@ -813,11 +815,7 @@ TEST_F(JobWindows, UpdateCrawlsTheActiveStoresAndTheTreeShowsTheNewCatalogs) {
 
     const std::optional<ProgressLook> start = Progress(*job);
     ASSERT_TRUE(start);
-    EXPECT_EQ(start->caption, "Catalog updater");
-    EXPECT_EQ(start->tab, "1) Progress");
-    EXPECT_EQ(start->totalLabel, "Total nodes:");
-    EXPECT_EQ(start->loadedLabel, "Loaded nodes:");
-    EXPECT_TRUE(start->cancel);
+    ExpectOpeningLook(*start, "Catalog updater", "nodes");
     EXPECT_EQ(Enabled(tree, "?CANCELBUTTON"), false) << "the tree takes no input while it runs";
     EXPECT_EQ(Enabled(tree, "?DOWNLOAD"), false);
     ASSERT_TRUE(Within(kJobWait, [&] {
