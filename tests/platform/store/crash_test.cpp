@@ -39,15 +39,6 @@ std::vector<std::string> Numbered(const std::string& stem, int count) {
     return names;
 }
 
-std::int64_t JournalRows(const std::filesystem::path& path) {
-    sqlite3* raw = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return -1;
-    store::DbHandle db(raw);
-    sqlite3_key(raw, kPassword, static_cast<int>(std::strlen(kPassword)));
-    store::Statement count(raw, "SELECT count(*) FROM _journal_People");
-    return count.Ok() && count.Step() == SQLITE_ROW ? count.Int(0) : -1;
-}
-
 // Another process that, once told to go, opens the file, starts a transaction over People and
 // rewrites it half-way: deletes committed3, renames committed4, adds rows. It reports when it
 // is there and waits to be killed. Forked before this process opens the file, since a database

@@ -74,15 +74,6 @@ std::vector<std::string> Names(std::string_view stem, int count) {
     return names;
 }
 
-std::int64_t JournalRows(const std::filesystem::path& path) {
-    sqlite3* raw = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return -1;
-    store::DbHandle db(raw);
-    sqlite3_key(raw, kPassword, static_cast<int>(std::strlen(kPassword)));
-    store::Statement count(raw, "SELECT count(*) FROM _journal_People");
-    return count.Ok() && count.Step() == SQLITE_ROW ? count.Int(0) : -1;
-}
-
 // A new file with count People rows named stem0, stem1, ...; false when that failed.
 bool MakePeople(const std::filesystem::path& path, int count, std::string_view stem) {
     store::OpenStatus status;

@@ -1,6 +1,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -9,12 +11,24 @@
 #include "people_table.h"
 #include "platform/store/data_file.h"
 #include "platform/store/errors.h"
+#include "platform/store/sqlite.h"
 #include "platform/store/table.h"
 #include "support/temp_dir.h"
 
 namespace zem::test {
 
 inline constexpr const char* kPassword = "qorv lantis  u mepr";
+
+// The rows a transaction left in the People table's journal, read straight from the file; -1
+// when the file can't be read.
+inline std::int64_t JournalRows(const std::filesystem::path& path) {
+    sqlite3* raw = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return -1;
+    store::DbHandle db(raw);
+    sqlite3_key(raw, kPassword, static_cast<int>(std::strlen(kPassword)));
+    store::Statement count(raw, "SELECT count(*) FROM _journal_People");
+    return count.Ok() && count.Step() == SQLITE_ROW ? count.Int(0) : -1;
+}
 
 // Adds People rows named stem0, stem1, ... in one batch to the file at path (created when
 // missing), and closes the file again.
