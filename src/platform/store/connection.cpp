@@ -32,6 +32,8 @@ constexpr auto kCheckpointWait = std::chrono::milliseconds(2000);
 // transaction would need room in the log for every page it touches; in steps the log is reused
 // and a step that can't be written leaves the table matching what is left of its journal.
 constexpr std::int64_t kRestoreStep = 1024;
+// Pages in the log after which a commit copies it back into the file: SQLite's own default.
+constexpr int kCheckpointFrames = 1000;
 
 // Why a write found no room, or nothing when it failed for another reason. SQLite says
 // SQLITE_FULL for a short write; a refused one (or a refused allocation) comes as an I/O error
@@ -145,7 +147,21 @@ Connection::Connection(DataFile& file, const std::string& path, const std::strin
     Exec(kCacheSize);
     Exec("PRAGMA temp_store=MEMORY");
     Exec("PRAGMA synchronous=FULL");
+    sqlite3_wal_hook(raw, &Connection::AfterCommit, this);
     locks_.HoldPresent();
+}
+
+// SQLite's automatic checkpoint, kept here so a batch can hold it off and its end can tell how
+// long the log grew: a short batch leaves its few pages in the log (durable there) instead of
+// paying two more syncs to copy them back at once.
+int Connection::AfterCommit(void* self, sqlite3* db, const char* name, int frames) {
+    auto* connection = static_cast<Connection*>(self);
+    connection->logFrames_ = frames;
+    if (connection->streams_ == 0 && frames >= kCheckpointFrames) {
+        sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        connection->logFrames_ = 0;
+    }
+    return SQLITE_OK;
 }
 
 Connection::~Connection() {
@@ -441,25 +457,27 @@ int Connection::EndAtomic(bool ok) {
     return streams_ > 0 ? NoError : CommitOuter();
 }
 
+// A batch commits often; copying the log back into the file after every commit would copy the
+// pages the batch keeps changing again and again. While it runs, AfterCommit copies nothing; its
+// end copies the log back once, when it grew long.
 void Connection::StreamOn() {
     if (streams_++ > 0) return;
     SetSynchronous(false);
-    // A batch commits often; copying the log back into the file after every commit would copy
-    // the pages the batch keeps changing again and again. The batch copies it once at its end.
-    Tune("PRAGMA wal_autocheckpoint=0");
 }
 
 int Connection::StreamOff() {
     if (streams_ == 0) return NoError;
     if (--streams_ > 0) return NoError;
-    Tune("PRAGMA wal_autocheckpoint=1000");  // SQLite's default
     if (atomic_ > 0) return NoError;
     int rc = NoError;
     if (outerOpen_) {
         // The closing commit of a batch is a durable one.
         rc = CommitOuter();
     }
-    if (rc == NoError) Tune("PRAGMA wal_checkpoint(PASSIVE)");
+    if (rc == NoError && logFrames_ >= kCheckpointFrames) {
+        Tune("PRAGMA wal_checkpoint(PASSIVE)");
+        logFrames_ = 0;
+    }
     if (!logout_) SetSynchronous(true);
     return rc;
 }

@@ -134,6 +134,7 @@ class Connection {
     // the journal; more tells whether older ones are left.
     int RestoreEntries(TableInfo& info, std::int64_t limit, bool& more);
     void SetSynchronous(bool full);
+    static int AfterCommit(void* self, sqlite3* db, const char* name, int frames);
 
     DataFile& file_;
     DbHandle db_;
@@ -145,6 +146,7 @@ class Connection {
     std::vector<bool> savepoints_;  // per open unit: whether it holds a savepoint
     int atomic_ = 0;
     int streams_ = 0;
+    int logFrames_ = 0;       // pages in the log after the latest commit
     bool outerOpen_ = false;  // a transaction kept open for atomic blocks or batch mode
     int outerWrites_ = 0;
     std::chrono::steady_clock::time_point outerSince_;

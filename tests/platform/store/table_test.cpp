@@ -1,6 +1,9 @@
 // Keys, cursors and writes of one table on one thread.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -265,6 +268,37 @@ TEST_F(StoreTest, StreamedWritesAreAllThereAfterFlush) {
     ASSERT_EQ(people->Unlock(), NoError);
     EXPECT_EQ(buf.ID, 5000);
     EXPECT_EQ(people->Records(), 5000);
+}
+
+// A batch's closing commit is durable in the log. A short batch leaves its pages there (copying
+// them back at once would cost two more syncs); one whose log grew long copies it back into the
+// file at its end, so the log does not keep growing batch after batch.
+std::string Bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(StoreTest, ABatchCopiesTheLogBackOnlyWhenItGrewLong) {
+    const std::filesystem::path data = dir / "test.cfg";
+    auto batch = [&](int rows, std::string_view stem) {
+        ASSERT_EQ(people->Lock(1), NoError);
+        ASSERT_EQ(people->Stream(), NoError);
+        for (int i = 0; i < rows; ++i)
+            ASSERT_EQ(AddPerson(std::string(stem) + std::to_string(i), "C"), NoError);
+        ASSERT_EQ(people->Flush(), NoError);
+        ASSERT_EQ(people->Unlock(), NoError);
+    };
+    ASSERT_EQ(file->Checkpoint(), NoError);
+    const std::string before = Bytes(data);
+
+    batch(20, "short");
+    EXPECT_EQ(Bytes(data), before) << "a short batch was copied back";
+    EXPECT_EQ(PeopleIn(data), 20) << "another connection sees the short batch";
+
+    batch(60000, "long");
+    EXPECT_GT(std::filesystem::file_size(data), before.size() + 2'000'000)
+        << "a long batch stayed in the log";
+    EXPECT_EQ(PeopleIn(data), 60020);
 }
 
 }  // namespace
