@@ -114,29 +114,33 @@ class TypedList {
         return !c || at >= c->columns.size() || c->columns[at].sortable;
     }
 
-    // Sorts row numbers by the sort column's key; rows with equal keys keep their order. A
-    // column's keys are all numbers or all texts, so each sort compares plain doubles or plain
-    // folded strings, one key per row made before the sort.
+    // Sorts row numbers by the sort column's key; rows with equal keys keep their order. Each
+    // row's key is made once, straight into plain doubles or plain folded strings; only a
+    // column that gives both kinds compares whole SortValues.
     void SortOrder(std::vector<std::size_t>& order) const {
         if (sortColumn_ == 0 || rows_.empty()) return;
         const auto key = columns_[static_cast<std::size_t>(sortColumn_) - 1].key;
-        std::vector<SortValue> keys;
-        keys.reserve(rows_.size());
-        bool texts = false, numbers = false;
+        std::vector<double> numbers;
+        std::vector<std::string> texts;
         for (const Row& row : rows_) {
-            keys.push_back(key(row));
-            (keys.back().isText ? texts : numbers) = true;
+            SortValue value = key(row);
+            if (value.isText) {
+                if (texts.empty()) texts.reserve(rows_.size());
+                texts.push_back(std::move(value.text));
+            } else {
+                if (numbers.empty()) numbers.reserve(rows_.size());
+                numbers.push_back(value.number);
+            }
         }
-        if (texts && numbers) {
-            SortIndices(order, keys);
-        } else if (texts) {
-            std::vector<std::string> text(keys.size());
-            for (std::size_t i = 0; i < keys.size(); ++i) text[i] = std::move(keys[i].text);
-            SortIndices(order, text);
+        if (texts.empty()) {
+            SortIndices(order, numbers);
+        } else if (numbers.empty()) {
+            SortIndices(order, texts);
         } else {
-            std::vector<double> number(keys.size());
-            for (std::size_t i = 0; i < keys.size(); ++i) number[i] = keys[i].number;
-            SortIndices(order, number);
+            std::vector<SortValue> keys;
+            keys.reserve(rows_.size());
+            for (const Row& row : rows_) keys.push_back(key(row));
+            SortIndices(order, keys);
         }
     }
     template <class Key>
