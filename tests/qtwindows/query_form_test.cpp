@@ -22,9 +22,9 @@
 #include "list_windows.h"
 #include "menu_pixels.h"
 #include "message_boxes.h"
-#include "platform/ui/settings/ini_manager.h"
 #include "platform/ui/qt/list_header.h"
 #include "platform/ui/qt/resource_images.h"
+#include "platform/ui/settings/ini_manager.h"
 #include "platform/win/owner_draw.h"
 #include "research/jobs/service_request.h"
 #include "research/queryform/query_items.h"
@@ -590,9 +590,39 @@ TEST_F(QueryFormWindows, ColumnsAlignAsTheirFormatSaysUnderTheirHeadersAndTheSor
     ASSERT_TRUE(ClickHeader(form, kList, column::kRank));
     EXPECT_TRUE(Eventually(
         [&] { return sortShown() == std::make_pair(column::kRank, Qt::DescendingOrder); }));
+    // The narrow "Save, %" keeps its whole caption when it sorts: the arrow stands in the strip
+    // above it and takes no room from it.
+    const int strip = 4;
+    auto caption = [&] {
+        QImage image;
+        WithWidget(form, kList, [&](QWidget* widget) {
+            auto* header = qobject_cast<QTreeWidget*>(widget)->header();
+            const int lower = header->height() / 2;
+            image = header->viewport()
+                        ->grab(QRect(header->sectionViewportPosition(column::kSaving), lower,
+                                     header->sectionSize(column::kSaving), lower))
+                        .toImage();
+        });
+        return image;
+    };
+    auto dark = [](const QImage& image, int from, int to) {
+        int n = 0;
+        for (int y = from; y < std::min(to, image.height()); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 100) ++n;
+        return n;
+    };
+    const QImage unsorted = caption();
     ASSERT_TRUE(ClickHeader(form, kList, column::kSaving));
     EXPECT_TRUE(Eventually(
         [&] { return sortShown() == std::make_pair(column::kSaving, Qt::AscendingOrder); }));
+    const QImage sorted = caption();
+    ASSERT_EQ(sorted.size(), unsorted.size());
+    EXPECT_EQ(dark(unsorted, 0, strip), 0);
+    EXPECT_GT(dark(sorted, 0, strip), 3) << "no arrow over the sort column";
+    EXPECT_EQ(sorted.copy(0, strip, sorted.width(), sorted.height() - strip),
+              unsorted.copy(0, strip, unsorted.width(), unsorted.height() - strip))
+        << "the arrow moved or cut the caption";
     EXPECT_TRUE(Shot(form, "query_form_sorted_saving"));
     ASSERT_TRUE(Click(form, "?CANCEL"));
     EXPECT_TRUE(WaitForClose(form));

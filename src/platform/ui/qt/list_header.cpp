@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPolygon>
 #include <QSignalBlocker>
 #include <QStyleOptionHeader>
 #include <algorithm>
@@ -58,17 +59,32 @@ void ListHeader::paintSection(QPainter* painter, const QRect& rect, int logical)
     QHeaderView::paintSection(painter, rect.adjusted(0, upper, 0, 0), logical);
 }
 
+// The style would take the arrow's room from the caption; the arrow is drawn apart instead.
+void ListHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logical) const {
+    QHeaderView::initStyleOptionForIndex(option, logical);
+    option->sortIndicator = QStyleOptionHeader::None;
+}
+
 void ListHeader::paintEvent(QPaintEvent* event) {
     QHeaderView::paintEvent(event);
-    if (!Grouped()) return;
+    {
+        QPainter painter(viewport());
+        PaintGroups(painter, event->rect());
+    }
+    // A painter of its own: what the style leaves set after drawing a header hides what is
+    // drawn after it.
     QPainter painter(viewport());
+    PaintSortArrow(painter);
+}
+
+void ListHeader::PaintGroups(QPainter& painter, const QRect& exposed) const {
     QStringList drawn;
     for (int logical = 0; logical < count(); ++logical) {
         const QString group = GroupOf(logical);
         if (group.isEmpty() || drawn.contains(group)) continue;
         drawn << group;
         const QRect band = GroupRect(group);
-        if (band.isEmpty() || !band.intersects(event->rect())) continue;
+        if (band.isEmpty() || !band.intersects(exposed)) continue;
         QStyleOptionHeader option;
         initStyleOption(&option);
         option.rect = band;
@@ -79,6 +95,24 @@ void ListHeader::paintEvent(QPaintEvent* event) {
         option.sortIndicator = QStyleOptionHeader::None;
         style()->drawControl(QStyle::CE_Header, &option, &painter, this);
     }
+}
+
+// A small arrow centred in the strip above the sort column's caption (its own band's, in a
+// group), its point up for an ascending sort.
+void ListHeader::PaintSortArrow(QPainter& painter) const {
+    const int logical = sortIndicatorSection();
+    if (!isSortIndicatorShown() || logical < 0 || logical >= count() || isSectionHidden(logical))
+        return;
+    const int top = GroupOf(logical).isEmpty() ? 2 : height() / 2 + 1;
+    const int x = sectionViewportPosition(logical) + sectionSize(logical) / 2;
+    const int half = 2, tall = 2;
+    const QPolygon arrow =
+        sortIndicatorOrder() == Qt::AscendingOrder
+            ? QPolygon({QPoint(x - half, top + tall), QPoint(x + half, top + tall), QPoint(x, top)})
+            : QPolygon({QPoint(x - half, top), QPoint(x + half, top), QPoint(x, top + tall)});
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setBrush(palette().color(QPalette::WindowText));
+    painter.drawPolygon(arrow);
 }
 
 void ListHeader::mouseReleaseEvent(QMouseEvent* event) {

@@ -1,7 +1,8 @@
 #pragma once
 // A list's header as its format draws it: columns of a group ("Prices" over three price columns)
 // stand under one common caption in a band above their own headers; the other headers fill both
-// bands. The sort column shows its direction.
+// bands. The sort column shows its direction by a small arrow over its caption, which keeps its
+// whole width: a narrow column's caption is not cut for the arrow.
 #include <QHeaderView>
 #include <QStringList>
 
@@ -26,10 +27,13 @@ class ListHeader final : public QHeaderView {
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintSection(QPainter* painter, const QRect& rect, int logical) const override;
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logical) const override;
 
   private:
     bool Grouped() const;
     QString GroupOf(int logical) const;
+    void PaintGroups(QPainter& painter, const QRect& exposed) const;
+    void PaintSortArrow(QPainter& painter) const;
 
     QStringList groups_;
 };
