@@ -190,7 +190,9 @@ void FillCell(QTreeWidgetItem* item, int column, const Control& model, const std
     if (!iconColumn) {
         text = Decode(cell, charset);
         item->setText(column, text);
-        if (column < static_cast<int>(model.columns.size()))
+        // Left is where a cell without an alignment of its own shows its text.
+        if (column < static_cast<int>(model.columns.size()) &&
+            model.columns[static_cast<std::size_t>(column)].align != ColumnAlign::Left)
             item->setTextAlignment(
                 column, AlignmentOf(model.columns[static_cast<std::size_t>(column)].align));
         return;
