@@ -1,7 +1,8 @@
 // The query form's item list at scale: a query's Goods rows loaded into the list, sorted by
 // each column header, and every row tagged and untagged through the list's commands. Headless:
 // the list as the window holds it, no display. Peer: raw SQLite reading the same rows and
-// formatting the same cells, and a std::sort of the same cells.
+// formatting the same cells, and a std::sort of the same cells; for tagging also a second peer
+// that writes the same tag rows with a durable commit before it reads.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -42,10 +43,12 @@ bool OpenFile(const std::filesystem::path& path) {
         return false;
     }
     zem::data::InitDictionary(zem::data::ZembrolaFile());
-    return zem::data::Access(zem::data::TableId::Goods).Open() == zem::ui::Benign;
+    return zem::data::Access(zem::data::TableId::Goods).Open() == zem::ui::Benign &&
+           zem::data::Access(zem::data::TableId::TagFile_).Open() == zem::ui::Benign;
 }
 
 void CloseFile() {
+    zem::data::Access(zem::data::TableId::TagFile_).Close();
     zem::data::Access(zem::data::TableId::Goods).Close();
     zem::data::KillDictionary();
     zem::data::CloseZembrolaFile();
@@ -117,14 +120,18 @@ std::vector<double> ThroughTheItemList(int items) {
 }
 
 // The bare equivalent: the same rows read with raw SQLite, their cells formatted the same way,
-// and a plain sort of the rows by one cell.
-std::vector<double> ThroughTheBareEquivalent(int items) {
+// and a plain sort of the rows by one cell. With `writing`, Tag All and Untag All also write
+// what the list's do: a tag row per item added, or deleted, in one transaction that ends with a
+// durable commit, before the read.
+std::vector<double> ThroughTheBareEquivalent(int items, bool writing) {
     zem::test::TempDir dir;
     if (!SeedFile(dir / "zembrola.dat", items)) std::exit(1);
     sqlite3* raw = nullptr;
-    sqlite3_open_v2((dir / "zembrola.dat").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2((dir / "zembrola.dat").c_str(), &raw,
+                    writing ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, nullptr);
     zem::store::DbHandle db(raw);
     sqlite3_key(raw, kPassword, static_cast<int>(std::strlen(kPassword)));
+    sqlite3_exec(raw, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     using Row = std::vector<std::string>;
     std::vector<Row> rows;
     auto load = [&] {
@@ -160,6 +167,48 @@ std::vector<double> ThroughTheBareEquivalent(int items) {
             });
         }
     };
+    // The tag table's columns as the store made them; the tag's own ones get the set and the
+    // item, every other one (the value and its folded copy) stays empty.
+    std::string columns, params;
+    std::vector<std::string> names;
+    {
+        zem::store::Statement info(raw, "PRAGMA table_info(\"TagFile_\")");
+        while (info.Step() == SQLITE_ROW) {
+            names.emplace_back(info.Text(1));
+            columns += (columns.empty() ? "\"" : ",\"") + names.back() + "\"";
+            params += params.empty() ? "?" : ",?";
+        }
+    }
+    auto tagAll = [&](bool add) {
+        sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        zem::store::Statement write(
+            raw, add ? "INSERT INTO \"TagFile_\"(" + columns + ") VALUES(" + params + ")"
+                     : std::string("DELETE FROM \"TagFile_\" WHERE USR=? AND TBL=? AND PTR=?"));
+        for (const Row& row : rows) {
+            const std::int64_t item = std::stoll(row[13]);
+            if (add) {
+                for (std::size_t c = 0; c < names.size(); ++c) {
+                    const int at = static_cast<int>(c) + 1;
+                    if (names[c] == "USR")
+                        write.Bind(at, std::int64_t{1});
+                    else if (names[c] == "TBL")
+                        write.Bind(at, std::int64_t{kQuery});
+                    else if (names[c] == "PTR")
+                        write.Bind(at, item);
+                    else
+                        write.Bind(at, std::string_view());
+                }
+            } else {
+                write.Bind(1, std::int64_t{1});
+                write.Bind(2, std::int64_t{kQuery});
+                write.Bind(3, item);
+            }
+            if (write.Step() != SQLITE_DONE) std::exit(1);
+            sqlite3_reset(write.get());
+        }
+        sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+        load();
+    };
     std::vector<double> values;
     for (int run = 0; run < zem::bench::Runs(RunsAt(items)); ++run) {
         values.push_back(Seconds(load));
@@ -170,9 +219,14 @@ std::vector<double> ThroughTheBareEquivalent(int items) {
                 std::stable_sort(rows.begin(), rows.end(),
                                  [c](const Row& a, const Row& b) { return a[c] < b[c]; });
             }));
-        // Tagging every row and untagging it again against reading the rows once each.
-        values.push_back(Seconds(load));
-        values.push_back(Seconds(load));
+        if (writing) {
+            values.push_back(Seconds([&] { tagAll(true); }));
+            values.push_back(Seconds([&] { tagAll(false); }));
+        } else {
+            // Tagging every row and untagging it again against reading the rows once each.
+            values.push_back(Seconds(load));
+            values.push_back(Seconds(load));
+        }
     }
     return values;
 }
@@ -191,13 +245,22 @@ int main() {
         lines.push_back({p + ", item list", {}, {}, static_cast<int>(lines.size()) + 1});
         lines.push_back({p + ", bare", {}, {}, -1});
     }
+    // Tag All and Untag All once more, against a peer that writes the tags as well.
+    const std::size_t tagPhase = phases.size() - 2;
+    std::vector<zem::bench::Series> writes;
+    for (std::size_t p = tagPhase; p < phases.size(); ++p) {
+        writes.push_back({phases[p] + ", item list", {}, {}, static_cast<int>(writes.size()) + 1});
+        writes.push_back({phases[p] + ", bare writing", {}, {}, -1});
+    }
     for (std::size_t s = 0; s < kSizes.size(); ++s) {
         const int n = kSizes[s];
         if (zem::bench::Skipped(n)) continue;
         const auto ours = zem::bench::InChild([n] { return ThroughTheItemList(n); });
-        const auto peer = zem::bench::PeerInChild([n] { return ThroughTheBareEquivalent(n); },
-                                                  ours.values.size());
-        if (ours.values.empty() || peer.values.empty()) return 1;
+        const auto peer = zem::bench::PeerInChild(
+            [n] { return ThroughTheBareEquivalent(n, false); }, ours.values.size());
+        const auto writer = zem::bench::PeerInChild(
+            [n] { return ThroughTheBareEquivalent(n, true); }, ours.values.size());
+        if (ours.values.empty() || peer.values.empty() || writer.values.empty()) return 1;
         for (std::size_t p = 0; p < phases.size(); ++p) {
             auto& mine = lines[p * 2];
             auto& bare = lines[p * 2 + 1];
@@ -206,7 +269,17 @@ int main() {
             bare.seconds[s] = zem::bench::MedianOfPhase(peer.values, p, kPhases);
             bare.peakKiB[s] = peer.peakKiB;
         }
+        for (std::size_t p = tagPhase; p < phases.size(); ++p) {
+            auto& mine = writes[(p - tagPhase) * 2];
+            auto& bare = writes[(p - tagPhase) * 2 + 1];
+            mine.seconds[s] = zem::bench::MedianOfPhase(ours.values, p, kPhases);
+            mine.peakKiB[s] = ours.peakKiB;
+            bare.seconds[s] = zem::bench::MedianOfPhase(writer.values, p, kPhases);
+            bare.peakKiB[s] = writer.peakKiB;
+        }
     }
     zem::bench::Print("Query item list, headless, items of the query", kSizes, lines);
+    zem::bench::Print("Tagging, against raw SQLite writing the same tag rows durably", kSizes,
+                      writes);
     return 0;
 }
