@@ -208,6 +208,11 @@ ui::Level TableManager::TryUpdate() {
     return Write(false, Report::No);
 }
 
+ui::Level TableManager::Flush() {
+    if (!table_ || !table_->IsOpen() || table_->Flush() == store::NoError) return ui::Benign;
+    return ReportStoreError(ui::msg::PutFailed);
+}
+
 ui::Level TableManager::ValidateField(int, bool) {
     return ui::Benign;
 }

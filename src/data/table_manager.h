@@ -69,6 +69,9 @@ class TableManager {
     [[nodiscard]] ui::Level Insert();
     [[nodiscard]] ui::Level Update();  // the current record := the buffer
     [[nodiscard]] ui::Level TryUpdate();
+    // Commits what the table's batch wrote, durably; a commit that fails (a full disk) is
+    // reported as a change that was not made. Nothing to do outside a batch.
+    ui::Level Flush();
 
     // Checks one field of the buffer (numbered from 1 in record order). Benign when valid;
     // Notify when not, with the message shown when report is set. The buffer is never changed.

@@ -9,8 +9,8 @@
 #include "data/dictionary.h"
 #include "platform/store/errors.h"
 #include "platform/store/view.h"
-#include "platform/ui/window/busy.h"
 #include "platform/ui/errors/error_manager.h"
+#include "platform/ui/window/busy.h"
 
 namespace zem::shell {
 namespace {
@@ -161,8 +161,9 @@ void CloseCounted(TableId id, int& count, bool& tookLock) {
     if (--count > 0) return;
     data::TableManager& manager = data::Access(id);
     if (manager.OpenCount() > 0) {
-        // Not tested: the close has no result to give. A failed flush goes unreported here.
-        (void)manager.File().Flush();
+        // The walk's tags are committed here; a commit that fails is reported to the user (the
+        // close itself has no result to give).
+        (void)manager.Flush();
         if (tookLock) manager.File().Unlock();
         manager.Close();
     }

@@ -13,6 +13,7 @@
 #include "data/dictionary.h"
 #include "shell_fixture.h"
 #include "support/failing_write.h"
+#include "support/limited_room.h"
 #include "tag_rows.h"
 
 namespace zem::test {
@@ -411,6 +412,31 @@ TEST_F(TaggingTest, RowByRowClearReportsAFailedDeleteAndGoesOn) {
     EXPECT_EQ(sink->Last()->caption, "Record was not deleted");
     EXPECT_EQ(TagFileRows(),
               (std::vector<TagRow>{{0, 5, 2, "", "a         "}, {0, 6, 1, "", "a         "}}));
+}
+
+// A walk over all rows commits its tags when it closes the tag table. With no room on the disk
+// for that commit the user is told that the disk is full, and no tag of the walk stays.
+class TaggingFullDiskTest : public TaggingTest {
+  protected:
+    LimitedRoom room;  // before the fixture opens the data file
+};
+
+TEST_F(TaggingFullDiskTest, AWalkWhoseCommitFindsNoRoomIsReported) {
+    ASSERT_TRUE(room.Ok());
+    ASSERT_EQ(data::ZembrolaFile()->Checkpoint(), store::NoError);  // no room left in the log
+    OpenTagFile();
+    const std::vector<std::int32_t> items{11, 12, 13};
+    SetTagValues(5, items, "", [] {});
+    room.Limit(0);
+    CloseTagFile();
+    room.Unlimit();
+
+    ASSERT_EQ(sink->Count(), 1u);
+    EXPECT_EQ(sink->Last()->caption, "Record Was Not Changed");
+    EXPECT_NE(sink->Last()->text.find("TagFile_"), std::string::npos) << sink->Last()->text;
+    EXPECT_NE(sink->Last()->text.find("disk is full"), std::string::npos) << sink->Last()->text;
+    EXPECT_TRUE(TagFileRows().empty());
+    EXPECT_FALSE(data::Access(TableId::TagFile_).File().IsOpen());
 }
 
 // --- set numbers above a SHORT ---------------------------------------------------------------
