@@ -31,11 +31,15 @@ void GoogleAdsHandler::Reset() {
     STATE = 0;
     AFF = 0;
     M_ERRORCODE = 0;
+    address_.clear();
 }
 
 void GoogleAdsHandler::OnStartElement(const HTML::Element& element, std::uint32_t, std::uint8_t&) {
     const std::string_view tag = element.GetName();
     const HTML::AttributeList& attributes = element.ATTRIBUTES;
+    // A display address ends with its span; a block that starts before the span ended ends it
+    // too, and is read as the sponsored block goes on.
+    if (STATE == 20 && tag == "div") EndDisplayAddress();
     switch (STATE) {
         case 0:
             // Counting starts afresh with the page, whatever an earlier check left in the row.
@@ -87,10 +91,9 @@ void GoogleAdsHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
         if (data::Access(data::TableId::Goods).Update() != ui::Benign) M_ERRORCODE = 1;
         STATE = 0;
         Stop(stop);
-    } else if (tag == "span" && STATE == 20) {
-        // An empty display address: the next text on the page is no address.
-        CheckSponsored({});
-        STATE = 1;
+    } else if (STATE == 20 && (tag == "span" || tag == "div")) {
+        EndDisplayAddress();
+        if (tag == "div") STATE = 4;
     } else if (tag == "div" && STATE == 1) {
         STATE = 4;
     } else if (tag == "div" && STATE == 2) {
@@ -100,9 +103,15 @@ void GoogleAdsHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
     }
 }
 
+// The engine sets the searched words in bold inside a display address as well, so the address
+// is every text up to the span's end, not only the first piece.
 void GoogleAdsHandler::OnCharacters(std::string_view text, std::uint32_t, std::uint8_t&) {
-    if (STATE != 20) return;
-    CheckSponsored(text);
+    if (STATE == 20) address_ += text;
+}
+
+void GoogleAdsHandler::EndDisplayAddress() {
+    CheckSponsored(address_);
+    address_.clear();
     STATE = 1;
 }
 

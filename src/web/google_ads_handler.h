@@ -4,6 +4,7 @@
 // back at the end of the page body. Works on this thread's Queries and Goods buffers, with the
 // Goods buffer holding the row the owner fetched.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "web/html_event_handler.h"
@@ -26,7 +27,10 @@ class GoogleAdsHandler : public HTML::EventHandler {
 
   private:
     void CheckSponsored(std::string_view displayAddress);
+    void EndDisplayAddress();
     void CheckResult(std::string_view href);
+
+    std::string address_;  // the display address read so far (state 20)
 };
 
 }  // namespace zem::web
