@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -74,7 +75,7 @@ class ListWindowsTest : public ProgramWindowsTest {
     }
 
     // Where row r (from 0, display order) shows column c: the cell's rectangle in the viewport,
-    // scrolled into view.
+    // the row scrolled into view as a user would (up or down, not sideways).
     QRect CellRect(ui::WindowId w, std::string_view use, int r, int c) {
         QRect rect;
         WithWidget(w, use, [&](QWidget* widget) {
@@ -83,7 +84,9 @@ class ListWindowsTest : public ProgramWindowsTest {
             int at = 0;
             for (QTreeWidgetItemIterator it(list); *it; ++it, ++at) {
                 if (at != r) continue;
+                const int sideways = list->horizontalScrollBar()->value();
                 list->scrollToItem(*it);
+                list->horizontalScrollBar()->setValue(sideways);
                 rect = list->visualItemRect(*it);
                 rect.setLeft(list->header()->sectionViewportPosition(c));
                 rect.setWidth(list->header()->sectionSize(c));

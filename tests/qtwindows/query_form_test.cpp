@@ -413,6 +413,40 @@ TEST_F(QueryFormWindows, TheListsMenuAndTagCellsTagItems) {
     EXPECT_TRUE(WaitForClose(form));
 }
 
+// Scrolled sideways to see the prices, the list stays there while the user tags, jumps and
+// moves between rows: the rows the window selects again are not brought into view sideways.
+TEST_F(QueryFormWindows, TheItemListStaysWhereTheUserScrolledItSideways) {
+    const ui::WindowId form = OpenForm();
+    ASSERT_NE(form, 0u);
+    auto sideways = [&] {
+        int value = -1;
+        WithWidget(form, kList, [&](QWidget* widget) {
+            value = qobject_cast<QTreeWidget*>(widget)->horizontalScrollBar()->value();
+        });
+        return value;
+    };
+    WithWidget(form, kList, [&](QWidget* widget) {
+        QScrollBar* bar = qobject_cast<QTreeWidget*>(widget)->horizontalScrollBar();
+        for (int i = 0; i < 20; ++i)
+            QTest::mouseClick(bar, ::Qt::LeftButton, {},
+                              QPoint(bar->width() - 4, bar->height() / 2));
+    });
+    const int scrolled = sideways();
+    ASSERT_GT(scrolled, 0) << "the scroll bar's arrow did not scroll";
+    ASSERT_TRUE(Command(form, 3, "&Flip"));
+    EXPECT_TRUE(ShowsChecks(form, {false, false, false, true, false}));
+    EXPECT_EQ(sideways(), scrolled) << "after Flip";
+    ASSERT_TRUE(Command(form, 0, "Tag &All"));
+    EXPECT_TRUE(ShowsChecks(form, {true, true, true, true, true}));
+    EXPECT_EQ(sideways(), scrolled) << "after Tag All";
+    ASSERT_TRUE(Key(form, kList, ::Qt::Key_Down));
+    Settle();
+    EXPECT_EQ(sideways(), scrolled) << "after Down";
+    EXPECT_TRUE(Shot(form, "query_form_scrolled_sideways"));
+    ASSERT_TRUE(Click(form, "?CANCEL"));
+    EXPECT_TRUE(WaitForClose(form));
+}
+
 TEST_F(QueryFormWindows, NumericEntriesRefuseTextAndKeepTheirValue) {
     const ui::WindowId form = OpenForm();
     ASSERT_NE(form, 0u);

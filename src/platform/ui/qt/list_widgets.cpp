@@ -255,9 +255,10 @@ std::vector<int> FillRows(QTreeWidget* list, ControlView& control, int charset) 
     return widths.Widest();
 }
 
-// A tree moves sideways only when the user scrolls it. Qt brings the row it makes current into
-// view sideways too: a click on an entry wider than the view would slide the expanders, icons
-// and indentation out of sight, and leave them there.
+// A tree or list moves sideways only when the user scrolls it. Qt brings the row it makes
+// current into view sideways too: a click on an entry wider than the view would slide a tree's
+// expanders, icons and indentation out of sight, and a list scrolled to its right-hand columns
+// would jump back to its first one whenever the window selects a row again.
 class TreeWidget final : public QTreeWidget {
   public:
     void scrollTo(const QModelIndex& index, ScrollHint hint) override {
@@ -280,8 +281,8 @@ void ApplySelection(QTreeWidget* list, ControlView& control) {
     QTreeWidgetItem* item = control.rows[static_cast<std::size_t>(selected - 1)];
     if (list->currentItem() != item) list->setCurrentItem(item);
     item->setSelected(true);
-    if (auto* tree = dynamic_cast<TreeWidget*>(list))
-        tree->ScrollToItem(item);
+    if (auto* steady = dynamic_cast<TreeWidget*>(list))
+        steady->ScrollToItem(item);
     else
         list->scrollToItem(item);
 }
@@ -289,8 +290,7 @@ void ApplySelection(QTreeWidget* list, ControlView& control) {
 }  // namespace
 
 QTreeWidget* MakeListWidget(QWidget* parent, ControlKind kind) {
-    QTreeWidget* list =
-        kind == ControlKind::Tree ? MakeChild<TreeWidget>(parent) : MakeChild<QTreeWidget>(parent);
+    QTreeWidget* list = MakeChild<TreeWidget>(parent);
     list->setHeader(MakeChild<ListHeader>(list));
     list->setRootIsDecorated(kind == ControlKind::Tree);
     // The window expands and contracts its entries; a double click is the window's to handle.
