@@ -17,6 +17,7 @@ struct Room {
     std::mutex mutex;
     std::int64_t left = LimitedRoom::kUnlimited;
     int refused = 0;
+    int syncs = 0;
     sqlite3_vfs* real = nullptr;
     sqlite3_vfs vfs{};
     sqlite3_io_methods methods{};
@@ -102,7 +103,14 @@ void Forward(sqlite3_io_methods& m) {
     };
     m.xWrite = Write;
     m.xTruncate = Truncate;
-    m.xSync = [](sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); };
+    m.xSync = [](sqlite3_file* f, int flags) {
+        {
+            Room& room = TheRoom();
+            std::lock_guard lock(room.mutex);
+            ++room.syncs;
+        }
+        return Real(f)->pMethods->xSync(Real(f), flags);
+    };
     m.xFileSize = [](sqlite3_file* f, sqlite3_int64* size) {
         return Real(f)->pMethods->xFileSize(Real(f), size);
     };
@@ -220,6 +228,12 @@ std::int64_t LimitedRoom::Left() const {
     Room& room = TheRoom();
     std::lock_guard lock(room.mutex);
     return room.left;
+}
+
+int LimitedRoom::Syncs() const {
+    Room& room = TheRoom();
+    std::lock_guard lock(room.mutex);
+    return room.syncs;
 }
 
 int LimitedRoom::Refused() const {

@@ -25,6 +25,8 @@ class LimitedRoom {
     std::int64_t Left() const;
     // Writes refused so far.
     int Refused() const;
+    // Syncs of any file (data file or log) asked of the disk so far.
+    int Syncs() const;
 
   private:
     bool ok_ = false;

@@ -248,6 +248,16 @@ void Connection::SetSynchronous(bool full) {
         fullSync_ = full;
 }
 
+// What the log holds goes to the disk, as a commit with synchronous=FULL would have sent it.
+int Connection::SyncLog() {
+    sqlite3_file* log = nullptr;
+    if (sqlite3_file_control(db_.get(), "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK ||
+        !log || !log->pMethods)
+        return NoError;  // no log open: nothing was written to one
+    const int rc = log->pMethods->xSync(log, SQLITE_SYNC_NORMAL);
+    return rc == SQLITE_OK ? NoError : Fail(rc);
+}
+
 // --- tables ---------------------------------------------------------------------------------
 
 TableInfo* Connection::Info(const TableDef& def) {
@@ -471,8 +481,11 @@ int Connection::StreamOff() {
     if (atomic_ > 0) return NoError;
     int rc = NoError;
     if (outerOpen_) {
-        // The closing commit of a batch is a durable one.
+        // The closing commit of a batch is a durable one. Its commits go unsynced (the
+        // setting can't change inside the transaction), so the log is synced once here. In a
+        // logout, the commit that ends the logout is the durable one.
         rc = CommitOuter();
+        if (rc == NoError && !logout_) rc = SyncLog();
     }
     if (rc == NoError && logFrames_ >= kCheckpointFrames) {
         Tune("PRAGMA wal_checkpoint(PASSIVE)");

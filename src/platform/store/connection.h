@@ -134,6 +134,7 @@ class Connection {
     // the journal; more tells whether older ones are left.
     int RestoreEntries(TableInfo& info, std::int64_t limit, bool& more);
     void SetSynchronous(bool full);
+    int SyncLog();
     static int AfterCommit(void* self, sqlite3* db, const char* name, int frames);
 
     DataFile& file_;

@@ -10,6 +10,7 @@
 
 #include "platform/store/view.h"
 #include "store_fixture.h"
+#include "support/limited_room.h"
 
 namespace zem::test {
 namespace {
@@ -273,6 +274,24 @@ TEST_F(StoreTest, StreamedWritesAreAllThereAfterFlush) {
 // A batch's closing commit is durable in the log. A short batch leaves its pages there (copying
 // them back at once would cost two more syncs); one whose log grew long copies it back into the
 // file at its end, so the log does not keep growing batch after batch.
+// The closing commit of a batch is a durable one, however short the batch: the disk is asked to
+// keep the log before the batch's end returns.
+class StoreSyncTest : public StoreTest {
+  protected:
+    LimitedRoom disk;  // before the fixture opens the data file: it counts the syncs
+};
+
+TEST_F(StoreSyncTest, AShortBatchsEndSyncsTheLog) {
+    ASSERT_TRUE(disk.Ok());
+    ASSERT_EQ(people->Lock(1), NoError);
+    ASSERT_EQ(people->Stream(), NoError);
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(AddPerson("s" + std::to_string(i), "C"), NoError);
+    const int before = disk.Syncs();
+    ASSERT_EQ(people->Flush(), NoError);
+    EXPECT_GT(disk.Syncs(), before) << "the batch's last commit was left to the page cache";
+    ASSERT_EQ(people->Unlock(), NoError);
+}
+
 std::string Bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
