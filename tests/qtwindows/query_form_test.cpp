@@ -616,46 +616,66 @@ TEST_F(QueryFormWindows, ColumnsAlignAsTheirFormatSaysUnderTheirHeadersAndTheSor
         });
         return shown;
     };
+    // A sort column's caption keeps its whole width: the arrow stands beside the caption where
+    // the column has room (Title), above it where it has none (the narrow "Save, %", in the
+    // lower band of its group). Caption: the column's own band, and where its text ends.
+    struct Caption {
+        QImage image;
+        int textEnd = 0;
+    };
+    auto caption = [&](int column, bool grouped) {
+        Caption c;
+        WithWidget(form, kList, [&](QWidget* widget) {
+            auto* header = qobject_cast<QTreeWidget*>(widget)->header();
+            const int top = grouped ? header->height() / 2 : 0;
+            const int width = header->sectionSize(column);
+            c.image = header->viewport()
+                          ->grab(QRect(header->sectionViewportPosition(column), top, width,
+                                       header->height() - top))
+                          .toImage();
+            const QString text = header->model()->headerData(column, ::Qt::Horizontal).toString();
+            c.textEnd = width / 2 + header->fontMetrics().horizontalAdvance(text) / 2 + 1;
+        });
+        return c;
+    };
+    auto dark = [](const QImage& image, QRect area) {
+        int n = 0;
+        area &= image.rect();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 100) ++n;
+        return n;
+    };
+    const Caption titleSorted = caption(column::kTitle, false);
     EXPECT_EQ(sortShown(), std::make_pair(column::kTitle, Qt::AscendingOrder));
     EXPECT_TRUE(Shot(form, "query_form_columns"));
     ASSERT_TRUE(ClickHeader(form, kList, column::kRank));
     EXPECT_TRUE(Eventually(
         [&] { return sortShown() == std::make_pair(column::kRank, Qt::AscendingOrder); }));
+    const Caption title = caption(column::kTitle, false);
+    ASSERT_EQ(titleSorted.image.size(), title.image.size());
+    const QRect beside(title.textEnd, 0, title.image.width() - title.textEnd, title.image.height());
+    EXPECT_EQ(dark(title.image, beside), 0);
+    EXPECT_GT(dark(titleSorted.image, beside), 3) << "no arrow beside the caption";
+    EXPECT_EQ(titleSorted.image.copy(0, 0, title.textEnd, title.image.height()),
+              title.image.copy(0, 0, title.textEnd, title.image.height()))
+        << "the arrow moved or cut the caption";
     ASSERT_TRUE(ClickHeader(form, kList, column::kRank));
     EXPECT_TRUE(Eventually(
         [&] { return sortShown() == std::make_pair(column::kRank, Qt::DescendingOrder); }));
-    // The narrow "Save, %" keeps its whole caption when it sorts: the arrow stands in the strip
-    // above it and takes no room from it.
     const int strip = 4;
-    auto caption = [&] {
-        QImage image;
-        WithWidget(form, kList, [&](QWidget* widget) {
-            auto* header = qobject_cast<QTreeWidget*>(widget)->header();
-            const int lower = header->height() / 2;
-            image = header->viewport()
-                        ->grab(QRect(header->sectionViewportPosition(column::kSaving), lower,
-                                     header->sectionSize(column::kSaving), lower))
-                        .toImage();
-        });
-        return image;
-    };
-    auto dark = [](const QImage& image, int from, int to) {
-        int n = 0;
-        for (int y = from; y < std::min(to, image.height()); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (qGray(image.pixel(x, y)) < 100) ++n;
-        return n;
-    };
-    const QImage unsorted = caption();
+    const Caption saving = caption(column::kSaving, true);
     ASSERT_TRUE(ClickHeader(form, kList, column::kSaving));
     EXPECT_TRUE(Eventually(
         [&] { return sortShown() == std::make_pair(column::kSaving, Qt::AscendingOrder); }));
-    const QImage sorted = caption();
-    ASSERT_EQ(sorted.size(), unsorted.size());
-    EXPECT_EQ(dark(unsorted, 0, strip), 0);
-    EXPECT_GT(dark(sorted, 0, strip), 3) << "no arrow over the sort column";
-    EXPECT_EQ(sorted.copy(0, strip, sorted.width(), sorted.height() - strip),
-              unsorted.copy(0, strip, unsorted.width(), unsorted.height() - strip))
+    const Caption savingSorted = caption(column::kSaving, true);
+    ASSERT_EQ(savingSorted.image.size(), saving.image.size());
+    const QRect above(0, 0, saving.image.width(), strip);
+    EXPECT_EQ(dark(saving.image, above), 0);
+    EXPECT_GT(dark(savingSorted.image, above), 3) << "no arrow over the sort column";
+    const int below = saving.image.height() - strip;
+    EXPECT_EQ(savingSorted.image.copy(0, strip, saving.image.width(), below),
+              saving.image.copy(0, strip, saving.image.width(), below))
         << "the arrow moved or cut the caption";
     EXPECT_TRUE(Shot(form, "query_form_sorted_saving"));
     ASSERT_TRUE(Click(form, "?CANCEL"));

@@ -97,19 +97,38 @@ void ListHeader::PaintGroups(QPainter& painter, const QRect& exposed) const {
     }
 }
 
-// A small arrow centred in the strip above the sort column's caption (its own band's, in a
-// group), its point up for an ascending sort.
+// A small arrow beside the sort column's caption, its point up for an ascending sort. Where
+// the caption leaves no room beside it (a narrow column), the arrow stands in the strip above
+// it, centred. A column of a group has its caption in the lower band.
 void ListHeader::PaintSortArrow(QPainter& painter) const {
     const int logical = sortIndicatorSection();
     if (!isSortIndicatorShown() || logical < 0 || logical >= count() || isSectionHidden(logical))
         return;
-    const int top = GroupOf(logical).isEmpty() ? 2 : height() / 2 + 1;
-    const int x = sectionViewportPosition(logical) + sectionSize(logical) / 2;
-    const int half = 2, tall = 2;
+    const int width = 5, tall = 2, gap = 4;
+    const int x = sectionViewportPosition(logical);
+    const int top = GroupOf(logical).isEmpty() ? 0 : height() / 2;
+    const QRect own(x, top, sectionSize(logical), height() - top);
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    const QRect inner = own.adjusted(margin, 0, -margin, 0);
+    const QString caption = model() ? model()->headerData(logical, orientation()).toString() : "";
+    const int captionWidth = std::min(fontMetrics().horizontalAdvance(caption), inner.width());
+    const QVariant aligned =
+        model() ? model()->headerData(logical, orientation(), Qt::TextAlignmentRole) : QVariant();
+    const Qt::Alignment align =
+        aligned.isValid() ? Qt::Alignment(aligned.toInt()) : defaultAlignment();
+    const int captionRight = align & Qt::AlignRight     ? inner.right()
+                             : align & Qt::AlignHCenter ? inner.center().x() + captionWidth / 2
+                                                        : inner.left() + captionWidth;
+    QPoint at(own.center().x() - width / 2, own.top() + 1);  // above the caption
+    if (captionRight + gap + width <= own.right() - 1)
+        at = QPoint(captionRight + gap, own.center().y() - tall / 2);  // beside it
+    const int half = width / 2;
     const QPolygon arrow =
         sortIndicatorOrder() == Qt::AscendingOrder
-            ? QPolygon({QPoint(x - half, top + tall), QPoint(x + half, top + tall), QPoint(x, top)})
-            : QPolygon({QPoint(x - half, top), QPoint(x + half, top), QPoint(x, top + tall)});
+            ? QPolygon({QPoint(at.x(), at.y() + tall), QPoint(at.x() + 2 * half, at.y() + tall),
+                        QPoint(at.x() + half, at.y())})
+            : QPolygon({QPoint(at.x(), at.y()), QPoint(at.x() + 2 * half, at.y()),
+                        QPoint(at.x() + half, at.y() + tall)});
     painter.setPen(palette().color(QPalette::WindowText));
     painter.setBrush(palette().color(QPalette::WindowText));
     painter.drawPolygon(arrow);

@@ -1,8 +1,8 @@
 #pragma once
 // A list's header as its format draws it: columns of a group ("Prices" over three price columns)
 // stand under one common caption in a band above their own headers; the other headers fill both
-// bands. The sort column shows its direction by a small arrow over its caption, which keeps its
-// whole width: a narrow column's caption is not cut for the arrow.
+// bands. The sort column shows its direction by a small arrow beside its caption, or above it
+// where the column is too narrow: the caption keeps its whole width either way.
 #include <QHeaderView>
 #include <QStringList>
 
