@@ -17,10 +17,10 @@
 #include "addons/main_frame_addons.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/threads.h"
-#include "platform/ui/window/layout.h"
 #include "platform/ui/qt/qt_display.h"
 #include "platform/ui/qt/tray_backend.h"
 #include "platform/ui/qt/window_view.h"
+#include "platform/ui/window/layout.h"
 #include "platform/ui/window/window.h"
 #include "platform/win/tray_icon.h"
 #include "platform/win/window_handles.h"
@@ -111,7 +111,11 @@ class TrayOnTheDisplay : public ::testing::Test {
     }
     // The display's backend, serving a desktop whose notification area is of kind.
     void UseTray(TrayKind kind) {
-        OnGui([&] { tray_ = std::make_shared<ui::qt::QtTrayBackend>([kind] { return kind; }); });
+        UseTray([kind] { return kind; });
+    }
+    // The same, asking the desktop each time through probe.
+    void UseTray(std::function<TrayKind()> probe) {
+        OnGui([&] { tray_ = std::make_shared<ui::qt::QtTrayBackend>(std::move(probe)); });
         win::SetTrayBackend(tray_);
     }
     // The desktop reports what the user did to the frame's icon; false without an icon.
@@ -182,6 +186,28 @@ TEST_F(TrayOnTheDisplay, TheFrameComesBackOnTheActivationItsDesktopsTraySends) {
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(frame.Shown(), (std::pair<bool, bool>{true, true}));
     OnGui([&] { EXPECT_EQ(tray_->Icon(frame.Handle(), 1), nullptr); });
+}
+
+// A panel that starts after the program (an autostart at login) is used from then on: the
+// desktop is asked again at every minimise, not once for the program's life.
+TEST_F(TrayOnTheDisplay, ANotificationAreaThatAppearsLaterIsUsed) {
+    auto desktop = std::make_shared<std::atomic<TrayKind>>(TrayKind::None);
+    UseTray([desktop] { return desktop->load(); });
+    {
+        TrayFrame early;  // closed before the next one opens: one frame at a time
+        ASSERT_TRUE(early.Open());
+        early.Minimise();
+        std::this_thread::sleep_for(200ms);
+        EXPECT_EQ(early.Shown(), (std::pair<bool, bool>{true, true})) << "minimised as usual";
+    }
+
+    desktop->store(TrayKind::XEmbed);
+    TrayFrame later;
+    ASSERT_TRUE(later.Open());
+    later.Minimise();
+    EXPECT_TRUE(Eventually([&] {
+        return later.Shown() == std::pair<bool, bool>{false, true};
+    })) << "the frame did not go to the tray that came later";
 }
 
 }  // namespace

@@ -50,9 +50,10 @@ QtTrayBackend::QtTrayBackend(std::function<TrayKind()> kind)
 
 QtTrayBackend::~QtTrayBackend() = default;
 
+// Asked at every add: a panel may start after the program (an autostart at login), or be
+// replaced by one of another kind.
 TrayKind QtTrayBackend::Kind() {
-    if (!kind_) kind_ = probe_ ? probe_() : TrayKind::None;
-    return *kind_;
+    return probe_ ? probe_() : TrayKind::None;
 }
 
 unsigned QtTrayBackend::Add(const win::NotifyIconData& data) {

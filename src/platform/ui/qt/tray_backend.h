@@ -8,7 +8,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <utility>
 
 #include "platform/win/tray_icon.h"
@@ -55,7 +54,6 @@ class QtTrayBackend final : public win::TrayBackend {
 
     std::unique_ptr<GuiChannel> channel_;
     std::function<TrayKind()> probe_;
-    std::optional<TrayKind> kind_;                           // on the GUI thread
     std::map<Key, std::unique_ptr<QSystemTrayIcon>> icons_;  // on the GUI thread
 };
 
