@@ -2,6 +2,9 @@
 // menus.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+#include <QTreeWidget>
+
 #include <map>
 #include <ostream>
 #include <string>
@@ -68,6 +71,13 @@ TEST_F(QueryWindows, TheQueryListAndTheCatalogListShowTheirRowsAndMenus) {
         ASSERT_TRUE(KeysToFocus(*catalogs, last.left(1).toLower().toStdString()));
         EXPECT_TRUE(Eventually([&] { return CurrentRow(*catalogs, "?BROWSE:1") == first; }))
             << "on row " << CurrentRow(*catalogs, "?BROWSE:1") << ", not " << first;
+        // The row found is in view, and the list has not moved sideways.
+        WithWidget(*catalogs, "?BROWSE:1", [&](QWidget* widget) {
+            auto* rows = qobject_cast<QTreeWidget*>(widget);
+            EXPECT_TRUE(rows->viewport()->rect().contains(
+                rows->visualItemRect(rows->currentItem()).center()));
+            EXPECT_EQ(rows->horizontalScrollBar()->value(), 0);
+        });
     }
     ASSERT_TRUE(ClickAt(*catalogs, "?BROWSE:1", CellPoint(*catalogs, "?BROWSE:1", 1, 0)));
     ASSERT_TRUE(ClickAt(*catalogs, "?BROWSE:1", CellPoint(*catalogs, "?BROWSE:1", 1, 0),

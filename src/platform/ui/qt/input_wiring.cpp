@@ -18,11 +18,11 @@
 #include <memory>
 
 #include "platform/runtime/event_codes.h"
-#include "platform/ui/window/input.h"
 #include "platform/ui/qt/list_widgets.h"
 #include "platform/ui/qt/owned.h"
 #include "platform/ui/qt/text_codec.h"
 #include "platform/ui/qt/window_events.h"
+#include "platform/ui/window/input.h"
 
 namespace zem::ui::qt {
 namespace {
@@ -289,10 +289,9 @@ class ListMouseWatcher : public QObject {
             QTreeWidgetItem* item = list_->topLevelItem(i);
             if (QString::compare(item->text(column), typed, Qt::CaseInsensitive) > 0) found = item;
         }
-        if (found && found != list_->currentItem()) {
-            list_->setCurrentItem(found, column);
-            list_->scrollToItem(found);
-        }
+        // Made current, the row is brought into view up or down; the list stays where the
+        // user scrolled it sideways.
+        if (found && found != list_->currentItem()) list_->setCurrentItem(found, column);
         return true;
     }
 
