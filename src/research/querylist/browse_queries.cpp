@@ -9,16 +9,16 @@
 #include "data/dictionary.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
+#include "platform/ui/errors/message_sink.h"
 #include "platform/ui/help/help.h"
 #include "platform/ui/settings/ini_manager.h"
 #include "platform/ui/window/list_format.h"
-#include "platform/ui/errors/message_sink.h"
 #include "platform/ui/window/typed_list.h"
 #include "platform/ui/window/window_manager.h"
 #include "research/cataloglist/browse_catalogs.h"
-#include "research/tree/browse_tree.h"
-#include "research/querylist/query_list_rows.h"
 #include "research/queryform/update_queries.h"
+#include "research/querylist/query_list_rows.h"
+#include "research/tree/browse_tree.h"
 #include "shell/japanese_mode.h"
 #include "shell/routers.h"
 
@@ -241,20 +241,20 @@ class QueryBrowse final : public ui::WindowManager {
     }
 
     // A click on a header sorts by that column, a second click reverses it.
+    // The rows shown are sorted where they are; nothing is read again.
     void SortByHeader(int column) {
-        const ui::Control* list = window_.Find(list_);
-        if (!list || column < 1 || column > static_cast<int>(list->columns.size()) ||
-            !list->columns[static_cast<std::size_t>(column) - 1].sortable)
-            return;
-        SetSort(column, queries_.SortColumn() == column && !queries_.Descending());
-        Refresh();
+        if (queries_.SortBy(column)) SaveSort();
     }
 
     // Column 0 is the tab's own key order.
     void SetSort(int column, bool descending) {
         queries_.SetSort(column, descending);
+        SaveSort();
+    }
+    void SaveSort() {
+        const int column = queries_.SortColumn();
         ui::IniManager::Global().Update(variant_.procedure, kSortKey,
-                                        std::to_string(descending ? -column : column));
+                                        std::to_string(queries_.Descending() ? -column : column));
     }
 
     void RestoreSort() {
