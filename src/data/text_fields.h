@@ -38,4 +38,12 @@ std::string_view CStringOf(const char (&field)[N]) {
     return {field, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field) : N};
 }
 
+// A STRING or CSTRING field's text as a list shows it: up to a NUL, without trailing blanks.
+template <std::size_t N>
+std::string_view ShownText(const char (&field)[N]) {
+    std::string_view text = CStringOf(field);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace zem::data

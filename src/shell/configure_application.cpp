@@ -8,13 +8,14 @@
 
 #include "data/dictionary.h"
 #include "data/field_rules.h"
+#include "data/text_fields.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/store/transaction.h"
-#include "platform/ui/window/field_binding.h"
 #include "platform/ui/help/help.h"
 #include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/field_binding.h"
 #include "platform/ui/window/list_format.h"
 #include "shell/form_manager.h"
 #include "shell/japanese_mode.h"
@@ -37,12 +38,6 @@ constexpr const char* kOthersActive =
     "Inconsistent localization. Please, deactivate all Amazon sites!";
 
 constexpr int kChangeButton = 3002;  // the frame's navigation button "Edit This Record"
-
-std::string Trim(const char* text, std::size_t size) {
-    std::string_view s(text, strnlen(text, size));
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return std::string(s);
-}
 
 // Applies a toggle to a stored switch: whatever it held, it becomes exactly 0 or 1.
 std::uint8_t Toggled(std::uint8_t active) {
@@ -299,7 +294,7 @@ class SysInfoForm final : public FormManager {
         browsers.UseFile();
         browsers.File().Set(data::BRO_KeyName);
         while (browsers.TryNext() == ui::Benign) {
-            rows.push_back(ui::ListRow{{Trim(bro.NAME, sizeof bro.NAME)}});
+            rows.push_back(ui::ListRow{{std::string(data::ShownText(bro.NAME))}});
             browserIds_.push_back(std::int32_t{bro.ID});  // a copy: the record is packed
         }
         window_.SetRows(browsers_, std::move(rows));

@@ -1,21 +1,15 @@
 #include "shell/sites_list.h"
 
-#include <cstring>
 #include <vector>
 
 #include "data/dictionary.h"
+#include "data/text_fields.h"
 #include "platform/ui/settings/ini_manager.h"
 
 namespace zem::shell {
 namespace {
 
 using data::TableId;
-
-std::string Trim(const char* text, std::size_t size) {
-    std::string_view s(text, strnlen(text, size));
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return std::string(s);
-}
 
 const ui::ColumnSpec<SiteRow> kColumns[] = {
     // The status icon: 1 active, 2 inactive. A click on it toggles the store; it does not sort.
@@ -42,8 +36,8 @@ void SitesList::Load(bool active, std::int32_t keep) {
     sites.File().Set(data::SIT_KeyName);
     while (sites.TryNext() == ui::Benign)
         if ((sit.ISACTIVE != 0) == active)
-            rows.push_back({sit.ID, sit.ISACTIVE != 0, Trim(sit.NAME, sizeof sit.NAME),
-                            Trim(sit.AFFILATEID, sizeof sit.AFFILATEID)});
+            rows.push_back({sit.ID, sit.ISACTIVE != 0, std::string(data::ShownText(sit.NAME)),
+                            std::string(data::ShownText(sit.AFFILATEID))});
     sit = saved;
     // Show keeps the current store current; a store named to keep takes its place.
     sites_.Show(std::move(rows));
