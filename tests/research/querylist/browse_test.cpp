@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/ui/resources/resources.h"
 #include "platform/ui/window/browse_list.h"
 #include "platform/ui/window/input.h"
-#include "platform/ui/resources/resources.h"
 #include "research/querylist/querylist_fixture.h"
 
 namespace zem::test {
@@ -246,7 +247,12 @@ TEST_F(BrowseQueriesTest, HeadersSortAndReverseAndTheSortIsKeptForTheNextOpening
         ASSERT_TRUE(display->ClickHeader(w, "?BROWSE:1", c.column));
         EXPECT_TRUE(ShowsNames(w, c.names));
         EXPECT_TRUE(Highlights(w, "cameras")) << "the highlight stays on its query";
-        EXPECT_EQ(ui::IniManager::Global().Fetch("BrowseQueriesA", "SortOrder"), c.saved);
+        // The list's thread saves the order after it has shown the rows.
+        EXPECT_TRUE(Eventually([&] {
+            return ui::IniManager::Global().Fetch("BrowseQueriesA", "SortOrder") ==
+                   std::optional<std::string>(c.saved);
+        })) << "saved: "
+            << ui::IniManager::Global().Fetch("BrowseQueriesA", "SortOrder").value_or("");
     }
     ASSERT_TRUE(display->ClickHeader(w, "?BROWSE:1", 2));
     ASSERT_TRUE(
