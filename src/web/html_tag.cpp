@@ -49,7 +49,11 @@ bool Parser::ReadTag(std::size_t at) {
         return true;
     }
     i = ReadAttributes(SkipSpace(s, i, n));
-    if (i == kFails) return false;
+    // A tag read from any of these attributes on runs into the same end: each is read once.
+    if (i == kFails) {
+        MarkFailedAttributes();
+        return false;
+    }
     i = SkipSpace(s, i, n);
     const bool empty = i < n && s[i] == '/';
     if (empty) ++i;
