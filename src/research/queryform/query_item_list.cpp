@@ -10,10 +10,10 @@
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/pictures.h"
 #include "platform/store/errors.h"
+#include "platform/ui/errors/message_sink.h"
 #include "platform/ui/window/busy.h"
 #include "platform/ui/window/field_binding.h"
 #include "platform/ui/window/list_format.h"
-#include "platform/ui/errors/message_sink.h"
 #include "research/queryform/query_items.h"
 #include "shell/tagging.h"
 
@@ -313,8 +313,10 @@ bool QueryItemList::TakeMenu(const runtime::Event& event, std::string_view appli
 }
 
 bool QueryItemList::SortBy(int column) {
+    const std::int32_t before = CurrentId();
     if (!list_.SortBy(column)) return false;
-    ReadCurrent();
+    // The selection moves with its row: a record buffer already on that item stays as it is.
+    if (CurrentId() != before || data::Dict().GOO.ID != before) ReadCurrent();
     return true;
 }
 

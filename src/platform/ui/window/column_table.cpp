@@ -1,18 +1,25 @@
 #include "platform/ui/window/column_table.h"
 
+#include <array>
+
 #include "platform/runtime/letter_case.h"
 
 namespace zem::ui {
 
-std::string SortText(std::string_view text) {
-    std::string folded(text.size(), '\0');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        folded[i] = static_cast<char>(runtime::UpperCp1252(static_cast<unsigned char>(text[i])));
-    return folded;
-}
+namespace {
 
-SortValue SortValue::Text(std::string_view text) {
-    return {0, SortText(text), true};
+// Every byte's capital, looked up: a sort folds each text of its column.
+constexpr std::array<char, 256> kCapitals = [] {
+    std::array<char, 256> capitals{};
+    for (std::size_t c = 0; c < capitals.size(); ++c)
+        capitals[c] = static_cast<char>(runtime::UpperCp1252(static_cast<unsigned char>(c)));
+    return capitals;
+}();
+
+}  // namespace
+
+void FoldCase(std::string_view text, char* out) {
+    for (const char c : text) *out++ = kCapitals[static_cast<unsigned char>(c)];
 }
 
 }  // namespace zem::ui

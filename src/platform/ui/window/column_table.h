@@ -11,24 +11,26 @@
 
 namespace zem::ui {
 
-// What a column sorts a row by: a number, or a text compared without regard to case.
+// What a column sorts a row by: a number, or a text compared without regard to case. The text
+// is a view of the row's own: the list folds the texts of all its rows at once when it sorts.
 struct SortValue {
     double number = 0;
-    std::string text;  // folded (SortText) when the column sorts as text
+    std::string_view text;
     bool isText = false;
 
     static SortValue Number(double value) { return {value, {}, false}; }
-    static SortValue Text(std::string_view text);
+    static SortValue Text(std::string_view text) { return {0, text, true}; }
 };
 
+// Compares values whose texts are folded (FoldCase): numbers before texts.
 inline bool operator<(const SortValue& a, const SortValue& b) {
-    if (a.isText != b.isText) return !a.isText;  // numbers before texts
+    if (a.isText != b.isText) return !a.isText;
     return a.isText ? a.text < b.text : a.number < b.number;
 }
 
-// A text as it compares in a sort: code page 1252 letters upper-cased, so that a comparison is
-// a plain byte comparison that ignores case.
-std::string SortText(std::string_view text);
+// Writes text as it compares in a sort to out (text.size() bytes): code page 1252 letters
+// upper-cased, so that a comparison is a plain byte comparison that ignores case.
+void FoldCase(std::string_view text, char* out);
 
 template <class Row>
 struct ColumnSpec {

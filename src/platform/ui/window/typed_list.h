@@ -114,43 +114,46 @@ class TypedList {
         return !c || at >= c->columns.size() || c->columns[at].sortable;
     }
 
-    // Sorts row numbers by the sort column's key; rows with equal keys keep their order. Each
-    // row's key is made once, straight into plain doubles or plain folded strings; only a
-    // column that gives both kinds compares whole SortValues.
+    // Sorts row numbers by the sort column's key; rows with equal keys keep their order. The
+    // keys' texts are folded together into one buffer; a column of numbers only or of texts
+    // only compares plain doubles or plain byte strings.
     void SortOrder(std::vector<std::size_t>& order) const {
         if (sortColumn_ == 0 || rows_.empty()) return;
         const auto key = columns_[static_cast<std::size_t>(sortColumn_) - 1].key;
-        std::vector<double> numbers;
-        std::vector<std::string> texts;
+        std::vector<SortValue> keys;
+        keys.reserve(rows_.size());
+        std::size_t textBytes = 0;
+        std::size_t texts = 0;
         for (const Row& row : rows_) {
-            SortValue value = key(row);
-            if (value.isText) {
-                if (texts.empty()) texts.reserve(rows_.size());
-                texts.push_back(std::move(value.text));
-            } else {
-                if (numbers.empty()) numbers.reserve(rows_.size());
-                numbers.push_back(value.number);
+            keys.push_back(key(row));
+            if (keys.back().isText) {
+                textBytes += keys.back().text.size();
+                ++texts;
             }
         }
-        if (texts.empty()) {
-            SortIndices(order, numbers);
-        } else if (numbers.empty()) {
-            SortIndices(order, texts);
-        } else {
-            std::vector<SortValue> keys;
-            keys.reserve(rows_.size());
-            for (const Row& row : rows_) keys.push_back(key(row));
-            SortIndices(order, keys);
+        std::string folded(textBytes, '\0');
+        char* out = folded.data();
+        for (SortValue& value : keys) {
+            if (!value.isText) continue;
+            FoldCase(value.text, out);
+            value.text = {out, value.text.size()};
+            out += value.text.size();
         }
+        if (texts == 0)
+            SortIndices(order, [&](std::size_t i) { return keys[i].number; });
+        else if (texts == keys.size())
+            SortIndices(order, [&](std::size_t i) { return keys[i].text; });
+        else
+            SortIndices(order, [&](std::size_t i) -> const SortValue& { return keys[i]; });
     }
-    template <class Key>
-    void SortIndices(std::vector<std::size_t>& order, const std::vector<Key>& keys) const {
+    template <class KeyOf>
+    void SortIndices(std::vector<std::size_t>& order, KeyOf keyOf) const {
         if (descending_)
             std::stable_sort(order.begin(), order.end(),
-                             [&](std::size_t a, std::size_t b) { return keys[b] < keys[a]; });
+                             [&](std::size_t a, std::size_t b) { return keyOf(b) < keyOf(a); });
         else
             std::stable_sort(order.begin(), order.end(),
-                             [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+                             [&](std::size_t a, std::size_t b) { return keyOf(a) < keyOf(b); });
     }
 
     Window& window_;
