@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/runtime/date_pictures.h"
+#include "platform/runtime/letter_case.h"
 #include "platform/runtime/pictures.h"
 #include "platform/ui/window/window_test_support.h"
 
@@ -149,6 +150,25 @@ TEST_F(TypedListTest, AReloadKeepsTheSortAndTheCurrentRowAndAKeylessColumnDoesNo
     EXPECT_FALSE(list.SortBy(0));
     EXPECT_FALSE(list.SortBy(7));
     EXPECT_EQ(Order(), (std::vector<std::int32_t>{4, 2, 3, 1}));
+}
+
+// The fold works eight ASCII bytes at a time: every byte value, at every place of a group and
+// in the tail, among neighbours that keep the group ASCII, folds as the code page's capital.
+TEST(FoldCaseTest, EveryByteFoldsToItsCapitalWhereverItStands) {
+    const std::string around = "az@[`{AZ09 mixed Case";
+    for (int byte = 1; byte < 256; ++byte) {
+        for (std::size_t at = 0; at < around.size(); ++at) {
+            std::string text = around;
+            text[at] = static_cast<char>(byte);
+            std::string folded(text.size(), '?');
+            FoldCase(text, folded.data());
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                const auto expected = runtime::UpperCp1252(static_cast<unsigned char>(text[i]));
+                ASSERT_EQ(static_cast<unsigned char>(folded[i]), expected)
+                    << "byte " << byte << " at " << at << ", place " << i;
+            }
+        }
+    }
 }
 
 }  // namespace
