@@ -157,18 +157,22 @@ void WindowManager::RestorePlacement(std::string_view name) {
                          placement->maximized);
 }
 
-void WindowManager::SavePlacement(std::string_view name) {
-    const WindowProps& p = window_.Props();
+namespace {
+
+void SaveWindowAt(std::string_view name, const Rect& at, bool maximized) {
     IniManager::Global().SaveWindow(
-        name, IniManager::Placement{p.at.x, p.at.y, p.at.width, p.at.height, p.maximized});
+        name, IniManager::Placement{at.x, at.y, at.width, at.height, maximized});
+}
+
+}  // namespace
+
+void WindowManager::SavePlacement(std::string_view name) {
+    SaveWindowAt(name, window_.Props().at, window_.Props().maximized);
 }
 
 void SaveOpenWindowPlacements() {
     for (const auto& state : OpenScreenStates())
-        if (const auto kept = state->Kept())
-            IniManager::Global().SaveWindow(
-                kept->name, IniManager::Placement{kept->at.x, kept->at.y, kept->at.width,
-                                                  kept->at.height, kept->maximized});
+        if (const auto kept = state->Kept()) SaveWindowAt(kept->name, kept->at, kept->maximized);
 }
 
 }  // namespace zem::ui
