@@ -1,6 +1,7 @@
 #include "support/limited_room.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -18,6 +19,7 @@ struct Room {
     std::int64_t left = LimitedRoom::kUnlimited;
     int refused = 0;
     int syncs = 0;
+    int syncError = 0;  // errno of a refused sync; 0 syncs
     sqlite3_vfs* real = nullptr;
     sqlite3_vfs vfs{};
     sqlite3_io_methods methods{};
@@ -108,6 +110,10 @@ void Forward(sqlite3_io_methods& m) {
             Room& room = TheRoom();
             std::lock_guard lock(room.mutex);
             ++room.syncs;
+            if (room.syncError != 0) {
+                errno = room.syncError;
+                return SQLITE_IOERR_FSYNC;
+            }
         }
         return Real(f)->pMethods->xSync(Real(f), flags);
     };
@@ -234,6 +240,12 @@ int LimitedRoom::Syncs() const {
     Room& room = TheRoom();
     std::lock_guard lock(room.mutex);
     return room.syncs;
+}
+
+void LimitedRoom::RefuseSyncs(int error) {
+    Room& room = TheRoom();
+    std::lock_guard lock(room.mutex);
+    room.syncError = error;
 }
 
 int LimitedRoom::Refused() const {

@@ -27,6 +27,9 @@ class LimitedRoom {
     int Refused() const;
     // Syncs of any file (data file or log) asked of the disk so far.
     int Syncs() const;
+    // From now on every sync fails with this errno, as fsync does on a full disk (ENOSPC) or
+    // a failing one (EIO); 0 lets them through again.
+    void RefuseSyncs(int error);
 
   private:
     bool ok_ = false;

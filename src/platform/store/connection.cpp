@@ -38,9 +38,8 @@ constexpr int kCheckpointFrames = 1000;
 // Why a write found no room, or nothing when it failed for another reason. SQLite says
 // SQLITE_FULL for a short write; a refused one (or a refused allocation) comes as an I/O error
 // with the system's code.
-std::optional<std::string> NoRoom(sqlite3* db, int rc, const std::string& where) {
+std::optional<std::string> NoRoom(int rc, int error, const std::string& where) {
     const int primary = rc & 0xFF;
-    const int error = db ? sqlite3_system_errno(db) : 0;
     if (primary == SQLITE_FULL || (primary == SQLITE_IOERR && error == ENOSPC))
         return "the disk is full: there is no room to write " + where;
     if (primary != SQLITE_IOERR) return std::nullopt;
@@ -157,6 +156,8 @@ Connection::Connection(DataFile& file, const std::string& path, const std::strin
 int Connection::AfterCommit(void* self, sqlite3* db, const char* name, int frames) {
     auto* connection = static_cast<Connection*>(self);
     connection->logFrames_ = frames;
+    // A commit with synchronous=FULL syncs the log, and with it every commit before it.
+    connection->logUnsynced_ = !connection->fullSync_;
     if (connection->streams_ == 0 && frames >= kCheckpointFrames) {
         sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
         connection->logFrames_ = 0;
@@ -171,7 +172,8 @@ Connection::~Connection() {
 
 int Connection::Fail(int rc) {
     const char* message = db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc);
-    const std::optional<std::string> noRoom = NoRoom(db_.get(), rc, where_);
+    const std::optional<std::string> noRoom =
+        NoRoom(rc, db_ ? sqlite3_system_errno(db_.get()) : 0, where_);
     const int code =
         noRoom ? SetError(FileSystemError, SQLITE_FULL, *noRoom) : Classify(rc, message);
     if (TransactionGone()) gone_ = {code, FileErrorCode(), std::string(FileErrorText())};
@@ -255,7 +257,18 @@ int Connection::SyncLog() {
         !log || !log->pMethods)
         return NoError;  // no log open: nothing was written to one
     const int rc = log->pMethods->xSync(log, SQLITE_SYNC_NORMAL);
-    return rc == SQLITE_OK ? NoError : Fail(rc);
+    if (rc == SQLITE_OK) {
+        logUnsynced_ = false;
+        return NoError;
+    }
+    // Called past SQLite's own API, the sync leaves the connection's message as it was: the
+    // reason is the system's.
+    const int error = errno;
+    if (const auto noRoom = NoRoom(rc, error, where_))
+        return SetError(FileSystemError, SQLITE_FULL, *noRoom);
+    return SetError(FileSystemError, rc,
+                    "the log of " + where_ + " can't be written to the disk (" +
+                        std::error_code(error, std::generic_category()).message() + ")");
 }
 
 // --- tables ---------------------------------------------------------------------------------
@@ -479,14 +492,11 @@ int Connection::StreamOff() {
     if (streams_ == 0) return NoError;
     if (--streams_ > 0) return NoError;
     if (atomic_ > 0) return NoError;
-    int rc = NoError;
-    if (outerOpen_) {
-        // The closing commit of a batch is a durable one. Its commits go unsynced (the
-        // setting can't change inside the transaction), so the log is synced once here. In a
-        // logout, the commit that ends the logout is the durable one.
-        rc = CommitOuter();
-        if (rc == NoError && !logout_) rc = SyncLog();
-    }
+    int rc = CommitOuter();
+    // A batch's commits go unsynced, the last one too (the setting can't change inside the
+    // transaction, and a commit on the batch's age may have been its last): its end syncs the
+    // log once. In a logout, the commit that ends the logout is the durable one.
+    if (rc == NoError && logUnsynced_ && !logout_) rc = SyncLog();
     if (rc == NoError && logFrames_ >= kCheckpointFrames) {
         Tune("PRAGMA wal_checkpoint(PASSIVE)");
         logFrames_ = 0;

@@ -147,8 +147,9 @@ class Connection {
     std::vector<bool> savepoints_;  // per open unit: whether it holds a savepoint
     int atomic_ = 0;
     int streams_ = 0;
-    int logFrames_ = 0;       // pages in the log after the latest commit
-    bool outerOpen_ = false;  // a transaction kept open for atomic blocks or batch mode
+    int logFrames_ = 0;         // pages in the log after the latest commit
+    bool logUnsynced_ = false;  // a commit made without synchronous=FULL is not on the disk yet
+    bool outerOpen_ = false;    // a transaction kept open for atomic blocks or batch mode
     int outerWrites_ = 0;
     std::chrono::steady_clock::time_point outerSince_;
     bool logout_ = false;

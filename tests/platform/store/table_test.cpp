@@ -1,11 +1,14 @@
 // Keys, cursors and writes of one table on one thread.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/store/view.h"
@@ -290,6 +293,43 @@ TEST_F(StoreSyncTest, AShortBatchsEndSyncsTheLog) {
     ASSERT_EQ(people->Flush(), NoError);
     EXPECT_GT(disk.Syncs(), before) << "the batch's last commit was left to the page cache";
     ASSERT_EQ(people->Unlock(), NoError);
+}
+
+// A batch that has run a while commits at its next write; when that write is its last, the
+// batch's end has no commit of its own left, and its log must still reach the disk.
+TEST_F(StoreSyncTest, ABatchWhoseLastWriteCommittedOnItsOwnStillSyncsAtItsEnd) {
+    ASSERT_TRUE(disk.Ok());
+    ASSERT_EQ(people->Lock(1), NoError);
+    ASSERT_EQ(people->Stream(), NoError);
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(AddPerson("s" + std::to_string(i), "C"), NoError);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // past a batch's age
+    ASSERT_EQ(AddPerson("last", "C"), NoError);
+    const int before = disk.Syncs();
+    ASSERT_EQ(people->Flush(), NoError);
+    EXPECT_GT(disk.Syncs(), before) << "the batch's last commit was left to the page cache";
+    ASSERT_EQ(people->Unlock(), NoError);
+}
+
+// The sync at a batch's end goes past SQLite's own calls: what it reports is the system's
+// reason, not the message of whatever statement ran before.
+TEST_F(StoreSyncTest, ABatchsEndThatCanNotSyncTheLogSaysWhy) {
+    ASSERT_TRUE(disk.Ok());
+    const struct {
+        int error;
+        const char* says;
+    } cases[] = {{ENOSPC, "the disk is full"}, {EIO, "can't be written to the disk"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        ASSERT_EQ(people->Lock(1), NoError);
+        ASSERT_EQ(people->Stream(), NoError);
+        ASSERT_EQ(AddPerson("s" + std::to_string(c.error), "C"), NoError);
+        disk.RefuseSyncs(c.error);
+        EXPECT_EQ(people->Flush(), store::FileSystemError);
+        disk.RefuseSyncs(0);
+        EXPECT_NE(std::string(store::FileErrorText()).find(c.says), std::string::npos)
+            << store::FileErrorText();
+        ASSERT_EQ(people->Unlock(), NoError);
+    }
 }
 
 std::string Bytes(const std::filesystem::path& path) {
