@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/runtime/trailing_blanks.h"
+
 namespace zem::data {
 
 template <std::size_t N>
@@ -41,9 +43,7 @@ std::string_view CStringOf(const char (&field)[N]) {
 // A STRING or CSTRING field's text as a list shows it: up to a NUL, without trailing blanks.
 template <std::size_t N>
 std::string_view ShownText(const char (&field)[N]) {
-    std::string_view text = CStringOf(field);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
+    return runtime::WithoutTrailingBlanks(CStringOf(field));
 }
 
 }  // namespace zem::data

@@ -12,8 +12,9 @@
 #include "data/dictionary.h"
 #include "platform/runtime/event_codes.h"
 #include "platform/runtime/requests.h"
-#include "platform/ui/window/field_binding.h"
+#include "platform/runtime/trailing_blanks.h"
 #include "platform/ui/help/help.h"
+#include "platform/ui/window/field_binding.h"
 #include "shell/ad_template.h"
 #include "shell/form_manager.h"
 #include "shell/japanese_mode.h"
@@ -107,11 +108,6 @@ constexpr EditedField kEditedFields[] = {
     {"?SIT:ADWORDS_2", false}, {"?SIT:ADWORDS_3", false}, {"?SIT:AFFILATEID", true},
     {"?SIT:ISACTIVE", true},
 };
-
-std::string_view WithoutTrailingBlanks(std::string_view text) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 class SiteFormManager final : public FormManager {
   public:
@@ -222,7 +218,7 @@ class SiteFormManager final : public FormManager {
         for (const auto& [feq, binding] : edited_) {
             const std::string shown = window_.Screen(feq);
             const std::string stored = binding.get();
-            if (stored != shown && stored != WithoutTrailingBlanks(shown))
+            if (stored != shown && stored != runtime::WithoutTrailingBlanks(shown))
                 window_.DisplayFields(feq);
         }
     }

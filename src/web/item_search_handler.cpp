@@ -5,6 +5,7 @@
 #include "data/dictionary.h"
 #include "data/text_fields.h"
 #include "platform/runtime/pictures.h"
+#include "platform/runtime/trailing_blanks.h"
 #include "web/numeric_text.h"
 #include "web/reply_fields.h"
 #include "web/stores.h"
@@ -76,15 +77,10 @@ bool AwaitsTextOf(std::uint8_t state, std::string_view tag) {
     return false;
 }
 
-std::string_view WithoutTrailingBlanks(std::string_view text) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 // Amounts come in the currency's smallest unit; the yen has none smaller than itself.
 double PriceOf(std::int64_t amount, std::string_view currencyCode) {
     const auto value = static_cast<double>(amount);
-    return WithoutTrailingBlanks(currencyCode) == "JPY" ? value : value / 100;
+    return runtime::WithoutTrailingBlanks(currencyCode) == "JPY" ? value : value / 100;
 }
 
 std::string PriceText(std::string_view currencyCode, double price) {
@@ -100,7 +96,7 @@ runtime::CodePage StoreCodePage() {
 
 // The title up to its first dash: the product without its variant, as an ad keyword.
 std::string_view KeywordsOf(std::string_view title) {
-    return WithoutTrailingBlanks(title.substr(0, title.find('-')));
+    return runtime::WithoutTrailingBlanks(title.substr(0, title.find('-')));
 }
 
 }  // namespace
@@ -202,10 +198,10 @@ void ItemSearchHandler::OnCharacters(std::string_view reply, std::uint32_t, std:
             STATE = 17;
             break;
         case 102:
-            STATE = WithoutTrailingBlanks(text) == "New" ? 103 : 99;
+            STATE = runtime::WithoutTrailingBlanks(text) == "New" ? 103 : 99;
             break;
         case 104:
-            STATE = WithoutTrailingBlanks(text) == "new" ? 103 : 99;
+            STATE = runtime::WithoutTrailingBlanks(text) == "new" ? 103 : 99;
             break;
         case 60:
             if (ONLYOFFER == 1) {

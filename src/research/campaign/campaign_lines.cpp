@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "platform/runtime/trailing_blanks.h"
 #include "shell/ad_template.h"
 #include "web/stores.h"
 
@@ -16,11 +17,6 @@ constexpr std::string_view kMatchWords[] = {"broad", "exact", "phrase"};
 // expanded from a CSTRING(16384).
 constexpr std::size_t kStoreTextLength = 255;
 constexpr std::size_t kActionLineLength = 16383;
-
-std::string_view WithoutTrailingBlanks(std::string_view text) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 std::string Cut(std::string text, std::size_t length) {
     if (text.size() > length) text.resize(length);
@@ -66,13 +62,13 @@ StoreLinks LinksOf(std::int32_t siteFlag) {
 
 CampaignBuilder::CampaignBuilder(const CampaignSetup& setup)
     : setup_(setup),
-      name_(WithoutTrailingBlanks(setup.name)),
+      name_(runtime::WithoutTrailingBlanks(setup.name)),
       actions_(CallToActionLines(setup.actions)),
       keywords_(setup.charset),
       textAds_(setup.charset) {}
 
 void CampaignBuilder::Add(const CampaignItem& item) {
-    const std::string_view adGroup = WithoutTrailingBlanks(item.keywords);
+    const std::string_view adGroup = runtime::WithoutTrailingBlanks(item.keywords);
     auto expand = [&](std::string_view templateText) {
         return shell::ExpandAdTemplateFor(setup_.siteFlag, templateText, item.keywords,
                                           item.listPrice, item.amazonPrice, setup_.charset);

@@ -6,6 +6,7 @@
 
 #include "data/dictionary.h"
 #include "data/text_fields.h"
+#include "platform/runtime/trailing_blanks.h"
 #include "platform/store/errors.h"
 #include "platform/ui/errors/message_sink.h"
 
@@ -16,11 +17,6 @@ using data::TableId;
 
 constexpr std::uint8_t kRead = 0;
 constexpr std::uint8_t kFailed = 3;
-
-std::string_view WithoutTrailingBlanks(std::string_view text) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 // The configuration table holds one record: the first in file order.
 bool ReadSysinfo() {
@@ -51,7 +47,7 @@ std::uint8_t LoadPagerSettings(HTTP::INFO& info) {
     data::SetCString(info.USER, data::CStringOf(d.SYS.USER));
     data::SetCString(info.PASSWORD, data::CStringOf(d.SYS.PASSWORD));
     const std::int32_t manual = d.SYS.MANUAL;
-    info.USEPROXY = manual != 0 && !WithoutTrailingBlanks(proxy).empty() ? 1 : 0;
+    info.USEPROXY = manual != 0 && !runtime::WithoutTrailingBlanks(proxy).empty() ? 1 : 0;
     info.USEACCOUNT = d.SYS.USEACCOUNT;
     info.USEPASSWORD = d.SYS.USEPASSWORD;
     return kRead;
