@@ -313,10 +313,9 @@ bool QueryItemList::TakeMenu(const runtime::Event& event, std::string_view appli
 }
 
 bool QueryItemList::SortBy(int column) {
-    const std::int32_t before = CurrentId();
     if (!list_.SortBy(column)) return false;
     // The selection moves with its row: a record buffer already on that item stays as it is.
-    if (CurrentId() != before || data::Dict().GOO.ID != before) ReadCurrent();
+    if (data::Dict().GOO.ID != CurrentId()) ReadCurrent();
     return true;
 }
 

@@ -22,12 +22,6 @@ struct SortValue {
     static SortValue Text(std::string_view text) { return {0, text, true}; }
 };
 
-// Compares values whose texts are folded (FoldCase): numbers before texts.
-inline bool operator<(const SortValue& a, const SortValue& b) {
-    if (a.isText != b.isText) return !a.isText;
-    return a.isText ? a.text < b.text : a.number < b.number;
-}
-
 // Writes text as it compares in a sort to out (text.size() bytes): code page 1252 letters
 // upper-cased, so that a comparison is a plain byte comparison that ignores case.
 void FoldCase(std::string_view text, char* out);

@@ -144,8 +144,16 @@ class TypedList {
         else if (texts == keys.size())
             SortIndices(order, [&](std::size_t i) { return keys[i].text; });
         else
-            SortIndices(order, [&](std::size_t i) -> const SortValue& { return keys[i]; });
+            SortIndices(order, [&](std::size_t i) { return MixedKey{keys[i]}; });
     }
+    // A key of a column that gives both kinds, its text folded: numbers before texts.
+    struct MixedKey {
+        const SortValue& value;
+        friend bool operator<(const MixedKey& a, const MixedKey& b) {
+            if (a.value.isText != b.value.isText) return !a.value.isText;
+            return a.value.isText ? a.value.text < b.value.text : a.value.number < b.value.number;
+        }
+    };
     template <class KeyOf>
     void SortIndices(std::vector<std::size_t>& order, KeyOf keyOf) const {
         if (descending_)
