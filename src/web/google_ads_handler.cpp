@@ -91,10 +91,11 @@ void GoogleAdsHandler::OnEndElement(const HTML::Element& element, std::uint32_t,
         if (data::Access(data::TableId::Goods).Update() != ui::Benign) M_ERRORCODE = 1;
         STATE = 0;
         Stop(stop);
-    } else if (STATE == 20 && (tag == "span" || tag == "div")) {
-        EndDisplayAddress();
-        if (tag == "div") STATE = 4;
-    } else if (tag == "div" && STATE == 1) {
+        return;
+    }
+    // A display address ends with its span, or with the block around it.
+    if (STATE == 20 && (tag == "span" || tag == "div")) EndDisplayAddress();
+    if (tag == "div" && STATE == 1) {
         STATE = 4;
     } else if (tag == "div" && STATE == 2) {
         STATE = 3;
