@@ -204,6 +204,9 @@ ui::Level TableManager::Insert() {
 ui::Level TableManager::Update() {
     return Write(false, Report::Yes);
 }
+ui::Level TableManager::TryInsert() {
+    return Write(true, Report::No);
+}
 ui::Level TableManager::TryUpdate() {
     return Write(false, Report::No);
 }

@@ -68,6 +68,9 @@ class TableManager {
 
     [[nodiscard]] ui::Level Insert();
     [[nodiscard]] ui::Level Update();  // the current record := the buffer
+    // As Insert and Update, without telling the user: Notify for a duplicate key, Fatal for
+    // any other failure.
+    [[nodiscard]] ui::Level TryInsert();
     [[nodiscard]] ui::Level TryUpdate();
     // Commits what the table's batch wrote, durably; a commit that fails (a full disk) is
     // reported as a change that was not made. Nothing to do outside a batch.

@@ -318,7 +318,7 @@ void SetTagValues(std::int32_t setNumber, std::span<const std::int32_t> pointers
         if (!present.contains(pointer) && manager.PrimeRecord() == ui::Benign) {
             FillTagKey(set, pointer);
             TagValue(value, TF().VAL);
-            added = manager.File().Add() == store::NoError;
+            added = manager.TryInsert() == ui::Benign;
         }
         if (!added) (void)SetTagValue(setNumber, pointer, value);
         present.insert(pointer);
