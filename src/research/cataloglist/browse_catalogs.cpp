@@ -1,6 +1,7 @@
 #include "research/cataloglist/browse_catalogs.h"
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -94,10 +95,8 @@ class CatalogBrowse final : public ui::WindowManager {
         }
         if (Field() == list_ && Event().code == ev::kHeaderPressed &&
             catalogs_.SortBy(Event().column))
-            ui::IniManager::Global().Update(
-                kProcedure, "SortOrder",
-                std::to_string(catalogs_.Descending() ? -catalogs_.SortColumn()
-                                                      : catalogs_.SortColumn()));
+            ui::IniManager::Global().SaveSortOrder(
+                kProcedure, {catalogs_.SortColumn(), catalogs_.Descending()});
         return ui::Benign;
     }
 
@@ -146,10 +145,9 @@ class CatalogBrowse final : public ui::WindowManager {
 
     void RestoreSort() {
         // The list shows the catalogs by name until the user sorts otherwise.
-        catalogs_.SetSort(1, false);
-        const auto order = ui::IniManager::Global().Fetch(kProcedure, "SortOrder");
-        if (order == "2" || order == "-2" || order == "-1")
-            catalogs_.SetSort(order->back() - '0', order->front() == '-');
+        const auto saved = ui::IniManager::Global().FetchSortOrder(
+            kProcedure, static_cast<int>(std::size(kColumns)));
+        catalogs_.SetSort(saved ? saved->column : 1, saved && saved->descending);
     }
 
     ui::TypedList<CatalogRow> catalogs_{window_, kColumns};

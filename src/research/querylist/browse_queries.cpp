@@ -45,7 +45,6 @@ constexpr std::string_view kApplication = "zembrola";
 constexpr std::string_view kHelpTopic = "BrowseQueries.htm";
 // The header sort the user chose last, as a signed column (negative: descending; 0: the tab's
 // own order), kept under the procedure's name.
-constexpr std::string_view kSortKey = "SortOrder";
 constexpr int kTabs = 4;
 constexpr std::array kTables{TableId::Queries, TableId::Catalogs, TableId::Nodes};
 
@@ -252,20 +251,14 @@ class QueryBrowse final : public ui::WindowManager {
         SaveSort();
     }
     void SaveSort() {
-        const int column = queries_.SortColumn();
-        ui::IniManager::Global().Update(variant_.procedure, kSortKey,
-                                        std::to_string(queries_.Descending() ? -column : column));
+        ui::IniManager::Global().SaveSortOrder(variant_.procedure,
+                                               {queries_.SortColumn(), queries_.Descending()});
     }
 
     void RestoreSort() {
-        queries_.SetSort(0, false);
-        const auto saved = ui::IniManager::Global().Fetch(variant_.procedure, kSortKey);
-        if (!saved || saved->empty()) return;
-        const bool descending = saved->front() == '-';
-        const std::string digits = descending ? saved->substr(1) : *saved;
-        const int shown = static_cast<int>(QueryColumns().size());
-        if (digits.size() != 1 || digits[0] < '1' || digits[0] > '0' + shown) return;
-        queries_.SetSort(digits[0] - '0', descending);
+        const auto saved = ui::IniManager::Global().FetchSortOrder(
+            variant_.procedure, static_cast<int>(QueryColumns().size()));
+        queries_.SetSort(saved ? saved->column : 0, saved && saved->descending);
     }
 
     const Variant& variant_;

@@ -17,6 +17,7 @@
 namespace zem::ui {
 namespace {
 
+constexpr std::string_view kSortOrder = "SortOrder";
 constexpr std::string_view kX = "X", kY = "Y", kWidth = "Width", kHeight = "Height",
                            kMaximized = "Maximized";
 
@@ -137,6 +138,17 @@ std::optional<IniManager::Placement> IniManager::FetchWindow(std::string_view pr
     if (!x || !y || !width || !height || *width <= 0 || *height <= 0) return std::nullopt;
     const bool maximized = ToInt(document.Fetch(procedure, kMaximized)).value_or(0) != 0;
     return Placement{*x, *y, *width, *height, maximized};
+}
+
+std::optional<IniManager::SortOrder> IniManager::FetchSortOrder(std::string_view procedure,
+                                                                int columns) const {
+    const auto saved = ToInt(Fetch(procedure, kSortOrder));
+    if (!saved || *saved == 0 || *saved < -columns || *saved > columns) return std::nullopt;
+    return SortOrder{*saved < 0 ? -*saved : *saved, *saved < 0};
+}
+
+void IniManager::SaveSortOrder(std::string_view procedure, SortOrder order) {
+    Update(procedure, kSortOrder, std::to_string(order.descending ? -order.column : order.column));
 }
 
 void IniManager::SaveWindow(std::string_view procedure, const Placement& placement) {

@@ -37,6 +37,16 @@ class IniManager {
     std::optional<Placement> FetchWindow(std::string_view procedure) const;
     void SaveWindow(std::string_view procedure, const Placement& placement);
 
+    // A list's sort under the procedure's name, as "SortOrder": its column from 1, negative
+    // when descending; 0 for the list's own order. FetchSortOrder answers nullopt unless a
+    // column from 1 to columns is saved.
+    struct SortOrder {
+        int column = 0;
+        bool descending = false;
+    };
+    std::optional<SortOrder> FetchSortOrder(std::string_view procedure, int columns) const;
+    void SaveSortOrder(std::string_view procedure, SortOrder order);
+
     // Writes the settings through a temporary file in the same directory renamed over the
     // file. False when nothing is bound, the bound file could not be read, or writing failed.
     bool Save();

@@ -197,6 +197,27 @@ TEST_F(IniManagerTest, DamagedPlacementIsNoPlacement) {
     EXPECT_FALSE(ini_.FetchWindow("Nowhere"));
 }
 
+// A list's saved sort: the column, negative when descending; anything that names no column of
+// the list is no sort, however it came into the file.
+TEST_F(IniManagerTest, ASortOrderReadsBackOnlyAsAColumnOfTheList) {
+    ini_.SaveSortOrder("BrowseQueriesA", {3, true});
+    EXPECT_EQ(ini_.Fetch("BrowseQueriesA", "SortOrder"), "-3");
+    struct Case {
+        const char* saved;
+        int column;  // 0: none
+        bool descending;
+    };
+    for (const Case& c : {Case{"2", 2, false}, Case{"-5", 5, true}, Case{"0", 0, false},
+                          Case{"6", 0, false}, Case{"-6", 0, false}, Case{"x", 0, false},
+                          Case{"2 ", 2, false}, Case{"-2147483648", 0, false}}) {
+        SCOPED_TRACE(c.saved);
+        ini_.Update("List", "SortOrder", c.saved);
+        const auto order = ini_.FetchSortOrder("List", 5);
+        EXPECT_EQ(order ? order->column : 0, c.column);
+        EXPECT_EQ(order && order->descending, c.descending);
+    }
+}
+
 TEST_F(IniManagerTest, MissingFileStartsEmptyAndIsCreatedBySave) {
     const fs::path fresh = dir_ / "new.ini";
     ini_.Init(fresh);
