@@ -148,6 +148,28 @@ class ListWindowsTest : public ProgramWindowsTest {
         Settle();
         return done;
     }
+    // Drags the right-hand edge of column c's header by dx pixels, as a user widens or narrows
+    // the column; false when the column's width did not change.
+    bool DragColumnEdge(ui::WindowId w, std::string_view use, int c, int dx) {
+        bool changed = false;
+        WithWidget(w, use, [&](QWidget* widget) {
+            auto* list = qobject_cast<QTreeWidget*>(widget);
+            if (!list || list->isHeaderHidden()) return;
+            QHeaderView* header = list->header();
+            const int before = header->sectionSize(c);
+            const QPoint edge(header->sectionViewportPosition(c) + before - 1,
+                              header->height() / 2);
+            QWidget* target = header->viewport();
+            QTest::mouseMove(target, edge);
+            QTest::mousePress(target, ::Qt::LeftButton, {}, edge);
+            QTest::mouseMove(target, edge + QPoint(dx / 2, 0));
+            QTest::mouseMove(target, edge + QPoint(dx, 0));
+            QTest::mouseRelease(target, ::Qt::LeftButton, {}, edge + QPoint(dx, 0));
+            changed = header->sectionSize(c) != before;
+        });
+        Settle();
+        return changed;
+    }
     bool DoubleClick(ui::WindowId w, std::string_view use, QPoint at) {
         const bool done = WithWidget(w, use, [&](QWidget* widget) {
             auto* list = qobject_cast<QAbstractItemView*>(widget);

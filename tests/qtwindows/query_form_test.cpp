@@ -62,7 +62,7 @@ class QueryFormWindows : public ListWindowsTest {
     void SetUp() override {
         ProgramWindowsTest::SetUp();
         keywords_ = KeywordsWithPages(2);
-        const std::string proxy = StartSimulator(sim::ContentSettings{.seed = 1});
+        const std::string proxy = StartSimulator(sim::ContentSettings{.seed = kFormSeed});
         Seed([&] {
             QueryFormTest::Seed();
             data::Dictionary& d = data::Dict();
@@ -435,9 +435,11 @@ TEST_F(QueryFormWindows, TheItemListStaysWhereTheUserScrolledItSideways) {
     ASSERT_GT(scrolled, 0) << "the scroll bar's arrow did not scroll";
     ASSERT_TRUE(Command(form, 3, "&Flip"));
     EXPECT_TRUE(ShowsChecks(form, {false, false, false, true, false}));
+    Settle();
     EXPECT_EQ(sideways(), scrolled) << "after Flip";
     ASSERT_TRUE(Command(form, 0, "Tag &All"));
     EXPECT_TRUE(ShowsChecks(form, {true, true, true, true, true}));
+    Settle();
     EXPECT_EQ(sideways(), scrolled) << "after Tag All";
     ASSERT_TRUE(Key(form, kList, ::Qt::Key_Down));
     Settle();

@@ -68,15 +68,29 @@ TEST_F(QueryWindows, TheQueryListAndTheCatalogListShowTheirRowsAndMenus) {
             ++first;
         ASSERT_GT(first, 0) << "the last name's letter starts the first name too";
         ASSERT_TRUE(ClickAt(*catalogs, "?BROWSE:1", CellPoint(*catalogs, "?BROWSE:1", 0, 1)));
+        // The user widens the Name column past the list's width and scrolls to the right: the
+        // locator's column starts left of the view.
+        ASSERT_TRUE(DragColumnEdge(*catalogs, "?BROWSE:1", 0, 200));
+        int scrolled = 0;
+        WithWidget(*catalogs, "?BROWSE:1", [&](QWidget* widget) {
+            QScrollBar* bar = qobject_cast<QTreeWidget*>(widget)->horizontalScrollBar();
+            ASSERT_GT(bar->maximum(), 0) << "the list cannot scroll sideways";
+            for (int i = 0; i < 5; ++i)
+                QTest::mouseClick(bar, ::Qt::LeftButton, {},
+                                  QPoint(bar->width() - 4, bar->height() / 2));
+            scrolled = bar->value();
+        });
+        ASSERT_GT(scrolled, 0) << "the scroll bar's arrow did not scroll";
         ASSERT_TRUE(KeysToFocus(*catalogs, last.left(1).toLower().toStdString()));
         EXPECT_TRUE(Eventually([&] { return CurrentRow(*catalogs, "?BROWSE:1") == first; }))
             << "on row " << CurrentRow(*catalogs, "?BROWSE:1") << ", not " << first;
+        Settle();
         // The row found is in view, and the list has not moved sideways.
         WithWidget(*catalogs, "?BROWSE:1", [&](QWidget* widget) {
             auto* rows = qobject_cast<QTreeWidget*>(widget);
             EXPECT_TRUE(rows->viewport()->rect().contains(
                 rows->visualItemRect(rows->currentItem()).center()));
-            EXPECT_EQ(rows->horizontalScrollBar()->value(), 0);
+            EXPECT_EQ(rows->horizontalScrollBar()->value(), scrolled);
         });
     }
     ASSERT_TRUE(ClickAt(*catalogs, "?BROWSE:1", CellPoint(*catalogs, "?BROWSE:1", 1, 0)));
