@@ -33,8 +33,8 @@ win::LParam TrayMouseMessage(QSystemTrayIcon::ActivationReason reason, TrayKind 
 
 class QtTrayBackend final : public win::TrayBackend {
   public:
-    // On the GUI thread. kind tells which notification area the desktop has; it is asked once,
-    // when the first icon is added.
+    // On the GUI thread. kind tells which notification area the desktop has; it is asked at
+    // every add, so a panel that starts later is used.
     explicit QtTrayBackend(std::function<TrayKind()> kind = DesktopTrayKind);
     ~QtTrayBackend() override;
 
