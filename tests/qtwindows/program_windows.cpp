@@ -26,7 +26,7 @@
 
 namespace zem::test {
 
-class NoProxyGuard : public NoProxyCleared {};
+class NoProxyGuard : public ProxyEnvironment {};
 
 namespace {
 

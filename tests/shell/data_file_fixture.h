@@ -25,8 +25,10 @@ class DataFileTest : public FrameTest {
         store::OpenStatus status;
         ASSERT_TRUE(data::OpenZembrolaFile(shell::kDataFileName, status)) << status.text;
         ASSERT_TRUE(data::InitDictionary(data::ZembrolaFile()));
-        // Positions and sort orders of earlier tests stay out of this one.
-        ui::IniManager::Global().Init(shell::kIniFileName);
+        // Positions and sort orders of earlier tests stay out of this one. The file is named by
+        // its full path: a window thread joined after the test left the directory still saves
+        // its place here.
+        ui::IniManager::Global().Init(dir / shell::kIniFileName);
         ResetCounters();
     }
 

@@ -117,8 +117,6 @@ class UpdateSiteTest : public DataFileTest {
 
     std::atomic<int> response_{-1};
     data::SitesRecord bufferAfter_{};  // the form thread's Sites buffer once the form returned
-
-  private:
 };
 
 TEST(UpdateSiteLayoutTest, ControlsComeInTabOrderInsideTheSheetAndTheWindow) {

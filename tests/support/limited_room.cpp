@@ -210,7 +210,13 @@ LimitedRoom::LimitedRoom() {
     room.methods.iVersion = 3;
     Forward(room.methods);
     Limit(kUnlimited);
-    room.refused = 0;
+    {
+        // Counts and refusals left by a room of an earlier test start over.
+        std::lock_guard lock(room.mutex);
+        room.refused = 0;
+        room.syncs = 0;
+        room.syncError = 0;
+    }
     ok_ = sqlite3_vfs_register(&room.vfs, 1) == SQLITE_OK;
 }
 

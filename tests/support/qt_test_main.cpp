@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 #include <utility>
@@ -21,6 +22,11 @@ QtTestSetUp& SetUp() {
 }  // namespace
 
 QtTestSetUpHook::QtTestSetUpHook(QtTestSetUp setUp) {
+    // Two set-ups in one binary would leave one of them silently unrun.
+    if (SetUp()) {
+        std::fputs("qt_test_main: a second QtTestSetUpHook in one binary\n", stderr);
+        std::abort();
+    }
     SetUp() = std::move(setUp);
 }
 

@@ -14,7 +14,8 @@ namespace zem::test {
 // is kept until the tests and the display server are done.
 using QtTestSetUp = std::function<std::shared_ptr<void>()>;
 
-// Registers the binary's set-up; one static object in one of its files:
+// Registers the binary's set-up; one static object in one of its files (a second one aborts
+// the binary before main):
 //   const zem::test::QtTestSetUpHook hook([] { ... });
 class QtTestSetUpHook {
   public:

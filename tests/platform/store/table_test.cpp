@@ -274,9 +274,6 @@ TEST_F(StoreTest, StreamedWritesAreAllThereAfterFlush) {
     EXPECT_EQ(people->Records(), 5000);
 }
 
-// A batch's closing commit is durable in the log. A short batch leaves its pages there (copying
-// them back at once would cost two more syncs); one whose log grew long copies it back into the
-// file at its end, so the log does not keep growing batch after batch.
 // The closing commit of a batch is a durable one, however short the batch: the disk is asked to
 // keep the log before the batch's end returns.
 class StoreSyncTest : public StoreTest {
@@ -337,6 +334,9 @@ std::string Bytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// A batch's closing commit is durable in the log. A short batch leaves its pages there (copying
+// them back at once would cost two more syncs); one whose log grew long copies it back into the
+// file at its end, so the log does not keep growing batch after batch.
 TEST_F(StoreTest, ABatchCopiesTheLogBackOnlyWhenItGrewLong) {
     const std::filesystem::path data = dir / "test.cfg";
     auto batch = [&](int rows, std::string_view stem) {
@@ -350,11 +350,11 @@ TEST_F(StoreTest, ABatchCopiesTheLogBackOnlyWhenItGrewLong) {
     ASSERT_EQ(file->Checkpoint(), NoError);
     const std::string before = Bytes(data);
 
-    batch(20, "short");
+    ASSERT_NO_FATAL_FAILURE(batch(20, "short"));
     EXPECT_EQ(Bytes(data), before) << "a short batch was copied back";
     EXPECT_EQ(PeopleIn(data), 20) << "another connection sees the short batch";
 
-    batch(60000, "long");
+    ASSERT_NO_FATAL_FAILURE(batch(60000, "long"));
     EXPECT_GT(std::filesystem::file_size(data), before.size() + 2'000'000)
         << "a long batch stayed in the log";
     EXPECT_EQ(PeopleIn(data), 60020);

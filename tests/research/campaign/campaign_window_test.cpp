@@ -15,8 +15,8 @@
 #include "platform/runtime/requests.h"
 #include "platform/store/errors.h"
 #include "platform/store/table.h"
-#include "platform/ui/window/busy.h"
 #include "platform/ui/settings/ini_manager.h"
+#include "platform/ui/window/busy.h"
 #include "platform/ui/window/input.h"
 #include "platform/ui/window/layout.h"
 #include "platform/win/clipboard.h"
@@ -191,8 +191,6 @@ class CampaignWindowTest : public DataFileTest {
     }
 
     CallerAfter after_;  // read once the window's thread has ended
-
-  private:
 };
 
 std::string Join(const std::vector<std::string>& lines) {

@@ -31,7 +31,6 @@
 #include "research/support/job_test_support.h"
 #include "result_page.h"
 #include "service_simulator.h"
-#include "shell/frame_fixture.h"
 #include "shell/tagging.h"
 #include "web/http_loader.h"
 #include "web/stores.h"

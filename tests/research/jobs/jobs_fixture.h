@@ -31,7 +31,6 @@
 #include "research/jobs/service_request.h"
 #include "research/support/job_test_support.h"
 #include "service_simulator.h"
-#include "shell/frame_fixture.h"
 #include "web/http_loader.h"
 #include "web/stores.h"
 
@@ -159,19 +158,32 @@ class BuildListTest : public SimulatedJobTest {
 
     // A query of the US Electronics index whose result has exactly `pages` pages.
     static QuerySetup QueryWithPages(int pages) {
-        QuerySetup q;
-        for (int i = 1; i < 5000; ++i) {
-            q.keywords = "zembrola test " + std::to_string(i);
-            if (TotalPages(q) == pages) return q;
-        }
-        ADD_FAILURE() << "no keywords give " << pages << " pages";
-        return q;
+        return FirstQuery([&](const QuerySetup& q) { return TotalPages(q) == pages; },
+                          std::to_string(pages) + " pages");
+    }
+    // One whose result has exactly `results` items: a last page holding few of them is read
+    // in a fraction of a full page's time.
+    static QuerySetup QueryWithResults(int results) {
+        return FirstQuery([&](const QuerySetup& q) { return TotalResults(q) == results; },
+                          std::to_string(results) + " results");
     }
 
     static constexpr runtime::Ticks kTimerPeriod = 50;
     static constexpr std::uint64_t kSeed = 1;
 
   private:
+    // The first of the test keywords whose query holds; a failure when none does.
+    template <typename Holds>
+    static QuerySetup FirstQuery(Holds holds, const std::string& what) {
+        QuerySetup q;
+        for (int i = 1; i < 5000; ++i) {
+            q.keywords = "zembrola test " + std::to_string(i);
+            if (holds(q)) return q;
+        }
+        ADD_FAILURE() << "no keywords give " << what;
+        return q;
+    }
+
     static void StoreConfiguration(const ConfigSetup& c) {
         data::TableManager& sysinfo = data::Access(data::TableId::Sysinfo);
         ASSERT_EQ(sysinfo.PrimeRecord(), ui::Benign);

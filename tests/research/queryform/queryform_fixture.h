@@ -38,7 +38,7 @@
 #include "shell/data_file_fixture.h"
 #include "shell/tag_rows.h"
 #include "shell/window_counters.h"
-#include "support/no_proxy_cleared.h"
+#include "support/proxy_environment.h"
 #include "web/http_loader.h"
 #include "web/stores.h"
 
@@ -551,7 +551,7 @@ class QueryFormTest : public DataFileTest {
     std::atomic<bool> done_{false};
     mutable std::mutex urlsMutex_;
     std::vector<std::string> urls_;
-    std::optional<NoProxyCleared> noProxy_;
+    std::optional<ProxyEnvironment> noProxy_;
 };
 
 }  // namespace zem::test

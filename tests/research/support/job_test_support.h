@@ -24,7 +24,7 @@
 #include "platform/ui/window/headless_display.h"
 #include "service_simulator.h"
 #include "shell/data_file_fixture.h"
-#include "support/no_proxy_cleared.h"
+#include "support/proxy_environment.h"
 #include "web/http_loader.h"
 
 namespace zem::test {
@@ -214,7 +214,7 @@ class SimulatedJobTest : public DataFileTest {
 
   private:
     TickPace pace_;
-    std::optional<NoProxyCleared> noProxy_;
+    std::optional<ProxyEnvironment> noProxy_;
     int port_ = 0;
 };
 

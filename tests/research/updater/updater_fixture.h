@@ -30,7 +30,6 @@
 #include "research/support/job_test_support.h"
 #include "research/updater/build_catalog.h"
 #include "service_simulator.h"
-#include "shell/frame_fixture.h"
 #include "shell/start_application.h"
 #include "web/browse_node_loader.h"
 #include "web/http_loader.h"

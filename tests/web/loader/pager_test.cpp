@@ -17,6 +17,7 @@
 
 #include "data/text_fields.h"
 #include "platform/net/internet.h"
+#include "support/proxy_environment.h"
 #include "support/temp_dir.h"
 #include "web/http_loader.h"
 #include "web/info.h"

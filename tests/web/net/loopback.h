@@ -14,9 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
-#include <cstdlib>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -277,32 +275,6 @@ class DroppingServer {
     std::atomic<bool> stop_{false};
     std::atomic<int> dropped_{0};
     std::thread thread_;
-};
-
-// Keeps the proxy variables of the environment out of the tests, and restores them after.
-class ProxyEnvironment {
-  public:
-    static constexpr const char* kNames[] = {"http_proxy",  "HTTP_PROXY", "https_proxy",
-                                             "HTTPS_PROXY", "all_proxy",  "ALL_PROXY",
-                                             "no_proxy",    "NO_PROXY"};
-    ProxyEnvironment() {
-        for (const char* name : kNames) {
-            const char* value = std::getenv(name);
-            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            ::unsetenv(name);
-        }
-    }
-    ~ProxyEnvironment() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 // A loopback port where nothing listens: connections to it are refused.

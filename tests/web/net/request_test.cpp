@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/net/internet.h"
+#include "support/proxy_environment.h"
 #include "web/net/loopback.h"
 
 namespace zem::net {

@@ -8,11 +8,13 @@
 
 namespace {
 
-std::shared_ptr<zem::test::TempResources> g_resources;
+// Owned by what the set-up returns: the folder goes when the test main lets it go.
+zem::test::TempResources* g_resources = nullptr;
 
 const zem::test::QtTestSetUpHook kSetUp([] {
-    g_resources = std::make_shared<zem::test::TempResources>();
-    return g_resources;
+    auto resources = std::make_shared<zem::test::TempResources>();
+    g_resources = resources.get();
+    return resources;
 });
 
 }  // namespace
